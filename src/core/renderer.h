@@ -1,0 +1,173 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "core/clock.h"
+#include "math/vertex.h"
+#include "raster/lighting_terms.h"
+#include "scene/mesh.h"
+
+namespace trivane {
+
+class PlatformServices;
+
+enum RenderMode : int32_t { Wire = 1, Mapping = 2, Gouraud = 3 };
+
+// Fixed sizes of the picture and of the scene.
+constexpr int32_t kFrameWidth = 800;
+constexpr int32_t kFrameHeight = 600;
+constexpr int32_t kFrameStride = 2400;  // (3 * 800 + 3) & ~3, no padding
+constexpr int32_t kMaxMeshes = 1000;
+
+// Stands in for the console window that the viewer historically opened; it
+// exists for the lifetime of the program and writes nothing.
+class DebugConsole {
+public:
+    DebugConsole() = default;
+    ~DebugConsole() = default;
+};
+
+// The whole state of the system in one record. The program holds one of
+// static lifetime; tests create their own on the heap (it is several MB).
+// Flags are bytes holding 0 or 1. Member functions are defined in the folder
+// of the subsystem they belong to.
+class Renderer {
+public:
+    Renderer();
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    // ---- fields, in the order of the record ----
+    float fps = 0.0f;
+    int64_t perfFrequency = 0;
+    int64_t lastCounter = 0;
+    int64_t currentCounter = 0;
+    Mesh meshes[kMaxMeshes];
+    int32_t dragStartX = 0, dragStartY = 0;
+    int32_t lastMouseX = 0, lastMouseY = 0;
+    int32_t meshCount = 0;
+    int32_t presentWidth = 0, presentHeight = 0;
+    int32_t renderMode = 0;
+    int32_t buildIndexCursor = 0;
+    Vector3 cameraRotation;
+    uint8_t parseFlag = 0;
+    uint8_t animating = 0;
+    uint8_t fixTextureSeam = 0;
+    uint8_t keyHeld = 0;
+    uint8_t mouseDragging = 0;
+    uint8_t rightButtonDown = 0;
+    uint8_t leftButtonDown = 0;
+    uint8_t dirty = 0;
+    uint8_t transposeRotations = 0;
+    uint8_t lookAtMode = 0;
+    uint8_t moveModel = 0;
+    std::vector<uint8_t> textureFile;         // the whole texture file
+    uint8_t* frameBits = nullptr;             // first framebuffer byte, row 0 = bottom
+    const uint8_t* texturePixels = nullptr;   // first texel, inside textureFile
+    uint8_t drawColor[3] = {0, 0, 0};         // red, green, blue
+    int32_t frameWidth = 0;
+    int32_t textureWidth = 0;
+    int32_t frameHeight = 0;
+    int32_t textureMaxY = 0;
+    int32_t textureStride = 0;
+    int32_t frameStride = 0;
+    int32_t buildVertexCursor = 0;
+    float nearPlane = 0.0f;
+    float farPlane = 0.0f;
+    float viewportWidth = 0.0f;
+    float viewportHeight = 0.0f;
+    Vertex cameraPosition;
+    Vertex cameraTarget;
+    Vertex cameraUp;
+    Matrix4 builderMatrix;
+    Matrix4 rotationMatrix;
+    Matrix4 scaleMatrix;
+    Matrix4 transform;
+    Matrix4 frameTransform;
+    float zBuffer[kFrameWidth * kFrameHeight] = {};  // reciprocal depth, 0 = empty
+    double sphereMaxY[1000] = {};
+    double sphereMinY[1000] = {};
+    double sphereMinX[1000] = {};
+    double sphereMaxX[1000] = {};
+    LightingTerms material;
+    Vertex lightPosition;
+    LightingTerms light;
+    std::vector<LightingTerms> materials;
+    int32_t materialCount = 0;
+    uint8_t hasMaterials = 0;
+    std::vector<float> materialShine;
+    std::vector<float> materialShineStrength;
+
+    // ---- our additions ----
+    // The material that lighting uses when the model has no material list (or
+    // names a material it does not have); the dialog edits it.
+    LightingTerms defaultMaterial;
+    // Where the last lit vertex took its material from: an index into
+    // materials, or -1 for defaultMaterial. The dialog writes back there.
+    int32_t materialSource = -1;
+    // The counter behind the frame rate; tests replace it.
+    CounterSource counter;
+    // The colour buffer itself; frameBits points here once it is created.
+    uint8_t frameStorage[kFrameStride * kFrameHeight] = {};
+
+    // ---- core: context, start-up, frame ----
+    void setDirty(bool value) { dirty = value ? 1 : 0; }
+    // Points frameBits at the colour buffer and sets width, height and stride.
+    // Only 800 x 600 exists; any other size leaves frameBits null.
+    void createFrameBitmap(int32_t width, int32_t height);
+    // Frame rate from the counter, then the automatic rotation.
+    void endOfFrame();
+    bool initialise();
+    void renderFrame();
+
+    // ---- geometry: transform builders ----
+    void translate(float tx, float ty, float tz);
+    void rotateX(float degrees);
+    void rotateY(float degrees);
+    void rotateZ(float degrees);
+    void scaleBy(float sx, float sy, float sz);
+    void lookAt(Vertex eye, Vertex target, Vertex up);
+    void project(Vertex& vertex);
+    void toViewport(Vertex& vertex);
+
+    // ---- scene and assets ----
+    void releaseModel();
+    int32_t loadModel(const char* path);
+    bool loadTexture();
+    void computeVertexNormals(int32_t meshNumber);
+    void buildGlobe(int32_t radius, int32_t slices, int32_t stacks);
+    void subdivideTriangle(int32_t a, int32_t b, int32_t c, int32_t depth);
+    void buildGeoSphere(int32_t radius, int32_t depth);
+    void buildIcoSphere(int32_t radius, int32_t depth);
+    float azimuthDegrees(float ax, float az, float bx, float bz);
+    // The four model commands of the menu.
+    void createGlobeSphere();
+    void createGeoSphere();
+    void createIcoSphere();
+    void createCube();
+
+    // ---- shading and rasterisation ----
+    void lightVertex(int32_t meshIndex, int32_t vertexIndex, Vertex normal, int32_t materialIndex);
+    void putPixel(int32_t x, int32_t y);
+    void drawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+    void drawGouraudTriangle(Vertex a, Vertex b, Vertex c, int32_t faceIndex);
+    void fillGouraudApexFirst(Vertex left, Vertex right, Vertex apex);
+    void fillGouraudApexLast(Vertex left, Vertex right, Vertex apex);
+    void drawTexturedTriangle(Vertex a, Vertex b, Vertex c, int32_t faceIndex);
+    void fillTexturedApexFirst(Vertex left, Vertex right, Vertex apex);
+    void fillTexturedApexLast(Vertex left, Vertex right, Vertex apex);
+
+    // ---- front-end logic ----
+    void onKey(int32_t keyCode, uint8_t pressed);
+    void onLeftButtonDown(int32_t x, int32_t y);
+    void onLeftButtonUp();
+    void onRightButtonDown(int32_t x, int32_t y);
+    void onRightButtonUp();
+    void onMouseMove(int32_t x, int32_t y);
+    void onMouseWheel(int32_t raw);
+    void onMenuCommand(PlatformServices& platform, int32_t id);
+};
+
+}  // namespace trivane

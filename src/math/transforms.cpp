@@ -1,0 +1,112 @@
+#include <cmath>
+
+#include "core/renderer.h"
+
+namespace trivane {
+
+namespace {
+
+// 3.14 / 180, not pi / 180: every stored angle is converted with this factor.
+constexpr double kDegreeFactor = 0.017444444444444446;
+
+struct SinCos {
+    float c;
+    float s;
+};
+
+SinCos sinCosOfDegrees(float degrees) {
+    const double radians = static_cast<double>(degrees) * kDegreeFactor;
+    return SinCos{static_cast<float>(std::cos(radians)), static_cast<float>(std::sin(radians))};
+}
+
+void setRows(Matrix4& m, const float (&values)[16]) {
+    for (int i = 0; i < 16; ++i) m.m[i] = values[i];
+}
+
+void transposeInPlace(Matrix4& m) {
+    for (int r = 0; r < 4; ++r) {
+        for (int c = r + 1; c < 4; ++c) {
+            const float t = m.at(r, c);
+            m.at(r, c) = m.at(c, r);
+            m.at(c, r) = t;
+        }
+    }
+}
+
+double dot3(const Vertex& a, const Vertex& b) {
+    return static_cast<double>(a.x) * b.x + static_cast<double>(a.y) * b.y +
+           static_cast<double>(a.z) * b.z;
+}
+
+}  // namespace
+
+void Renderer::translate(float tx, float ty, float tz) {
+    setRows(builderMatrix, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, tx, ty, tz, 1});
+    transform.multiply(builderMatrix);
+}
+
+void Renderer::scaleBy(float sx, float sy, float sz) {
+    setRows(scaleMatrix, {sx, 0, 0, 0, 0, sy, 0, 0, 0, 0, sz, 0, 0, 0, 0, 1});
+    transform.multiply(scaleMatrix);
+}
+
+void Renderer::rotateZ(float degrees) {
+    const SinCos a = sinCosOfDegrees(degrees);
+    setRows(rotationMatrix, {a.c, a.s, 0, 0, -a.s, a.c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+    if (transposeRotations) transposeInPlace(rotationMatrix);
+    transform.multiply(rotationMatrix);
+}
+
+void Renderer::rotateX(float degrees) {
+    const SinCos a = sinCosOfDegrees(degrees);
+    setRows(rotationMatrix, {1, 0, 0, 0, 0, a.c, a.s, 0, 0, -a.s, a.c, 0, 0, 0, 0, 1});
+    if (transposeRotations) transposeInPlace(rotationMatrix);
+    transform.multiply(rotationMatrix);
+}
+
+void Renderer::rotateY(float degrees) {
+    const SinCos a = sinCosOfDegrees(degrees);
+    setRows(rotationMatrix, {a.c, 0, a.s, 0, 0, 1, 0, 0, -a.s, 0, a.c, 0, 0, 0, 0, 1});
+    if (transposeRotations) transposeInPlace(rotationMatrix);
+    transform.multiply(rotationMatrix);
+}
+
+void Renderer::lookAt(Vertex eye, Vertex target, Vertex up) {
+    Vertex zAxis;
+    zAxis.x = static_cast<float>(static_cast<double>(target.x) - eye.x);
+    zAxis.y = static_cast<float>(static_cast<double>(target.y) - eye.y);
+    zAxis.z = static_cast<float>(static_cast<double>(target.z) - eye.z);
+    zAxis.normalize();
+    Vertex xAxis = up.cross(zAxis);
+    xAxis.normalize();
+    const Vertex yAxis = zAxis.cross(xAxis);
+
+    Matrix4 view;
+    setRows(view, {xAxis.x, yAxis.x, zAxis.x, 0,
+                   xAxis.y, yAxis.y, zAxis.y, 0,
+                   xAxis.z, yAxis.z, zAxis.z, 0,
+                   static_cast<float>(-dot3(xAxis, eye)), static_cast<float>(-dot3(yAxis, eye)),
+                   static_cast<float>(-dot3(zAxis, eye)), 1});
+    transform.multiply(view);
+}
+
+void Renderer::project(Vertex& vertex) {
+    // With all parameters 0 (start-up stopped early) these are NaN, which is
+    // harmless: the vertex becomes NaN and is neither clipped nor drawn sensibly.
+    const double n = nearPlane, f = farPlane, w = viewportWidth, h = viewportHeight;
+    const float sx = static_cast<float>(2.0 * n / w);
+    const float sy = static_cast<float>(2.0 * n / h);
+    const float sz = static_cast<float>(f / (f - n));
+    const float tz = static_cast<float>(-(f * n) / (f - n));
+    setRows(builderMatrix, {sx, 0, 0, 0, 0, sy, 0, 0, 0, 0, sz, 1, 0, 0, tz, 0});
+    vertex.transformBy(builderMatrix);
+}
+
+void Renderer::toViewport(Vertex& vertex) {
+    const float hw = static_cast<float>(viewportWidth / 2.0);
+    const float hh = static_cast<float>(viewportHeight / 2.0);
+    setRows(builderMatrix, {hw, 0, 0, 0, 0, hh, 0, 0, 0, 0, 1, 0, hw, hh, 0, 1});
+    vertex.transformBy(builderMatrix);
+}
+
+}  // namespace trivane

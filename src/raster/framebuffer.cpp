@@ -1,0 +1,114 @@
+#include <cstdint>
+
+#include "core/renderer.h"
+
+namespace trivane {
+
+void Renderer::putPixel(int32_t x, int32_t y) {
+    // Fixed bounds, not the size fields: column 0 and row 0 are never written.
+    if (x <= 0 || x >= 800 || y <= 0 || y >= 600 || frameBits == nullptr) return;
+    uint8_t* pixel = frameBits + static_cast<int64_t>(y) * frameStride + 3 * x;
+    pixel[0] = drawColor[2];
+    pixel[1] = drawColor[1];
+    pixel[2] = drawColor[0];
+}
+
+namespace {
+
+using Wide = __int128;
+
+// Minor-axis advance after t major steps of the midpoint walk with major
+// length M and minor length m (0 <= m <= M): the walk steps the minor
+// coordinate when its decision value 2m(t) - M - 2M s is strictly positive,
+// which gives s(t) = ceil((2mt - M) / 2M).
+int64_t minorAdvance(int64_t t, int64_t major, int64_t minor) {
+    const Wide numerator = Wide(2) * minor * t - major;
+    const Wide denominator = Wide(2) * major;
+    // numerator > -denominator for t >= 0, so the shifted value is positive.
+    return static_cast<int64_t>((numerator + denominator + denominator - 1) / denominator - 1);
+}
+
+// Range of step numbers t in [1, M] at which start + sign * t lies in [lo, hi].
+bool majorWindow(int64_t start, int sign, int64_t major, int64_t lo, int64_t hi, int64_t& first,
+                 int64_t& last) {
+    int64_t a, b;
+    if (sign > 0) {
+        a = lo - start;
+        b = hi - start;
+    } else {
+        a = start - hi;
+        b = start - lo;
+    }
+    first = a > 1 ? a : 1;
+    last = b < major ? b : major;
+    return first <= last;
+}
+
+}  // namespace
+
+void Renderer::drawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    const int64_t dx = static_cast<int64_t>(x1) - x0;
+    const int64_t dy = static_cast<int64_t>(y1) - y0;
+    if (dx == 0 && dy == 0) return;
+    const int64_t adx = dx < 0 ? -dx : dx;
+    const int64_t ady = dy < 0 ? -dy : dy;
+    const bool xMajor = dx != 0 && ady <= adx;
+
+    const int64_t major = xMajor ? adx : ady;
+    const int64_t minor = xMajor ? ady : adx;
+    const int majorSign = (xMajor ? dx : dy) > 0 ? 1 : -1;
+    const int minorSign = (xMajor ? dy : dx) > 0 ? 1 : -1;  // irrelevant when minor is 0
+    const int64_t majorStart = xMajor ? x0 : y0;
+    const int64_t minorStart = xMajor ? y0 : x0;
+    const int64_t majorLimit = xMajor ? 799 : 599;
+    const int64_t minorLimit = xMajor ? 599 : 799;
+
+    // Only the steps whose pixel can land inside 1..799 x 1..599 are walked:
+    // first the steps where the major coordinate is inside, then, because the
+    // minor coordinate moves monotonically, the sub-range where it is inside
+    // too. Positions are computed exactly as the full walk would reach them.
+    int64_t first, last;
+    if (!majorWindow(majorStart, majorSign, major, 1, majorLimit, first, last)) return;
+    auto minorAt = [&](int64_t t) { return minorStart + minorSign * minorAdvance(t, major, minor); };
+    auto belowRange = [&](int64_t t) { return minorAt(t) < 1; };
+    auto aboveRange = [&](int64_t t) { return minorAt(t) > minorLimit; };
+    // The predicate "not yet inside" holds for a prefix of the steps and
+    // "already past" for a suffix; which of the two bounds comes first depends
+    // on the walking direction.
+    auto notYet = [&](int64_t t) { return minorSign > 0 ? belowRange(t) : aboveRange(t); };
+    auto past = [&](int64_t t) { return minorSign > 0 ? aboveRange(t) : belowRange(t); };
+    {
+        int64_t lo = first, hi = last + 1;  // first t in [first, last] with !notYet
+        while (lo < hi) {
+            const int64_t mid = lo + (hi - lo) / 2;
+            if (notYet(mid)) lo = mid + 1; else hi = mid;
+        }
+        first = lo;
+    }
+    {
+        int64_t lo = first, hi = last + 1;  // first t in [first, last] with past
+        while (lo < hi) {
+            const int64_t mid = lo + (hi - lo) / 2;
+            if (past(mid)) hi = mid; else lo = mid + 1;
+        }
+        last = lo - 1;
+    }
+    if (first > last) return;
+
+    // Resume the walk at step `first` with its exact decision value.
+    int64_t s = minorAdvance(first - 1, major, minor);
+    int64_t d = static_cast<int64_t>(Wide(2) * minor * first - major - Wide(2) * major * s);
+    for (int64_t t = first; t <= last; ++t) {
+        if (d > 0) {
+            ++s;
+            d += 2 * (minor - major);
+        } else {
+            d += 2 * minor;
+        }
+        const int64_t a = majorStart + majorSign * t;
+        const int64_t b = minorStart + minorSign * s;
+        putPixel(static_cast<int32_t>(xMajor ? a : b), static_cast<int32_t>(xMajor ? b : a));
+    }
+}
+
+}  // namespace trivane

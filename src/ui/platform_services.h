@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace trivane {
+
+// What the menu commands need from the platform. The Qt viewer and the
+// headless tool each provide one.
+class PlatformServices {
+public:
+    virtual ~PlatformServices() = default;
+    // Ends the event loop with exit code 0 after the current event.
+    virtual void requestQuit() = 0;
+    // Shows the light and material dialog modally; returns once it is closed.
+    virtual void runLightMaterialDialog() = 0;
+    // The chosen path, or nothing when the user cancelled.
+    virtual std::optional<std::string> pickModelFile() = 0;
+};
+
+}  // namespace trivane

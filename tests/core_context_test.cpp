@@ -1,0 +1,107 @@
+// The Renderer record: construction, the end-of-frame step, releasing a model.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace trivane {
+namespace {
+
+int64_t fakeNow = 0;
+int64_t fakeFrequency() { return 1000; }
+int64_t fakeRead() { return fakeNow; }
+
+TEST(RendererTest, ConstructionState) {
+    auto r = test::makeRenderer();
+    EXPECT_EQ(r->meshCount, 0);
+    EXPECT_EQ(r->renderMode, 0);
+    EXPECT_EQ(r->lookAtMode, 0);
+    EXPECT_EQ(r->fps, 0.0f);
+    for (const Vertex* v : {&r->cameraPosition, &r->cameraTarget, &r->cameraUp, &r->lightPosition}) {
+        EXPECT_EQ(v->x, 0);
+        EXPECT_EQ(v->y, 0);
+        EXPECT_EQ(v->z, 0);
+        EXPECT_EQ(v->w, 1);
+    }
+    for (const Matrix4* m : {&r->transform, &r->frameTransform, &r->builderMatrix, &r->rotationMatrix,
+                             &r->scaleMatrix, &r->meshes[999].nodeTransform})
+        for (int i = 0; i < 16; ++i) EXPECT_EQ(m->m[i], (i % 5 == 0) ? 1.0f : 0.0f);
+    EXPECT_EQ(r->meshes[0].visible, 0);
+    EXPECT_EQ(r->meshes[0].scale.x, 0.0f);
+    EXPECT_EQ(r->light.ambient.r, 0.0f);
+    EXPECT_EQ(r->frameBits, nullptr);
+    EXPECT_EQ(r->defaultMaterial.ambient.g, 0.2f);
+    EXPECT_EQ(r->defaultMaterial.specular.b, 1.0f);
+    r->setDirty(true);
+    EXPECT_EQ(r->dirty, 1);
+    r->setDirty(false);
+    EXPECT_EQ(r->dirty, 0);
+}
+
+TEST(RendererTest, FrameRateAndAutomaticRotation) {
+    auto r = test::makeRenderer();
+    r->counter = CounterSource{&fakeFrequency, &fakeRead};
+    r->perfFrequency = fakeFrequency();
+    // The first frame measures against a counter of 0.
+    fakeNow = 250000;
+    r->endOfFrame();
+    EXPECT_EQ(r->fps, static_cast<float>(1.0 / (250000.0 / 1000.0)));
+    EXPECT_EQ(r->lastCounter, 250000);
+    fakeNow += 20;  // 20 ms
+    r->dirty = 1;
+    r->endOfFrame();
+    EXPECT_EQ(r->fps, 50.0f);
+    EXPECT_EQ(r->dirty, 0);  // not animating: cleared
+
+    r->animating = 1;
+    r->meshes[0].rotation.y = 355.0f;
+    for (int i = 0; i < 5; ++i) {
+        fakeNow += 10;
+        r->endOfFrame();
+        EXPECT_EQ(r->dirty, 1);
+    }
+    EXPECT_EQ(r->meshes[0].rotation.y, 365.0f);  // exactly 2.0 a frame, no wrap
+    EXPECT_EQ(r->fps, 100.0f);
+}
+
+TEST(RendererTest, ReleaseModelEmptiesMeshesInUseAndTheMaterials) {
+    auto r = test::makeRenderer();
+    r->meshCount = 2;
+    for (int i = 0; i < 3; ++i) {
+        Mesh& m = r->meshes[i];
+        m.vertexCount = 3;
+        m.vertices.resize(3);
+        m.transformed.resize(3);
+        m.normals.resize(3);
+        m.clipFlags.resize(3);
+        m.indexCount = 3;
+        m.indices = {0, 1, 2};
+        m.texVertexCount = 1;
+        m.texVertices.resize(1);
+        m.materialIndex = 4;
+        m.visible = 1;
+        m.position = Vector3{1, 2, 3};
+    }
+    r->materials.resize(2);
+    r->materialShine.resize(2);
+    r->materialCount = 2;
+    r->materialSource = 1;
+    r->releaseModel();
+    for (int i = 0; i < 2; ++i) {
+        const Mesh& m = r->meshes[i];
+        EXPECT_EQ(m.vertexCount, 0);
+        EXPECT_EQ(m.indexCount, 0);
+        EXPECT_EQ(m.texVertexCount, 0);
+        EXPECT_EQ(m.materialIndex, 0);
+        EXPECT_TRUE(m.vertices.empty() && m.indices.empty() && m.texVertices.empty());
+        EXPECT_EQ(m.visible, 1);  // kept, like the transform
+        EXPECT_EQ(m.position.y, 2.0f);
+    }
+    EXPECT_EQ(r->meshes[2].vertexCount, 3);  // not in use, not touched
+    EXPECT_EQ(r->meshCount, 2);
+    EXPECT_EQ(r->materialCount, 0);
+    EXPECT_TRUE(r->materials.empty());
+    EXPECT_EQ(r->materialSource, -1);
+}
+
+}  // namespace
+}  // namespace trivane

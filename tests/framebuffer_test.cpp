@@ -1,0 +1,154 @@
+// Colour buffer layout, putPixel bounds and the midpoint line walk.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "test_support.h"
+
+namespace trivane {
+namespace {
+
+using Pixel = std::pair<int, int>;
+
+// Every pixel that differs from black.
+std::vector<Pixel> litPixels(const Renderer& r) {
+    std::vector<Pixel> out;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) {
+            const uint8_t* p = r.frameBits + y * 2400 + 3 * x;
+            if (p[0] || p[1] || p[2]) out.push_back({x, y});
+        }
+    return out;
+}
+
+// The line exactly as written: every step walked, the pixel kept when inside.
+std::set<Pixel> plainWalk(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+    std::set<Pixel> out;
+    const int64_t dx = x1 - x0, dy = y1 - y0;
+    if (dx == 0 && dy == 0) return out;
+    const bool xMajor = dx != 0 && std::llabs(dy) <= std::llabs(dx);
+    const int64_t M = xMajor ? std::llabs(dx) : std::llabs(dy);
+    const int64_t m = xMajor ? std::llabs(dy) : std::llabs(dx);
+    int64_t d = 2 * m - M, t = 0, s = 0;
+    while (t < M) {
+        if (d > 0) {
+            ++s;
+            d += 2 * (m - M);
+        } else {
+            d += 2 * m;
+        }
+        ++t;
+        int64_t x, y;
+        if (xMajor) {
+            x = x0 + (dx > 0 ? t : -t);
+            y = y0 + (dy > 0 ? s : -s);
+        } else {
+            y = y0 + (dy > 0 ? t : -t);
+            x = x0 + (dx > 0 ? s : -s);
+        }
+        if (x > 0 && x < 800 && y > 0 && y < 600) out.insert({static_cast<int>(x), static_cast<int>(y)});
+    }
+    return out;
+}
+
+std::vector<Pixel> lineOnFreshFrame(Renderer& r, int x0, int y0, int x1, int y1) {
+    std::memset(r.frameBits, 0, 2400 * 600);
+    r.drawLine(x0, y0, x1, y1);
+    return litPixels(r);
+}
+
+class FramebufferTest : public ::testing::Test {
+protected:
+    std::unique_ptr<Renderer> r = test::makeRendererWithFrame();
+    void SetUp() override {
+        r->drawColor[0] = 255;
+        r->drawColor[1] = 0;
+        r->drawColor[2] = 0;
+    }
+};
+
+TEST_F(FramebufferTest, LayoutIsBottomUpWithoutPadding) {
+    EXPECT_EQ(r->frameWidth, 800);
+    EXPECT_EQ(r->frameHeight, 600);
+    EXPECT_EQ(r->frameStride, 2400);
+    EXPECT_NE(r->frameBits, nullptr);
+    auto other = test::makeRenderer();
+    other->createFrameBitmap(640, 480);
+    EXPECT_EQ(other->frameBits, nullptr);  // only the 800 x 600 picture exists
+    other->putPixel(10, 10);              // and nothing draws into a missing one
+}
+
+TEST_F(FramebufferTest, PutPixelBoundsAndByteOrder) {
+    r->drawColor[0] = 10;  // red
+    r->drawColor[1] = 20;  // green
+    r->drawColor[2] = 30;  // blue
+    for (auto [x, y] : std::vector<Pixel>{{0, 300}, {400, 0}, {800, 10}, {10, 600}, {-1, 5}, {5, -1}})
+        r->putPixel(x, y);
+    EXPECT_TRUE(litPixels(*r).empty());
+    r->putPixel(799, 599);
+    const uint8_t* p = r->frameBits + 599 * 2400 + 3 * 799;
+    EXPECT_EQ(p[0], 30);
+    EXPECT_EQ(p[1], 20);
+    EXPECT_EQ(p[2], 10);
+    EXPECT_EQ(litPixels(*r), (std::vector<Pixel>{{799, 599}}));
+    r->putPixel(1, 1);
+    EXPECT_EQ(r->frameBits[2400 + 3], 30);
+}
+
+TEST_F(FramebufferTest, LinesWriteTheEndPointAndNotTheStart) {
+    // Pixels come back sorted by row, then column.
+    EXPECT_EQ(lineOnFreshFrame(*r, 10, 10, 14, 12),
+              (std::vector<Pixel>{{11, 10}, {12, 11}, {13, 11}, {14, 12}}));
+    EXPECT_EQ(lineOnFreshFrame(*r, 14, 12, 10, 10),
+              (std::vector<Pixel>{{10, 10}, {11, 11}, {12, 11}, {13, 12}}));
+    EXPECT_EQ(lineOnFreshFrame(*r, 10, 10, 14, 14),
+              (std::vector<Pixel>{{11, 11}, {12, 12}, {13, 13}, {14, 14}}));
+    EXPECT_EQ(lineOnFreshFrame(*r, 10, 10, 10, 14),
+              (std::vector<Pixel>{{10, 11}, {10, 12}, {10, 13}, {10, 14}}));
+    EXPECT_EQ(lineOnFreshFrame(*r, 14, 10, 10, 10),
+              (std::vector<Pixel>{{10, 10}, {11, 10}, {12, 10}, {13, 10}}));
+    EXPECT_TRUE(lineOnFreshFrame(*r, 5, 5, 5, 5).empty());
+    EXPECT_EQ(lineOnFreshFrame(*r, 795, 590, 805, 596),
+              (std::vector<Pixel>{{796, 591}, {797, 591}, {798, 592}, {799, 592}}));
+}
+
+TEST_F(FramebufferTest, ClippedWalkMatchesThePlainWalk) {
+    std::mt19937 random(20261206);
+    std::uniform_int_distribution<int> far(-100000, 100000);
+    std::uniform_int_distribution<int> near(-50, 850);
+    for (int i = 0; i < 3000; ++i) {
+        // Mix far end points with ones in and around the picture, so that
+        // lines enter, leave, cross and miss it.
+        const bool a = i % 3 != 0, b = i % 3 == 2;
+        const int x0 = a ? far(random) : near(random), y0 = a ? far(random) : near(random);
+        const int x1 = b ? far(random) : near(random), y1 = b ? far(random) : near(random);
+        const std::vector<Pixel> drawn = lineOnFreshFrame(*r, x0, y0, x1, y1);
+        const std::set<Pixel> expected = plainWalk(x0, y0, x1, y1);
+        ASSERT_EQ(std::set<Pixel>(drawn.begin(), drawn.end()), expected)
+            << x0 << "," << y0 << " -> " << x1 << "," << y1;
+    }
+}
+
+TEST_F(FramebufferTest, FarAwayEndPointsStillDrawTheVisiblePart) {
+    // Walking these step by step would take billions of steps.
+    const std::vector<Pixel> drawn = lineOnFreshFrame(*r, 400, 300, 2000000000, -1500000000);
+    EXPECT_EQ(drawn.size(), 399u);  // columns 401..799, down to row 1
+    for (auto [x, y] : drawn) EXPECT_NEAR(y, 300 - 0.75 * (x - 400), 1.0) << x;
+
+    // An exact 3:4 slope has ties; they keep the minor coordinate.
+    const std::vector<Pixel> exact = lineOnFreshFrame(*r, 400, 300, 2000000400, -1499999700);
+    ASSERT_EQ(exact.size(), 399u);
+    for (auto [x, y] : exact) EXPECT_EQ(y, 300 - (3 * (x - 400) + 1) / 4) << x;
+
+    const std::vector<Pixel> through = lineOnFreshFrame(*r, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+    ASSERT_EQ(through.size(), 599u);  // the diagonal (1, 1) .. (599, 599)
+    EXPECT_EQ(through.front(), (Pixel{1, 1}));
+    EXPECT_EQ(through.back(), (Pixel{599, 599}));
+}
+
+}  // namespace
+}  // namespace trivane
