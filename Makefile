@@ -1,7 +1,8 @@
 # Quick start: `make run` starts the viewer, `make test` runs every test.
 # Both install the Debian packages the project needs when they are missing.
 
-PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
+            qt6-base-dev libgl-dev fonts-nanum
 
 .PHONY: run test deps build-release build-asan clean
 
