@@ -21,8 +21,8 @@ import sys
 # axis, moves the model up by 500 and looks from 1700 in front of the origin
 # with a 90 degree vertical field of view. Design units below are file units
 # before SCALE and LIFT; the robot stands from z = -600 to z = +250.
-SCALE = 1.2
-LIFT = 40.0  # file units, after scaling
+SCALE = 1.3
+LIFT = 65.0  # file units, after scaling
 
 # Texture atlas regions (u0, v0, u1, v1); v = 0 is the bottom of the image.
 # A small inset keeps every lookup inside its own region.
@@ -216,21 +216,34 @@ def build_torso():
     widths = [0.86, 0.95, 1.0, 1.0, 0.94, 0.82]
     segments = 40
     rings = [rounded_box_ring(120.0 * w, 78.0 * w, z, segments) for z, w in zip(heights, widths)]
-    # Planar projection from the front onto the chest panel of the atlas.
-    uv = []
-    for ring, z in zip(rings, heights):
-        row = []
-        for i in range(segments + 1):
-            p = ring[i % segments]
-            s = (p[0] + 120.0) / 240.0
-            t = (z - heights[0]) / (heights[-1] - heights[0])
-            row.append(region_uv(CHEST_REGION, s, t))
-        uv.append(row)
-    ids = surface(mesh, rings, uv)
-    shoulder_uv = [region_uv(CHEST_REGION, (p[0] + 120.0) / 240.0, 1.0) for p in rings[-1]]
-    hip_uv = [region_uv(CHEST_REGION, (p[0] + 120.0) / 240.0, 0.0) for p in rings[0]]
-    cap(mesh, ids[-1], (0.0, 0.0, heights[-1]), True, shoulder_uv, region_uv(CHEST_REGION, 0.5, 1.0))
-    cap(mesh, ids[0], (0.0, 0.0, heights[0]), False, hip_uv, region_uv(CHEST_REGION, 0.5, 0.0))
+    ids = [[mesh.vertex(p) for p in ring] for ring in rings]
+
+    # Planar projections: the front half shows the chest panel, the back half
+    # the plain margin of the same region, so that the belt runs all round.
+    def uv(p, back):
+        t = (p[2] - heights[0]) / (heights[-1] - heights[0])
+        if back:
+            return region_uv(CHEST_REGION, 0.03 + 0.14 * (120.0 - p[0]) / 240.0, t)
+        return region_uv(CHEST_REGION, (p[0] + 120.0) / 240.0, t)
+
+    def textured_face(a, b, c):
+        pts = [mesh.vertices[k] for k in (a, b, c)]
+        back = sum(p[1] for p in pts) > 0.0
+        ta, tb, tc = (mesh.tvert(uv(p, back)) for p in pts)
+        mesh.face(a, b, c, ta, tb, tc)
+
+    for j in range(len(rings) - 1):
+        for i in range(segments):
+            i1 = (i + 1) % segments
+            a, b, c, d = ids[j][i], ids[j][i1], ids[j + 1][i1], ids[j + 1][i]
+            textured_face(a, b, c)
+            textured_face(a, c, d)
+    top = mesh.vertex((0.0, 0.0, heights[-1]))
+    bottom = mesh.vertex((0.0, 0.0, heights[0]))
+    for i in range(segments):
+        i1 = (i + 1) % segments
+        textured_face(top, ids[-1][i], ids[-1][i1])
+        textured_face(bottom, ids[0][i1], ids[0][i])
     mesh.end_solid(first, (0.0, 0.0, -190.0))
     return mesh
 
