@@ -14,6 +14,9 @@
 #include <string_view>
 #include <vector>
 
+#include <QString>
+#include <QtGlobal>
+
 #include "core/png_writer.h"
 #include "core/renderer.h"
 #include "platform/text_painter.h"
@@ -134,6 +137,14 @@ bool writeRaw(const std::string& path, const uint8_t* bytes, size_t size) {
     return std::fclose(file) == 0 && written;
 }
 
+// Qt's start-up notes (a missing XDG_RUNTIME_DIR, for instance) would break
+// the rule that a run prints nothing unless something is wrong.
+void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtDebugMsg || type == QtInfoMsg) return;
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: "))) return;
+    std::fprintf(stderr, "trivane-render: Qt: %s\n", message.toLocal8Bit().constData());
+}
+
 struct Options {
     std::optional<std::string> directory;
     std::optional<std::string> events;
@@ -226,6 +237,7 @@ int main(int argc, char** argv) {
     if (options.directory && ::chdir(options.directory->c_str()) != 0)
         return usageError("cannot enter directory \"" + *options.directory + "\": " + std::strerror(errno));
 
+    qInstallMessageHandler(quietQtMessages);
     if (!options.noText && trivane::ensureGuiApplication(true) == nullptr) {
         std::fprintf(stderr, "trivane-render: cannot start Qt for the text lines\n");
         return 1;
