@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -69,5 +70,19 @@ inline std::string realModel(const char* name) {
 }
 
 inline bool exists(const std::string& path) { return std::filesystem::exists(path); }
+
+// Moves the C library to a locale whose decimal separator is a comma, building
+// one with localedef when none is installed.
+inline bool enterCommaLocale(const TempDir& dir) {
+    auto commaDecimal = [] { return std::strtod("1,5", nullptr) == 1.5; };
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"}) {
+        if (std::setlocale(LC_ALL, name) != nullptr && commaDecimal()) return true;
+    }
+    const std::string command =
+        "localedef -i de_DE -f UTF-8 '" + (dir.path() / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+    if (std::system(command.c_str()) == -1) return false;
+    setenv("LOCPATH", dir.path().c_str(), 1);
+    return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr && commaDecimal();
+}
 
 }  // namespace trivane::test

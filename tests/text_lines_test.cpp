@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include "scene_files.h"
 #include "test_support.h"
 #include "ui/fixed_text.h"
 #include "ui/text_lines.h"
@@ -190,16 +191,17 @@ TEST(BoundedTextTest, MatchesPrintfInTheCLocale) {
 }
 
 TEST(BoundedTextTest, IgnoresTheLocale) {
-    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = previous ? previous : "C";
-    const char* comma = nullptr;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"})
-        if ((comma = std::setlocale(LC_NUMERIC, name)) != nullptr) break;
-    if (comma == nullptr) GTEST_SKIP() << "no locale with a decimal comma is installed";
+    test::TempDir dir;
+    const bool entered = test::enterCommaLocale(dir);
     char got[32];
+    char printed[32];
     BoundedText out(got, sizeof got);
     out.appendFixed2(-1700.0);
-    std::setlocale(LC_NUMERIC, saved.c_str());
+    std::snprintf(printed, sizeof printed, "%.2f", -1700.0);
+    std::setlocale(LC_ALL, "C");
+    unsetenv("LOCPATH");
+    if (!entered) GTEST_SKIP() << "no locale with a decimal comma could be installed or built";
+    EXPECT_STREQ(printed, "-1700,00");  // the C library follows the locale here
     EXPECT_STREQ(got, "-1700.00");
 }
 
