@@ -19,6 +19,13 @@ struct ColorControl {
 // specular r g b, then the same nine for the material.
 extern const ColorControl kColorControls[18];
 
+// Row of a scroll bar id in kColorControls, or -1 for any other control.
+int32_t colorControlRow(int32_t scrollBarId);
+
+// Thumb position of a value: value x 100 rounded to the nearest integer
+// (saturating; NaN gives 0). Not clamped to the 0..100 range.
+int32_t positionOfValue(float value);
+
 // The controls of an open dialog, as the handlers see them. The Qt dialog and
 // the headless tool implement it.
 class DialogControls {

@@ -1,0 +1,142 @@
+#pragma once
+
+// The scanline set-up shared by the Gouraud and the textured fill: which
+// vertices form the horizontal edge, where a triangle is split, which rows a
+// half visits and which columns of a row are drawn. The fills only add what
+// they interpolate.
+//
+// Screen coordinates arrive as whole numbers stored in floats, up to the
+// saturated int32 range (vertices near or behind the camera plane). Whatever
+// they are, only rows 1..599 and columns 0..799 are visited, so a triangle
+// that reaches far outside the picture costs no more than one inside it.
+
+#include <cstdint>
+
+#include "math/numeric.h"
+#include "math/vertex.h"
+
+namespace trivane::raster {
+
+// How drawX(a, b, c) proceeds: either one half with its horizontal edge, or a
+// split at the middle row.
+struct TrianglePlan {
+    bool split = false;
+    // One half (split == false): left.y == right.y, apex on another row or not.
+    const Vertex* left = nullptr;
+    const Vertex* right = nullptr;
+    const Vertex* apex = nullptr;
+    bool apexFirst = false;
+    // Split (split == true): rows strictly increasing top -> middle -> bottom.
+    const Vertex* top = nullptr;
+    const Vertex* middle = nullptr;
+    const Vertex* bottom = nullptr;
+};
+
+TrianglePlan planTriangle(const Vertex& a, const Vertex& b, const Vertex& c);
+
+// Rows a half visits: [first, end), already limited to 1..599.
+struct RowRange {
+    int32_t first;
+    int32_t end;
+};
+
+// firstValue is the apex row (apex first) or the edge row (apex last), and
+// endValue the other one.
+RowRange halfRowRange(float firstValue, float endValue);
+
+// The columns of one row: the unclipped ends and width, and the clipped part.
+struct SpanColumns {
+    int32_t xL;     // unclipped left end
+    int32_t xR;     // unclipped right end
+    int64_t width;  // xR - xL before clipping
+    int32_t start;  // first column drawn
+    int32_t end;    // last column drawn (start > end: nothing)
+    int64_t skip;   // steps the running values start in (left clip)
+};
+
+// Edge positions of one half, recomputed from the apex on every row.
+struct HalfEdges {
+    double apexX;
+    double apexY;
+    double leftDx;   // L.x - P.x
+    double rightDx;  // R.x - P.x
+    float heightL;   // L.y - P.y, kept as a float
+    float heightR;   // R.y - P.y, kept as a float
+
+    HalfEdges(const Vertex& left, const Vertex& right, const Vertex& apex)
+        : apexX(apex.x),
+          apexY(apex.y),
+          leftDx(static_cast<double>(left.x) - apex.x),
+          rightDx(static_cast<double>(right.x) - apex.x),
+          heightL(static_cast<float>(static_cast<double>(left.y) - apex.y)),
+          heightR(static_cast<float>(static_cast<double>(right.y) - apex.y)) {}
+
+    SpanColumns columns(double f) const {
+        SpanColumns s;
+        s.xL = truncToInt32(apexX + f * leftDx / heightL);
+        s.xR = truncToInt32(apexX + f * rightDx / heightR);
+        s.width = static_cast<int64_t>(s.xR) - s.xL;
+        if (s.xL <= 0) {
+            s.start = 0;
+            s.skip = -static_cast<int64_t>(s.xL);
+        } else {
+            s.start = s.xL;
+            s.skip = 0;
+        }
+        s.end = s.xR > 799 ? 799 : s.xR;
+        return s;
+    }
+};
+
+// Drives one half: for every visited row with a non-empty span, calls
+// row(y, f, span, edges) with f = y - apex.y.
+template <typename RowFn>
+void forEachHalfRow(const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst,
+                    RowFn&& row) {
+    const RowRange rows = apexFirst ? halfRowRange(apex.y, left.y) : halfRowRange(left.y, apex.y);
+    if (rows.first >= rows.end) return;
+    const HalfEdges edges(left, right, apex);
+    for (int32_t y = rows.first; y < rows.end; ++y) {
+        const double f = static_cast<double>(y) - edges.apexY;
+        const SpanColumns span = edges.columns(f);
+        if (span.start > span.end) continue;
+        row(y, f, span, edges);
+    }
+}
+
+// The whole triangle: plan it, build the split vertex when needed and hand the
+// halves to the fill. makeSplit(top, middle, bottom) returns the split vertex.
+template <typename Fill, typename MakeSplit>
+void drawPlannedTriangle(const Vertex& a, const Vertex& b, const Vertex& c, MakeSplit&& makeSplit,
+                         Fill&& fill) {
+    const TrianglePlan plan = planTriangle(a, b, c);
+    if (!plan.split) {
+        fill(*plan.left, *plan.right, *plan.apex, plan.apexFirst);
+        return;
+    }
+    const Vertex s = makeSplit(*plan.top, *plan.middle, *plan.bottom);
+    if (s.x > plan.middle->x) {
+        fill(*plan.middle, s, *plan.top, true);
+        fill(*plan.middle, s, *plan.bottom, false);
+    } else {
+        fill(s, *plan.middle, *plan.top, true);
+        fill(s, *plan.middle, *plan.bottom, false);
+    }
+}
+
+// (middle.y - top.y) / (bottom.y - top.y) as the split applies it: the
+// difference is multiplied first, then divided.
+struct SplitRatio {
+    double rise;   // middle.y - top.y
+    double total;  // bottom.y - top.y
+    double of(double difference) const { return difference * rise / total; }
+};
+
+inline SplitRatio splitRatio(const Vertex& top, const Vertex& middle, const Vertex& bottom) {
+    return SplitRatio{static_cast<double>(middle.y) - top.y, static_cast<double>(bottom.y) - top.y};
+}
+
+// The colour byte of a running channel: truncated, low 8 bits kept.
+inline uint8_t channelByte(double value) { return static_cast<uint8_t>(truncToInt32(value)); }
+
+}  // namespace trivane::raster

@@ -1,0 +1,177 @@
+#include "ui/event_script.h"
+
+#include <charconv>
+
+#include "core/renderer.h"
+#include "ui/menu_ids.h"
+
+namespace trivane {
+
+namespace {
+
+std::string_view trim(std::string_view s) {
+    const char* blanks = " \t\r\n";
+    const size_t first = s.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    const size_t last = s.find_last_not_of(blanks);
+    return s.substr(first, last - first + 1);
+}
+
+bool parseInt(std::string_view text, int64_t minimum, int64_t maximum, int32_t& out) {
+    text = trim(text);
+    if (text.empty()) return false;
+    int64_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc{} || end != text.data() + text.size() || value < minimum || value > maximum) return false;
+    out = static_cast<int32_t>(value);
+    return true;
+}
+
+// Exactly `count` comma-separated integers.
+bool parseInts(std::string_view text, int count, int32_t* out, const int64_t* minimum, const int64_t* maximum) {
+    for (int i = 0; i < count; ++i) {
+        const size_t comma = text.find(',');
+        const bool last = i == count - 1;
+        if (last != (comma == std::string_view::npos)) return false;
+        if (!parseInt(text.substr(0, comma), minimum[i], maximum[i], out[i])) return false;
+        if (!last) text.remove_prefix(comma + 1);
+    }
+    return true;
+}
+
+constexpr int64_t kIntMin = INT32_MIN;
+constexpr int64_t kIntMax = INT32_MAX;
+
+}  // namespace
+
+bool parseEventScript(std::string_view script, std::vector<ScriptEvent>& events, std::string& error) {
+    events.clear();
+    while (true) {
+        const size_t separator = script.find(';');
+        const std::string_view item = trim(script.substr(0, separator));
+        if (!item.empty()) {
+            const size_t colon = item.find(':');
+            const std::string_view name = item.substr(0, colon);
+            const bool hasArgument = colon != std::string_view::npos;
+            const std::string_view argument = hasArgument ? item.substr(colon + 1) : std::string_view{};
+            ScriptEvent e;
+            using K = ScriptEvent::Kind;
+            const int64_t anyMin[3] = {kIntMin, kIntMin, 0};
+            const int64_t anyMax[3] = {kIntMax, kIntMax, 65535};
+            int32_t values[3] = {0, 0, 0};
+            bool ok = true;
+            const char* expected = nullptr;  // what the argument should look like
+            auto one = [&](K kind) {
+                e.kind = kind;
+                expected = "one integer";
+                ok = hasArgument && parseInt(argument, kIntMin, kIntMax, e.a);
+            };
+            auto point = [&](K kind) {
+                e.kind = kind;
+                expected = "two integers X,Y";
+                ok = hasArgument && parseInts(argument, 2, values, anyMin, anyMax);
+                e.a = values[0];
+                e.b = values[1];
+            };
+            auto bare = [&](K kind) {
+                e.kind = kind;
+                expected = "no argument";
+                ok = !hasArgument;
+            };
+            if (name == "frame") bare(K::Frame);
+            else if (name == "key") one(K::Key);
+            else if (name == "down") one(K::Down);
+            else if (name == "up") one(K::Up);
+            else if (name == "menu") one(K::Menu);
+            else if (name == "wheel") one(K::Wheel);
+            else if (name == "lbdown") point(K::LeftDown);
+            else if (name == "rbdown") point(K::RightDown);
+            else if (name == "move") point(K::Move);
+            else if (name == "lbup") bare(K::LeftUp);
+            else if (name == "rbup") bare(K::RightUp);
+            else if (name == "load") {
+                e.kind = K::Load;
+                expected = "a path";
+                e.path = std::string(trim(argument));
+                ok = hasArgument && !e.path.empty();
+            } else if (name == "dialog") {
+                e.kind = K::Dialog;
+                expected = "three integers CTRL,CODE,THUMB with THUMB in 0..65535";
+                ok = hasArgument && parseInts(argument, 3, values, anyMin, anyMax);
+                e.a = values[0];
+                e.b = values[1];
+                e.c = values[2];
+            } else {
+                error = "unknown event \"" + std::string(item) + "\"";
+                return false;
+            }
+            if (!ok) {
+                error = "bad event \"" + std::string(item) + "\": " + std::string(name) + " takes " + expected;
+                return false;
+            }
+            events.push_back(std::move(e));
+        }
+        if (separator == std::string_view::npos) break;
+        script.remove_prefix(separator + 1);
+    }
+    return true;
+}
+
+void ScriptPlayer::runLightMaterialDialog() {
+    // Opened and closed with its button, no scroll bar touched.
+    LightMaterialDialog dialog(renderer_, *this);
+    dialog.onInitDialog();
+    dialog.onCommand(1);
+}
+
+std::optional<std::string> ScriptPlayer::pickModelFile() { return chosenPath_; }
+
+size_t ScriptPlayer::play(const std::vector<ScriptEvent>& events) {
+    using K = ScriptEvent::Kind;
+    Renderer& r = renderer_;
+    size_t i = 0;
+    while (i < events.size() && !quitRequested_) {
+        const ScriptEvent& e = events[i];
+        switch (e.kind) {
+            case K::Frame: r.renderFrame(); break;
+            case K::Key:
+                r.onKey(e.a, 1);
+                r.onKey(e.a, 0);
+                break;
+            case K::Down: r.onKey(e.a, 1); break;
+            case K::Up: r.onKey(e.a, 0); break;
+            case K::Menu:
+                r.onMenuCommand(*this, e.a);
+                r.setDirty(true);
+                break;
+            case K::Load:
+                chosenPath_ = e.path;
+                r.onMenuCommand(*this, menu::kLoadModel);
+                chosenPath_.reset();
+                r.setDirty(true);
+                break;
+            case K::LeftDown: r.onLeftButtonDown(e.a, e.b); break;
+            case K::LeftUp: r.onLeftButtonUp(); break;
+            case K::RightDown: r.onRightButtonDown(e.a, e.b); break;
+            case K::RightUp: r.onRightButtonUp(); break;
+            case K::Move: r.onMouseMove(e.a, e.b); break;
+            case K::Wheel: r.onMouseWheel(e.a); break;
+            case K::Dialog: {
+                // A run of scroll events is one opening of the dialog.
+                LightMaterialDialog dialog(r, *this);
+                dialog.onInitDialog();
+                while (i < events.size() && events[i].kind == K::Dialog) {
+                    dialog.onScroll(events[i].a, events[i].b, events[i].c);
+                    ++i;
+                }
+                dialog.onCommand(1);
+                r.setDirty(true);
+                continue;
+            }
+        }
+        ++i;
+    }
+    return i;
+}
+
+}  // namespace trivane

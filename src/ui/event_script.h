@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/light_dialog.h"
+#include "ui/platform_services.h"
+
+namespace trivane {
+
+class Renderer;
+
+// One step of a scripted input sequence, as the headless tool takes it:
+// "frame", "key:CODE", "down:CODE", "up:CODE", "menu:ID", "load:PATH",
+// "lbdown:X,Y", "lbup", "rbdown:X,Y", "rbup", "move:X,Y", "wheel:RAW" and
+// "dialog:CTRL,CODE,THUMB", separated by ';'.
+struct ScriptEvent {
+    enum class Kind { Frame, Key, Down, Up, Menu, Load, LeftDown, LeftUp, RightDown, RightUp, Move, Wheel, Dialog };
+    Kind kind = Kind::Frame;
+    int32_t a = 0;  // code, id, x, raw or control
+    int32_t b = 0;  // y or scroll code
+    int32_t c = 0;  // thumb
+    std::string path;
+};
+
+// Parses a whole script. Blanks around an event and around its numbers are
+// ignored, and so are empty events (a trailing ';'). On a bad event returns
+// false and leaves one line naming it in error.
+bool parseEventScript(std::string_view script, std::vector<ScriptEvent>& events, std::string& error);
+
+// Replays a script on a started renderer, standing in for the platform: the
+// file chooser returns the path of a "load:" event, the dialog opens and
+// closes without a person, and "Exit" ends the script.
+class ScriptPlayer : public PlatformServices, private DialogControls {
+public:
+    explicit ScriptPlayer(Renderer& renderer) : renderer_(renderer) {}
+
+    // Applies the events in order; stops after an "Exit" command. Returns
+    // the number of events applied.
+    size_t play(const std::vector<ScriptEvent>& events);
+    bool quitRequested() const { return quitRequested_; }
+
+    void requestQuit() override { quitRequested_ = true; }
+    void runLightMaterialDialog() override;
+    std::optional<std::string> pickModelFile() override;
+
+private:
+    void setScrollRange(int32_t, int32_t, int32_t) override {}
+    void setScrollPos(int32_t, int32_t) override {}
+    void setText(int32_t, const char*) override {}
+    void endDialog(int32_t) override {}
+
+    Renderer& renderer_;
+    std::optional<std::string> chosenPath_;
+    bool quitRequested_ = false;
+};
+
+}  // namespace trivane

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+
+// The menu bar: command ids and the table the Qt menu bar is built from, so
+// the desktop viewer and the handlers can never disagree on an id.
+
+namespace trivane::menu {
+
+constexpr int32_t kExit = 40001;
+constexpr int32_t kCameraLookAt = 40002;
+constexpr int32_t kCameraEuler = 40003;
+constexpr int32_t kGlobeSphere = 40010;
+constexpr int32_t kGeoSphere = 40011;
+constexpr int32_t kModeMapping = 40012;
+constexpr int32_t kModeWire = 40013;
+constexpr int32_t kIcoSphere = 40014;
+constexpr int32_t kModeGouraud = 40015;
+constexpr int32_t kCube = 40017;
+constexpr int32_t kLightMaterialDialog = 40018;
+constexpr int32_t kLoadModel = 40019;
+constexpr int32_t kToggleAnimation = 40020;
+
+// Paths longer than this are refused like a cancelled chooser; it is the
+// longest path the classic 256-byte file name buffer could return.
+constexpr int kMaxModelPathBytes = 255;
+
+struct MenuItem {
+    // Exactly as the classic resource spells them: the two sphere items end in
+    // a carriage return and line feed, which a toolkit may want to strip for
+    // display (see displayText).
+    const char* text;
+    int32_t id;
+};
+
+struct Menu {
+    const char* title;
+    const MenuItem* items;
+    int itemCount;
+};
+
+constexpr MenuItem kFileItems[] = {{"Load ASE", kLoadModel}, {"Exit", kExit}};
+constexpr MenuItem kCameraItems[] = {{"Lookat", kCameraLookAt}, {"Euler", kCameraEuler}};
+constexpr MenuItem kModelItems[] = {
+    {"CreateGlobeSphere\r\n", kGlobeSphere},
+    {"CreateGeoSphere\r\n", kGeoSphere},
+    {"20면체구", kIcoSphere},
+    {"3D정사각형", kCube},
+};
+constexpr MenuItem kModeItems[] = {
+    {"Mapping", kModeMapping}, {"Wire", kModeWire}, {"Gouraud Shading", kModeGouraud}};
+constexpr MenuItem kLightingItems[] = {{"빛,재질조정", kLightMaterialDialog}};
+constexpr MenuItem kAnimationItems[] = {{"활성,비활성", kToggleAnimation}};
+
+// Six menus, left to right, each with its items top to bottom. Texts are UTF-8.
+constexpr Menu kMenus[] = {
+    {"File", kFileItems, 2},
+    {"Camera", kCameraItems, 2},
+    {"모델선택", kModelItems, 4},
+    {"Mapping", kModeItems, 3},
+    {"Lighting", kLightingItems, 1},
+    {"애니메이션", kAnimationItems, 1},
+};
+constexpr int kMenuCount = 6;
+
+// Length of an item text without its trailing carriage returns and line
+// feeds, for toolkits that would show them as stray glyphs.
+constexpr int displayLength(const char* text) {
+    int n = 0;
+    while (text[n] != '\0') ++n;
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n')) --n;
+    return n;
+}
+
+}  // namespace trivane::menu

@@ -1,0 +1,207 @@
+// The text display: exact strings and positions, and formatting that neither
+// overflows nor depends on the locale.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "test_support.h"
+#include "ui/fixed_text.h"
+#include "ui/text_lines.h"
+
+namespace trivane {
+namespace {
+
+std::unique_ptr<Renderer> afterStartUp() {
+    auto r = test::makeRenderer();
+    r->lookAtMode = 1;
+    r->moveModel = 1;
+    r->cameraPosition = Vertex{0, 0, -1700};
+    r->cameraTarget = Vertex{0, 0, 0};
+    r->light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
+    r->material = LightingTerms{{0, 0, 0}, {1, 1, 1}, {1, 1, 1}};
+    r->fps = 60.0f;
+    return r;
+}
+
+void expectLine(const TextLine& line, int32_t x, int32_t y, const std::string& text) {
+    EXPECT_EQ(line.x, x) << text;
+    EXPECT_EQ(line.y, y) << text;
+    EXPECT_EQ(std::string(line.text), text);
+    EXPECT_EQ(line.length, static_cast<int32_t>(text.size())) << text;
+}
+
+TEST(TextLinesTest, WindowLinesAfterStartUp) {
+    auto r = afterStartUp();
+    TextLine lines[kWindowLineCount];
+    formatWindowLines(*r, lines);
+    expectLine(lines[0], 810, 10, "LMouse Click drag : Model Rotate");
+    expectLine(lines[1], 810, 30, "RMouse Click drag : Model Scale");
+    expectLine(lines[2], 810, 70, "W A S D Q E: Camera Move");
+    expectLine(lines[3], 810, 90, "I J K L U O: Taget Move or Camera Rotate");
+    expectLine(lines[4], 810, 110, "LookAt  ");
+    expectLine(lines[5], 810, 130, "Camera x : 0.00 y : 0.00  z : -1700.00       ");
+    expectLine(lines[6], 810, 150, "Taget x : 0.00 y : 0.00  z : 0.00        ");
+    expectLine(lines[7], 810, 170, "CameraRotate x : 0.00 y : 0.00  z : 0.00      ");
+    // The lengths the fixed lines are drawn with.
+    EXPECT_EQ(lines[0].length, 32);
+    EXPECT_EQ(lines[1].length, 31);
+    EXPECT_EQ(lines[2].length, 24);
+    EXPECT_EQ(lines[3].length, 40);
+
+    r->lookAtMode = 0;
+    r->cameraPosition = Vertex{-10, 20.125f, 3.14159f};
+    r->cameraTarget = Vertex{1e6f, -0.004f, 0.005f};
+    r->cameraRotation = Vector3{370, -90, 0.015f};
+    formatWindowLines(*r, lines);
+    expectLine(lines[4], 810, 110, "Euler    ");
+    expectLine(lines[5], 810, 130, "Camera x : -10.00 y : 20.12  z : 3.14       ");
+    // The float nearest 0.005 lies below it.
+    expectLine(lines[6], 810, 150, "Taget x : 1000000.00 y : -0.00  z : 0.00        ");
+    expectLine(lines[7], 810, 170, "CameraRotate x : 370.00 y : -90.00  z : 0.01      ");
+}
+
+TEST(TextLinesTest, PictureLinesAfterStartUp) {
+    auto r = afterStartUp();
+    TextLine lines[kPictureLineCount];
+    formatPictureLines(*r, lines);
+    expectLine(lines[0], 10, 10, "Space Bar Click Light Move : Up Down Left Right Pgup Pgdn");
+    expectLine(lines[1], 10, 30, "Space Bar Click Model Move : Up Down Left Right Pgup Pgdn");
+    expectLine(lines[2], 10, 50, "Move Mode : Model Move   ");
+    expectLine(lines[3], 80, 90, "Light");
+    expectLine(lines[4], 10, 110, "Ar : 0.20  Ag : 0.20  Ab : 0.20");
+    expectLine(lines[5], 10, 130, "Dr : 1.00  Dg : 1.00  Db : 1.00");
+    expectLine(lines[6], 10, 150, "Sr : 1.00  Sg : 1.00  Sb : 1.00");
+    expectLine(lines[7], 80, 190, "Matter");
+    expectLine(lines[8], 10, 210, "Ar : 0.00  Ag : 0.00  Ab : 0.00");
+    expectLine(lines[9], 10, 230, "Dr : 1.00  Dg : 1.00  Db : 1.00");
+    expectLine(lines[10], 10, 250, "Sr : 1.00  Sg : 1.00  Sb : 1.00");
+    expectLine(lines[11], 700, 10, "FPS : 60.00");
+    EXPECT_EQ(lines[0].length, 57);
+    EXPECT_EQ(lines[1].length, 57);
+    EXPECT_EQ(lines[3].length, 5);
+    EXPECT_EQ(lines[7].length, 6);
+
+    // Every value goes to its own place.
+    r->moveModel = 0;
+    r->light = LightingTerms{{0.11f, 0.12f, 0.13f}, {0.21f, 0.22f, 0.23f}, {0.31f, 0.32f, 0.33f}};
+    r->material = LightingTerms{{0.41f, 0.42f, 0.43f}, {0.51f, 0.52f, 0.53f}, {0.61f, 0.62f, 0.63f}};
+    r->fps = 1234.567f;
+    formatPictureLines(*r, lines);
+    expectLine(lines[2], 10, 50, "Move Mode : Light Move    ");
+    expectLine(lines[4], 10, 110, "Ar : 0.11  Ag : 0.12  Ab : 0.13");
+    expectLine(lines[5], 10, 130, "Dr : 0.21  Dg : 0.22  Db : 0.23");
+    expectLine(lines[6], 10, 150, "Sr : 0.31  Sg : 0.32  Sb : 0.33");
+    expectLine(lines[8], 10, 210, "Ar : 0.41  Ag : 0.42  Ab : 0.43");
+    expectLine(lines[9], 10, 230, "Dr : 0.51  Dg : 0.52  Db : 0.53");
+    expectLine(lines[10], 10, 250, "Sr : 0.61  Sg : 0.62  Sb : 0.63");
+    expectLine(lines[11], 700, 10, "FPS : 1234.57");
+}
+
+TEST(TextLinesTest, HugeAndNonFiniteValues) {
+    auto r = afterStartUp();
+    r->cameraPosition = Vertex{FLT_MAX, -FLT_MAX, 1e38f};
+    r->cameraTarget = Vertex{INFINITY, -INFINITY, NAN};
+    r->cameraRotation = Vector3{-FLT_MAX, -FLT_MAX, -FLT_MAX};
+    r->light.ambient = Rgb{-FLT_MAX, -FLT_MAX, -FLT_MAX};
+    r->fps = INFINITY;  // a frame measured as taking no time
+    TextLine window[kWindowLineCount];
+    TextLine picture[kPictureLineCount];
+    formatWindowLines(*r, window);
+    formatPictureLines(*r, picture);
+    const std::string max = "340282346638528859811704183484516925440.00";
+    expectLine(window[5], 810, 130,
+               "Camera x : " + max + " y : -" + max + "  z : 99999996802856924650656260769173209088.00       ");
+    expectLine(window[6], 810, 150, "Taget x : inf y : -inf  z : nan        ");
+    expectLine(window[7], 810, 170, "CameraRotate x : -" + max + " y : -" + max + "  z : -" + max + "      ");
+    expectLine(picture[4], 10, 110, "Ar : -" + max + "  Ag : -" + max + "  Ab : -" + max);
+    expectLine(picture[11], 700, 10, "FPS : inf");
+    for (const TextLine& line : window) {
+        EXPECT_LT(line.length, static_cast<int32_t>(sizeof line.text));
+        EXPECT_EQ(line.text[line.length], '\0');
+    }
+}
+
+TEST(BoundedTextTest, CutsOffInsteadOfOverflowing) {
+    char buffer[12];
+    std::memset(buffer, 'x', sizeof buffer);
+    char guard = 'g';
+    BoundedText out(buffer, 8);
+    out.append("abc");
+    out.appendFixed2(-12.5);  // "-12.50" does not fit whole
+    EXPECT_STREQ(buffer, "abc-12.");
+    EXPECT_EQ(out.length(), 7u);
+    out.append("more");
+    out.appendFixed2(DBL_MAX);
+    EXPECT_STREQ(buffer, "abc-12.");
+    EXPECT_EQ(buffer[8], 'x');  // nothing written past the capacity
+    EXPECT_EQ(guard, 'g');
+
+    BoundedText none(buffer, 0);  // a zero capacity writes nothing at all
+    none.append("abc");
+    EXPECT_EQ(buffer[0], 'a');
+    EXPECT_EQ(none.length(), 0u);
+
+    char wide[400];
+    BoundedText big(wide, sizeof wide);
+    big.appendFixed2(-DBL_MAX);
+    EXPECT_EQ(big.length(), 313u);
+    EXPECT_EQ(std::string(wide, 4), "-179");
+    EXPECT_EQ(std::string(wide + 310), ".00");
+}
+
+TEST(BoundedTextTest, MatchesPrintfInTheCLocale) {
+    // Rounding of exact binary values, negative zero, ties and magnitudes.
+    std::mt19937_64 random(12345);
+    std::uniform_int_distribution<uint64_t> bits;
+    const double fixed[] = {0.0,   -0.0,   0.125,   0.375, 2.675, 1.005,  -0.005, 0.045, 999.995,
+                            1e15,  1e22,   1e-300, -1e-5, 0.5,   1.5,    2.5,    FLT_MAX, DBL_MIN,
+                            0.015, 0.0049, 123456789.125};
+    auto check = [](double v) {
+        char expected[400];
+        std::snprintf(expected, sizeof expected, "%.2f", v);
+        char got[400];
+        BoundedText out(got, sizeof got);
+        out.appendFixed2(v);
+        EXPECT_STREQ(got, expected);
+    };
+    for (double v : fixed) check(v);
+    for (int i = 0; i < 20000; ++i) {
+        uint64_t b = bits(random);
+        double v;
+        std::memcpy(&v, &b, sizeof v);
+        if (std::isnan(v)) continue;  // printf's NaN spelling is checked below
+        check(v);
+        // Also values of ordinary magnitude, where the rounding matters.
+        check(static_cast<double>(static_cast<float>(static_cast<int64_t>(b % 2000001) - 1000000) / 1024.0f));
+    }
+    char nan[8];
+    BoundedText a(nan, sizeof nan);
+    a.appendFixed2(std::nan(""));
+    EXPECT_STREQ(nan, "nan");
+    BoundedText b(nan, sizeof nan);
+    b.appendFixed2(-std::nan(""));
+    EXPECT_STREQ(nan, "-nan");
+}
+
+TEST(BoundedTextTest, IgnoresTheLocale) {
+    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = previous ? previous : "C";
+    const char* comma = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"})
+        if ((comma = std::setlocale(LC_NUMERIC, name)) != nullptr) break;
+    if (comma == nullptr) GTEST_SKIP() << "no locale with a decimal comma is installed";
+    char got[32];
+    BoundedText out(got, sizeof got);
+    out.appendFixed2(-1700.0);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    EXPECT_STREQ(got, "-1700.00");
+}
+
+}  // namespace
+}  // namespace trivane
