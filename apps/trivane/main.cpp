@@ -11,7 +11,7 @@
 
 namespace {
 
-trivane::DebugConsole console;
+[[maybe_unused]] trivane::DebugConsole console;
 trivane::Renderer renderer;
 
 }  // namespace

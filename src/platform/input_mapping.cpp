@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/key_codes.h"
+
 namespace trivane {
 
 int32_t virtualKeyCode(int qtKey) {
@@ -10,15 +12,15 @@ int32_t virtualKeyCode(int qtKey) {
     if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return static_cast<int32_t>(qtKey);
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return 0x70 + (qtKey - Qt::Key_F1);
     switch (qtKey) {
-        case Qt::Key_Space: return 32;
-        case Qt::Key_PageUp: return 33;
-        case Qt::Key_PageDown: return 34;
+        case Qt::Key_Space: return keys::kSpace;
+        case Qt::Key_PageUp: return keys::kPageUp;
+        case Qt::Key_PageDown: return keys::kPageDown;
         case Qt::Key_End: return 35;
         case Qt::Key_Home: return 36;
-        case Qt::Key_Left: return 37;
-        case Qt::Key_Up: return 38;
-        case Qt::Key_Right: return 39;
-        case Qt::Key_Down: return 40;
+        case Qt::Key_Left: return keys::kLeft;
+        case Qt::Key_Up: return keys::kUp;
+        case Qt::Key_Right: return keys::kRight;
+        case Qt::Key_Down: return keys::kDown;
         case Qt::Key_Insert: return 45;
         case Qt::Key_Delete: return 46;
         case Qt::Key_Backspace: return 8;

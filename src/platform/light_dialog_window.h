@@ -60,7 +60,8 @@ public:
     void setText(int32_t textBoxId, const char* text) override;
     void endDialog(int32_t result) override;
 
-    void scrollEvent(int32_t controlId, int32_t code, int32_t thumb);
+    // One notification of a scroll bar, as the handlers receive it.
+    virtual void scrollEvent(int32_t controlId, int32_t code, int32_t thumb);
 
     // For tests and screenshots: the controls of one row of the table.
     DialogScrollBar* scrollBar(int32_t scrollBarId) const;

@@ -1,9 +1,11 @@
 #include "platform/main_window.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -200,14 +202,20 @@ void MainWindow::present() {
 void MainWindow::drawWindowLines() {
     TextLine lines[kWindowLineCount];
     formatWindowLines(renderer_, lines);
-    QPainter painter(&clientArea_->surface());
-    painter.setFont(QApplication::font());
+    // The same look as the picture lines: the default font without
+    // antialiasing, black on an opaque white cell as long as the text.
+    QFont font = QApplication::font();
+    font.setStyleStrategy(QFont::NoAntialias);
+    QImage& surface = clientArea_->surface();
+    const QFontMetrics metrics(font, &surface);
+    QPainter painter(&surface);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    painter.setFont(font);
     painter.setPen(Qt::black);
-    painter.setBackground(Qt::white);
-    painter.setBackgroundMode(Qt::OpaqueMode);
-    const int ascent = painter.fontMetrics().ascent();
     for (const TextLine& line : lines) {
-        painter.drawText(QPoint(line.x, line.y + ascent), QString::fromLatin1(line.text, line.length));
+        const QString text = QString::fromLatin1(line.text, std::clamp<int>(line.length, 0, sizeof line.text));
+        painter.fillRect(QRect(line.x, line.y, metrics.horizontalAdvance(text), metrics.height()), Qt::white);
+        painter.drawText(QPoint(line.x, line.y + metrics.ascent()), text);
     }
 }
 

@@ -41,6 +41,17 @@ void startValues(Renderer& renderer) {
     renderer.material = LightingTerms{{0.2f, 0.2f, 0.2f}, {1.0f, 1.0f, 1.0f}, {1.0f, 0.75f, 1.0f}};
 }
 
+// Records the notifications on their way to the handlers.
+class RecordingDialog : public LightDialogWindow {
+public:
+    using LightDialogWindow::LightDialogWindow;
+    QList<QList<int>> events;
+    void scrollEvent(int32_t controlId, int32_t code, int32_t thumb) override {
+        events.append({controlId, code, thumb});
+        LightDialogWindow::scrollEvent(controlId, code, thumb);
+    }
+};
+
 }  // namespace
 
 class DialogTest : public QObject {
@@ -172,6 +183,58 @@ private slots:
         // Nothing else moved.
         QCOMPARE(renderer->material.specular.g, 0.75f);
         QCOMPARE(renderer->light.specular.b, 1.0f);
+    }
+
+    void notificationsFollowTheClassicOrder() {
+        RecordingDialog recording(*renderer);
+        recording.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&recording));
+        DialogScrollBar* bar = recording.scrollBar(1045);  // light diffuse green, at 100
+        const QList<int> end{1045, 8, 0};
+
+        click(bar, QStyle::SC_ScrollBarSubLine);
+        QCOMPARE(recording.events, QList<QList<int>>({{1045, 0, 0}, end}));
+        recording.events.clear();
+        click(bar, QStyle::SC_ScrollBarSubPage);
+        QCOMPARE(recording.events, QList<QList<int>>({{1045, 2, 0}, end}));
+        recording.events.clear();
+        click(bar, QStyle::SC_ScrollBarAddPage);
+        QCOMPARE(recording.events, QList<QList<int>>({{1045, 3, 0}, end}));
+        recording.events.clear();
+        click(bar, QStyle::SC_ScrollBarAddLine);
+        QCOMPARE(recording.events, QList<QList<int>>({{1045, 1, 0}, end}));
+        QCOMPARE(bar->value(), 100);
+
+        // Held down, the arrow repeats; one end-scroll comes when it is let go.
+        recording.events.clear();
+        const QPoint arrow = centreOf(bar, QStyle::SC_ScrollBarSubLine);
+        QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, arrow);
+        QTRY_VERIFY(recording.events.size() >= 3);
+        QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, arrow);
+        const int presses = static_cast<int>(recording.events.size()) - 1;
+        for (int i = 0; i < presses; ++i) QCOMPARE(recording.events[i], QList<int>({1045, 0, 0}));
+        QCOMPARE(recording.events.last(), end);
+        QCOMPARE(bar->value(), 100 - 2 * presses);
+        QCOMPARE(renderer->light.diffuse.g, static_cast<float>((100 - 2 * presses) * 0.01));
+
+        // A drag: thumb tracks with the positions, then thumb position and end.
+        recording.events.clear();
+        const QPoint thumb = centreOf(bar, QStyle::SC_ScrollBarSlider);
+        QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, thumb);
+        for (const int dx : {-10, -20}) {
+            const QPoint to = thumb + QPoint(dx, 0);
+            QMouseEvent move(QEvent::MouseMove, QPointF(to), QPointF(bar->mapToGlobal(to)), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(bar, &move);
+        }
+        QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, thumb + QPoint(-20, 0));
+        QCOMPARE(recording.events.size(), 4);
+        QCOMPARE(recording.events[0][1], 5);
+        QCOMPARE(recording.events[1][1], 5);
+        QVERIFY(recording.events[1][2] < recording.events[0][2]);
+        QCOMPARE(recording.events[2], QList<int>({1045, 4, recording.events[1][2]}));
+        QCOMPARE(recording.events[3], end);
+        QCOMPARE(bar->value(), recording.events[1][2]);
     }
 
     void theWheelDoesNotMoveAThumb() {
