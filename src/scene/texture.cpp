@@ -1,0 +1,101 @@
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "core/renderer.h"
+
+namespace trivane {
+
+namespace {
+
+constexpr const char* kTexturePath = "./64Bits.bmp";
+constexpr size_t kPixelOffset = 54;
+
+// Shown in place of a file that cannot serve as a texture: one white texel,
+// so textured faces show their lit colour and nothing reads outside memory.
+// Two texels wide in storage so that a fetch one column past the last texel
+// (u of exactly 1) still lands on white.
+const uint8_t kBlankTexel[8] = {255, 255, 255, 255, 255, 255, 0, 0};
+
+int64_t readLe32(const std::vector<uint8_t>& bytes, size_t offset) {
+    const uint32_t value = static_cast<uint32_t>(bytes[offset]) |
+                           (static_cast<uint32_t>(bytes[offset + 1]) << 8) |
+                           (static_cast<uint32_t>(bytes[offset + 2]) << 16) |
+                           (static_cast<uint32_t>(bytes[offset + 3]) << 24);
+    return static_cast<int32_t>(value);
+}
+
+uint32_t readLe16(const std::vector<uint8_t>& bytes, size_t offset) {
+    return static_cast<uint32_t>(bytes[offset]) | (static_cast<uint32_t>(bytes[offset + 1]) << 8);
+}
+
+struct FileCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+bool Renderer::loadTexture() {
+    std::unique_ptr<FILE, FileCloser> file(std::fopen(kTexturePath, "rb"));
+    if (!file) return false;
+    struct stat info {};
+    if (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) return false;
+
+    std::vector<uint8_t>().swap(textureFile);
+    if (info.st_size > 0) textureFile.reserve(static_cast<size_t>(info.st_size));
+    uint8_t chunk[65536];
+    for (;;) {
+        const size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
+        if (got == 0) break;
+        textureFile.insert(textureFile.end(), chunk, chunk + got);
+    }
+    file.reset();
+
+    // Only an uncompressed 24-bit image whose every addressed texel lies inside
+    // the file is used as it stands. The last row may lack its padding, since
+    // padding is never read.
+    bool usable = textureFile.size() >= kPixelOffset;
+    int64_t width = 0, height = 0, stride = 0, rows = 0;
+    if (usable) {
+        width = readLe32(textureFile, 18);
+        height = readLe32(textureFile, 22);
+        const uint32_t bitsPerPixel = readLe16(textureFile, 28);
+        const int64_t compression = readLe32(textureFile, 30);
+        rows = height < 0 ? -height : height;
+        stride = (width * 3 + 3) & ~int64_t{3};
+        usable = bitsPerPixel == 24 && compression == 0 && width > 0 && rows > 0;
+        if (usable) {
+            const int64_t end = static_cast<int64_t>(kPixelOffset) + (rows - 1) * stride + 3 * width;
+            usable = end <= static_cast<int64_t>(textureFile.size()) && end <= INT32_MAX;
+        }
+    }
+
+    if (!usable) {
+        texturePixels = kBlankTexel;
+        textureWidth = 1;
+        textureMaxY = 0;
+        textureStride = 4;
+        return true;
+    }
+
+    uint8_t* pixels = textureFile.data() + kPixelOffset;
+    if (height < 0) {
+        // Rows stored top-down: reverse them once here so that row 0 is the
+        // bottom row, as in every other bitmap, and the fill needs no case.
+        const size_t rowBytes = static_cast<size_t>(3 * width);
+        for (int64_t top = 0, bottom = rows - 1; top < bottom; ++top, --bottom) {
+            std::swap_ranges(pixels + top * stride, pixels + top * stride + rowBytes,
+                             pixels + bottom * stride);
+        }
+    }
+    texturePixels = pixels;
+    textureWidth = static_cast<int32_t>(width);
+    textureMaxY = static_cast<int32_t>(rows - 1);
+    textureStride = static_cast<int32_t>(stride);
+    return true;
+}
+
+}  // namespace trivane
