@@ -1,9 +1,11 @@
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "core/renderer.h"
 #include "math/numeric.h"
+#include "raster/lighting.h"
 
 namespace trivane {
 
@@ -28,66 +30,84 @@ float clampChannel(float c) {
     return c;
 }
 
-// The three colour products of one vertex; only the specular factor varies
-// while the power is being taken.
-struct ColourTerms {
-    double base[3];      // ambient product + diffuse product
-    float specLight[3];  // light.specular
-    float specMat[3];    // material.specular
+}  // namespace
 
-    float channel(int k, double e) const {
-        const double c = base[k] + e * specLight[k] * specMat[k];
-        return clampChannel(static_cast<float>(c));
+namespace raster {
+
+float ColourTerms::channel(int k, double e) const {
+    const double c = base[k] + e * specLight[k] * specMat[k];
+    return clampChannel(static_cast<float>(c));
+}
+
+bool ColourTerms::sameColour(double e1, double e2) const {
+    for (int k = 0; k < 3; ++k) {
+        const float c1 = channel(k, e1), c2 = channel(k, e2);
+        // Bitwise, so that NaN and signed zeros are told apart as well.
+        uint32_t b1, b2;
+        std::memcpy(&b1, &c1, 4);
+        std::memcpy(&b2, &c2, 4);
+        if (b1 != b2) return false;
     }
-    bool sameColour(double e1, double e2) const {
-        for (int k = 0; k < 3; ++k) {
-            const float c1 = channel(k, e1), c2 = channel(k, e2);
-            // Bitwise, so that NaN and signed zeros are told apart as well.
-            uint32_t b1, b2;
-            __builtin_memcpy(&b1, &c1, 4);
-            __builtin_memcpy(&b2, &c2, 4);
-            if (b1 != b2) return false;
-        }
-        return true;
-    }
+    return true;
+}
+
+namespace {
+
+// Bounds of 1.0 x s^m as the rounded products can leave it after m more steps
+// from e: each step is within a factor (1 +- 2^-53) of the exact one while the
+// values are normal; the margins cover log and exp as well. For s < 1 the
+// products never rise, and once subnormal never leave that range.
+struct Bracket {
+    double low;
+    double high;
 };
 
-// s multiplied into 1.0 exactly `times` times, each product rounded to double,
-// but without walking billions of steps for a huge exponent. Two shortcuts,
-// both giving the plain loop's colour:
-//  - once a product no longer changes, no later one does;
-//  - the products move monotonically (down for s < 1, up for s > 1), and the
-//    clamped colour is a monotone function of the factor, so once the colour
-//    at the current product equals the colour at the bound the sequence can
-//    never pass, every later product gives that same colour. The bound is
-//    checked only every few thousand steps, so ordinary exponents run the
-//    plain loop untouched.
-double specularPower(float s, int32_t times, const ColourTerms& terms) {
-    double e = 1.0;
-    if (times <= 0) return e;
-    constexpr int32_t kCheckEvery = 4096;
-    double bound = 0.0;
-    if (s > 1.0f) {
-        // Each step multiplies by at most s(1 + 2^-53); add a generous margin.
-        const double logBound = static_cast<double>(times) *
-                                    (std::log(static_cast<double>(s)) * (1.0 + 1e-9) + 0x1p-52) +
-                                1.0;
-        bound = logBound < 700.0 ? std::exp(logBound) : std::numeric_limits<double>::infinity();
-    } else if (s > 0.5f) {
-        // Above one half the product never rounds down to zero: the smallest
+Bracket remainingProducts(double e, float s, int32_t m) {
+    const double logS = std::log(static_cast<double>(s));
+    const double slack = 1e-9 * (1.0 + std::fabs(m * logS));
+    const double up = m * (logS + 0x1p-50) + slack;
+    const double down = m * (logS - 0x1p-50) - slack;
+    Bracket b;
+    b.high = up > 709.0 ? std::numeric_limits<double>::infinity() : e * std::exp(up);
+    b.low = down < -745.0 ? 0.0 : e * std::exp(down);
+    if (s < 1.0f) {
+        if (b.high < 0x1p-1021) b.high = 0x1p-1021;
+        if (b.high > e) b.high = e;
+        // Above one half a product never rounds down to zero: the smallest
         // subnormal times s rounds back to itself.
-        bound = std::numeric_limits<double>::denorm_min();
+        const double floor = s > 0.5f ? std::numeric_limits<double>::denorm_min() : 0.0;
+        if (b.low < 0x1p-1020) b.low = floor;
+    } else if (b.low < e) {
+        b.low = e;
     }
+    return b;
+}
+
+}  // namespace
+
+// s multiplied into 1.0 exactly `times` times, each product rounded to double,
+// without walking billions of steps for a huge exponent. The products move
+// monotonically and the clamped colour is a monotone function of the factor,
+// so once both ends of the range the remaining products can reach give the
+// same colour, every product in between gives it too. Ordinary exponents
+// (up to a few thousand) run the plain loop untouched.
+double specularPower(float s, int32_t times, const ColourTerms& terms) {
+    constexpr int32_t kCheckEvery = 4096;
+    double e = 1.0;
     for (int32_t i = 0; i < times; ++i) {
+        if (i % kCheckEvery == 0 && times - i > kCheckEvery && s != 1.0f && s > 0.0f) {
+            const Bracket b = remainingProducts(e, s, times - i);
+            if (terms.sameColour(b.low, b.high)) return b.low;
+        }
         const double next = e * s;
+        // Once a product stops changing, no later one changes either.
         if (next == e) break;
         e = next;
-        if ((i + 1) % kCheckEvery == 0 && terms.sameColour(e, bound)) break;
     }
     return e;
 }
 
-}  // namespace
+}  // namespace raster
 
 void Renderer::lightVertex(int32_t meshIndex, int32_t vertexIndex, Vertex normal,
                            int32_t materialIndex) {
@@ -136,13 +156,13 @@ void Renderer::lightVertex(int32_t meshIndex, int32_t vertexIndex, Vertex normal
     const float ld[3] = {light.diffuse.r, light.diffuse.g, light.diffuse.b};
     const float ma[3] = {material.ambient.r, material.ambient.g, material.ambient.b};
     const float md[3] = {material.diffuse.r, material.diffuse.g, material.diffuse.b};
-    ColourTerms terms{{0, 0, 0},
+    raster::ColourTerms terms{{0, 0, 0},
                       {light.specular.r, light.specular.g, light.specular.b},
                       {material.specular.r, material.specular.g, material.specular.b}};
     for (int k = 0; k < 3; ++k)
         terms.base[k] = static_cast<double>(la[k]) * ma[k] + diffuse * ld[k] * md[k];
 
-    const double specular = specularPower(static_cast<float>(specBase), shininess, terms);
+    const double specular = raster::specularPower(static_cast<float>(specBase), shininess, terms);
 
     Vertex& out = mesh.transformed[vertexIndex];
     out.r = terms.channel(0, specular);
