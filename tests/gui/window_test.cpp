@@ -190,6 +190,41 @@ private slots:
         QTRY_VERIFY(window->stats().frames > afterChooser);
     }
 
+    void aBurstOfInputIsHandledBeforeTheNextFrame() {
+        // Records the frame count as each queued event reaches the window.
+        struct FrameStamp : QObject {
+            MainWindow* window = nullptr;
+            QList<int64_t> stamps;
+            bool eventFilter(QObject*, QEvent* event) override {
+                if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease ||
+                    event->type() == QEvent::MouseMove || event->type() == QEvent::Wheel)
+                    stamps.append(window->stats().frames);
+                return false;
+            }
+        } stamp;
+        stamp.window = window.get();
+        QWidget* area = window->clientArea();
+        area->installEventFilter(&stamp);
+        window->show();
+        QTRY_VERIFY(window->stats().frames > 2);
+
+        const float startY = renderer->cameraPosition.y;
+        for (int i = 0; i < 40; ++i) {
+            QCoreApplication::postEvent(area, new QKeyEvent(QEvent::KeyPress, Qt::Key_W, Qt::NoModifier));
+            QCoreApplication::postEvent(area, new QKeyEvent(QEvent::KeyRelease, Qt::Key_W, Qt::NoModifier));
+            QCoreApplication::postEvent(area, new QWheelEvent(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120),
+                                                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                                                              false));
+        }
+        const int64_t before = window->stats().frames;
+        QTRY_VERIFY(window->stats().frames > before);
+        QCOMPARE(stamp.stamps.size(), 120);
+        QCOMPARE(stamp.stamps.first(), before);
+        QCOMPARE(stamp.stamps.last(), before);
+        QCOMPARE(renderer->cameraPosition.y, startY + 400.0f);
+        QCOMPARE(renderer->meshes[0].rotation.z, 40 * 15.0f);
+    }
+
     void exitCommandEndsWithCodeZero() {
         window->show();
         QTimer::singleShot(50, [&] { findItem(*window, 40001)->trigger(); });
