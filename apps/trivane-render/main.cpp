@@ -1,0 +1,274 @@
+// trivane-render: runs the viewer without a window. Start-up as at window
+// creation, a script of input events, a number of frames, then the picture
+// as PNG and/or the raw framebuffer.
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QString>
+#include <QtGlobal>
+
+#include "core/png_writer.h"
+#include "core/renderer.h"
+#include "platform/text_painter.h"
+#include "ui/event_script.h"
+#include "ui/text_lines.h"
+
+namespace {
+
+using trivane::Renderer;
+
+constexpr int kBadUsage = 2;
+constexpr int kMaxFrames = 1000000;
+
+const char kHelp[] = R"(Usage: trivane-render [-C DIR] [--events "E;E;..."] [--frames N] [--no-text]
+                      [--raw FILE] [-o FILE.png]
+
+Starts the viewer without a window, as at window creation (800 x 600
+framebuffer, start-up, scene marked dirty), applies the input events in order,
+renders N more frames and writes the picture.
+
+Options:
+  -C DIR            run start-up (and every model load) in DIR; the default
+                    scene is read from ./64Bits.bmp and ./data/bou.ASE there.
+                    Output files are still named relative to the directory
+                    the program was started in.
+  --events SCRIPT   input events separated by ';' (blanks around an event are
+                    ignored, an empty event is skipped):
+                      frame             render one frame
+                      key:CODE          press and release a key (virtual-key
+                                        code: W 87, S 83, A 65, D 68, Q 81,
+                                        E 69, J 74, L 76, I 73, K 75, U 85,
+                                        O 79, space 32, arrows 37..40,
+                                        Page Up 33, Page Down 34)
+                      down:CODE         press only (the key stays held)
+                      up:CODE           release only
+                      menu:ID           a menu command, then the scene is
+                                        marked dirty: 40001 exit (ends the
+                                        event list), 40002 Lookat, 40003 Euler,
+                                        40010 globe, 40011 geo sphere,
+                                        40014 icosahedron sphere, 40017 cube,
+                                        40012 Mapping, 40013 Wire,
+                                        40015 Gouraud, 40018 the light and
+                                        material dialog (opened and closed
+                                        unchanged), 40019 Load ASE with no
+                                        file chosen (nothing), 40020 automatic
+                                        rotation on/off
+                      load:PATH         Load ASE with PATH chosen (a path of
+                                        more than 255 bytes is refused like a
+                                        cancel); PATH cannot contain ';'
+                      lbdown:X,Y  lbup  left button (turns the model)
+                      rbdown:X,Y  rbup  right button (scales the model)
+                      move:X,Y          pointer move, client coordinates
+                      wheel:RAW         wheel message parameter, e.g.
+                                        7864320 is one notch forward
+                      dialog:CTRL,CODE,THUMB
+                                        one scroll event of the light and
+                                        material dialog: scroll bar 1060 or
+                                        1042..1058, code 0 line left,
+                                        1 line right, 2 page left, 3 page
+                                        right, 4 thumb position, 5 thumb
+                                        track (to THUMB, 0..65535), 8 end
+                                        scroll. Consecutive dialog events are
+                                        one opening of the dialog.
+  --frames N        frames rendered after the events (default 1)
+  --no-text         leave out the text lines drawn into the picture
+  --raw FILE        write the framebuffer exactly as stored: 1440000 bytes,
+                    row 0 (the bottom line) first, blue green red
+  -o FILE.png       write the picture as a person sees it (row 599 on top)
+  -h, --help        show this text
+
+The frame rate shown is that of a simulated 60 Hz clock, so that the same
+arguments always give the same bytes. A bad argument or event prints one line
+on standard error and exits with status 2, writing nothing; a failure to write
+an output file exits with status 1.
+
+Examples:
+  trivane-render -o default.png
+      the default scene with its text lines
+  trivane-render --events "menu:40013" -o wire.png
+      the default model as a red wire frame
+  trivane-render --events "down:39;frame;frame;frame;up:39" --no-text -o moved.png
+      the right arrow held for three frames moves the model 30 units
+  trivane-render --events "menu:40017;lbdown:400,300;move:420,320;move:440,340;lbup" -o cube.png
+      the cube, turned by a left drag
+  trivane-render --events "menu:40015;dialog:1053,5,30;dialog:1047,5,0" -o dim.png
+      Gouraud shading with the material's diffuse red at 0.30 and no
+      specular red in the light
+  trivane-render -C /path/to/assets --events "load:models/ship.ase" --raw ship.raw
+)";
+
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "trivane-render: %s (see --help)\n", message.c_str());
+    return kBadUsage;
+}
+
+bool parseFrames(std::string_view text, int& frames) {
+    if (text.empty() || text.size() > 9) return false;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    if (value > kMaxFrames) return false;
+    frames = value;
+    return true;
+}
+
+// Each read advances one tick of a 60-tick-per-second clock: every frame
+// measures 1/60 s, the first one included (it measures against 0).
+int64_t simulatedTicks = 0;
+int64_t simulatedFrequency() { return 60; }
+int64_t simulatedRead() { return ++simulatedTicks; }
+
+bool writeRaw(const std::string& path, const uint8_t* bytes, size_t size) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    const bool written = std::fwrite(bytes, 1, size, file) == size;
+    return std::fclose(file) == 0 && written;
+}
+
+// Qt's start-up notes (a missing XDG_RUNTIME_DIR, for instance) would break
+// the rule that a run prints nothing unless something is wrong.
+void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtDebugMsg || type == QtInfoMsg) return;
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: "))) return;
+    std::fprintf(stderr, "trivane-render: Qt: %s\n", message.toLocal8Bit().constData());
+}
+
+struct Options {
+    std::optional<std::string> directory;
+    std::optional<std::string> events;
+    std::optional<std::string> raw;
+    std::optional<std::string> png;
+    int frames = 1;
+    bool framesGiven = false;
+    bool noText = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+    }
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        std::optional<std::string_view> inlineValue;
+        if (arg.substr(0, 2) == "--") {
+            const size_t equals = arg.find('=');
+            if (equals != std::string_view::npos) {
+                inlineValue = arg.substr(equals + 1);
+                arg = arg.substr(0, equals);
+            }
+        }
+        auto value = [&](std::string_view name, std::string& out) -> bool {
+            if (inlineValue) {
+                out = std::string(*inlineValue);
+                return true;
+            }
+            if (i + 1 >= argc) {
+                usageError("option " + std::string(name) + " needs a value");
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        auto once = [&](std::optional<std::string>& slot, std::string_view name) -> int {
+            if (slot) return usageError("option " + std::string(name) + " given twice");
+            std::string v;
+            if (!value(name, v)) return kBadUsage;
+            slot = v;
+            return 0;
+        };
+        int status = 0;
+        if (arg == "-C") {
+            status = once(options.directory, "-C");
+            if (status == 0 && options.directory->empty()) return usageError("option -C needs a directory");
+        } else if (arg == "--events") {
+            status = once(options.events, "--events");
+        } else if (arg == "--raw") {
+            status = once(options.raw, "--raw");
+            if (status == 0 && options.raw->empty()) return usageError("option --raw needs a file name");
+        } else if (arg == "-o") {
+            status = once(options.png, "-o");
+            if (status == 0 && options.png->empty()) return usageError("option -o needs a file name");
+        } else if (arg == "--frames") {
+            if (options.framesGiven) return usageError("option --frames given twice");
+            std::string v;
+            if (!value("--frames", v)) return kBadUsage;
+            if (!parseFrames(v, options.frames))
+                return usageError("bad frame count \"" + v + "\": a whole number from 0 to 1000000");
+            options.framesGiven = true;
+        } else if (arg == "--no-text" && !inlineValue) {
+            options.noText = true;
+        } else {
+            return usageError("unknown argument \"" + std::string(argv[i]) + "\"");
+        }
+        if (status != 0) return status;
+    }
+
+    std::vector<trivane::ScriptEvent> events;
+    std::string error;
+    if (options.events && !trivane::parseEventScript(*options.events, events, error)) return usageError(error);
+
+    // Output names stay relative to where the program was started.
+    std::error_code ec;
+    const std::filesystem::path startDirectory = std::filesystem::current_path(ec);
+    auto outputPath = [&](const std::string& name) {
+        const std::filesystem::path p(name);
+        return (p.is_absolute() || ec ? p : startDirectory / p).string();
+    };
+    const std::optional<std::string> rawPath = options.raw ? std::optional(outputPath(*options.raw)) : std::nullopt;
+    const std::optional<std::string> pngPath = options.png ? std::optional(outputPath(*options.png)) : std::nullopt;
+    if (options.directory && ::chdir(options.directory->c_str()) != 0)
+        return usageError("cannot enter directory \"" + *options.directory + "\": " + std::strerror(errno));
+
+    qInstallMessageHandler(quietQtMessages);
+    if (!options.noText && trivane::ensureGuiApplication(true) == nullptr) {
+        std::fprintf(stderr, "trivane-render: cannot start Qt for the text lines\n");
+        return 1;
+    }
+
+    // Several megabytes: not on the stack.
+    auto renderer = std::make_unique<Renderer>();
+    renderer->counter = trivane::CounterSource{&simulatedFrequency, &simulatedRead};
+    renderer->createFrameBitmap(trivane::kFrameWidth, trivane::kFrameHeight);
+    renderer->initialise();
+    renderer->setDirty(true);
+
+    trivane::ScriptPlayer player(*renderer);
+    player.play(events);
+    for (int f = 0; f < options.frames; ++f) renderer->renderFrame();
+    renderer->presentWidth = renderer->frameWidth;
+    renderer->presentHeight = renderer->frameHeight;
+    if (!options.noText) {
+        trivane::TextLine lines[trivane::kPictureLineCount];
+        trivane::formatPictureLines(*renderer, lines);
+        trivane::drawTextLines(*renderer, lines, trivane::kPictureLineCount);
+    }
+
+    const size_t frameBytes = static_cast<size_t>(trivane::kFrameStride) * trivane::kFrameHeight;
+    if (rawPath && !writeRaw(*rawPath, renderer->frameBits, frameBytes)) {
+        std::fprintf(stderr, "trivane-render: cannot write \"%s\"\n", rawPath->c_str());
+        return 1;
+    }
+    if (pngPath && !trivane::writeFramePng(pngPath->c_str(), renderer->frameBits)) {
+        std::fprintf(stderr, "trivane-render: cannot write \"%s\"\n", pngPath->c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,254 @@
+#!/usr/bin/env bash
+# End-to-end cases for trivane-render: cli_test.sh CASE TOOL REPO_ROOT TESTDATA
+set -u
+case_name=$1
+tool=$2
+root=$3
+testdata=$4
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+    echo "FAIL [$case_name]: $*" >&2
+    exit 1
+}
+
+# CTest reports this status as skipped.
+skip() {
+    echo "SKIP [$case_name]: $*"
+    exit 77
+}
+
+# A 64 x 64 24-bit checkerboard texture of 8-pixel squares.
+write_checker_bmp() {
+    local out=$1 a b y
+    a=$(printf '\xc8\x50\x28%.0s' 1 2 3 4 5 6 7 8)
+    b=$(printf '\x28\xc8\xdc%.0s' 1 2 3 4 5 6 7 8)
+    {
+        printf 'BM\x36\x30\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00'
+        printf '\x28\x00\x00\x00\x40\x00\x00\x00\x40\x00\x00\x00\x01\x00\x18\x00'
+        printf '\x00\x00\x00\x00\x00\x30\x00\x00'
+        printf '\x00%.0s' $(seq 1 16)
+        for y in $(seq 0 63); do
+            if [ $(((y / 8) % 2)) -eq 0 ]; then
+                printf "$a$b$a$b$a$b$a$b"
+            else
+                printf "$b$a$b$a$b$a$b$a"
+            fi
+        done
+    } >"$out"
+}
+
+# The scene the runs start in: the repository's default scene, or, while it
+# is missing, a stand-in made of a shared test model and a generated texture.
+if [ -f "$root/64Bits.bmp" ] && [ -f "$root/data/bou.ASE" ]; then
+    scene=$root
+    repo_scene=1
+elif [ -f "$testdata/ase/ThreeCubesGreen.ASE" ]; then
+    scene=$work/scene
+    repo_scene=0
+    mkdir -p "$scene/data"
+    ln -s "$testdata/ase/ThreeCubesGreen.ASE" "$scene/data/bou.ASE"
+    write_checker_bmp "$scene/64Bits.bmp"
+    [ "$(stat -c %s "$scene/64Bits.bmp")" -eq 12342 ] || fail "generated texture has the wrong size"
+else
+    scene=""
+    repo_scene=0
+fi
+
+# Raw framebuffer of a run on that scene, without the text lines (so fonts
+# cannot change it).
+raw() {
+    local out=$1
+    shift
+    [ -n "$scene" ] || skip "neither the default scene nor the shared test models are present"
+    "$tool" -C "$scene" --no-text --raw "$out" "$@" 2>"$work/stderr" || fail "run failed ($*): $(cat "$work/stderr")"
+}
+
+same() { cmp -s "$1" "$2"; }
+
+# A bad argument: status 2, one line on stderr naming TOKEN, nothing on
+# stdout, and neither output file written.
+expect_usage_error() {
+    local token=$1
+    shift
+    rm -f "$work/out.png" "$work/out.raw"
+    "$tool" -o "$work/out.png" --raw "$work/out.raw" "$@" >"$work/stdout" 2>"$work/stderr"
+    local status=$?
+    [ "$status" -eq 2 ] || fail "expected status 2 for ($*), got $status"
+    [ "$(wc -l <"$work/stderr")" -eq 1 ] || fail "expected one line on stderr for ($*): $(cat "$work/stderr")"
+    grep -qF -- "$token" "$work/stderr" || fail "stderr for ($*) does not name '$token': $(cat "$work/stderr")"
+    [ ! -s "$work/stdout" ] || fail "stdout not empty for ($*)"
+    [ ! -e "$work/out.png" ] && [ ! -e "$work/out.raw" ] || fail "an output was written for ($*)"
+}
+
+case "$case_name" in
+help)
+    "$tool" --help >"$work/help" 2>"$work/stderr" || fail "--help exited with $?"
+    for word in Usage -C --events --frames --no-text --raw -o Examples lbdown: dialog:CTRL,CODE,THUMB 1440000; do
+        grep -qF -- "$word" "$work/help" || fail "--help does not mention $word"
+    done
+    [ ! -s "$work/stderr" ] || fail "--help wrote to stderr"
+    # --help wins over anything else and writes nothing.
+    "$tool" --bogus -o "$work/x.png" -h >/dev/null || fail "-h with other arguments failed"
+    [ ! -e "$work/x.png" ] || fail "-h wrote a picture"
+    ;;
+bad_arguments)
+    expect_usage_error "--frobnicate" --frobnicate
+    expect_usage_error "stray" stray
+    expect_usage_error "--frames" --frames
+    expect_usage_error "-1" --frames -1
+    expect_usage_error "1e3" --frames 1e3
+    expect_usage_error "1000001" --frames 1000001
+    expect_usage_error "--frames" --frames 2 --frames 3
+    expect_usage_error "-o" -o "$work/again.png"
+    expect_usage_error "--raw" --raw=
+    expect_usage_error "--no-text" --no-text=yes
+    expect_usage_error "-C" -C
+    expect_usage_error "$work/missing" -C "$work/missing"
+    expect_usage_error "--events" --events
+    ;;
+bad_events)
+    expect_usage_error "jump:3" --events "frame;jump:3"
+    expect_usage_error "Frame" --events "Frame"
+    expect_usage_error "key:" --events "key:"
+    expect_usage_error "key" --events "key"
+    expect_usage_error "key:12x" --events "key:12x"
+    expect_usage_error "key:2147483648" --events "key:2147483648"
+    expect_usage_error "menu:+40013" --events "menu:+40013"
+    expect_usage_error "move:1" --events "move:1"
+    expect_usage_error "move:1,2,3" --events "move:1,2,3"
+    expect_usage_error "lbdown:,5" --events "lbdown:,5"
+    expect_usage_error "lbup:3" --events "lbup:3"
+    expect_usage_error "frame:1" --events "frame:1"
+    expect_usage_error "wheel:" --events "wheel:"
+    expect_usage_error "load:" --events "load:"
+    expect_usage_error "dialog:1060,5" --events "dialog:1060,5"
+    expect_usage_error "dialog:1060,5,70000" --events "dialog:1060,5,70000"
+    expect_usage_error "dialog:1060,5,-1" --events "dialog:1060,5,-1"
+    # Blanks around events and numbers, and empty events, are fine.
+    raw "$work/a.raw" --events "  frame ; key: 39 ;; move: 3 , 4 ;" || fail "blanks were refused"
+    ;;
+raw_and_png)
+    [ -n "$scene" ] || skip "no scene"
+    "$tool" -C "$scene" --raw "$work/f.raw" -o "$work/f.png" || fail "run failed"
+    [ "$(stat -c %s "$work/f.raw")" -eq 1440000 ] || fail "raw size $(stat -c %s "$work/f.raw")"
+    [ "$(head -c 8 "$work/f.png" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] || fail "not a PNG"
+    # The text is part of the framebuffer: with it the bytes differ.
+    raw "$work/n.raw"
+    ! same "$work/f.raw" "$work/n.raw" || fail "the text lines left no mark"
+    # The default scene draws something besides black.
+    [ "$(tr -d '\000' <"$work/n.raw" | head -c 1000 | wc -c)" -eq 1000 ] || fail "the default scene is black"
+    # --frames 0 with no events renders nothing: all black.
+    raw "$work/z.raw" --frames 0
+    [ "$(tr -d '\000' <"$work/z.raw" | wc -c)" -eq 0 ] || fail "an unrendered frame is not black"
+    ;;
+same_bytes_twice)
+    events="menu:40015;lbdown:400,300;move:410,310;move:430,290;lbup;rbdown:10,10;move:10,30;rbup;frame;key:32;key:38;dialog:1053,5,40;frame"
+    [ -n "$scene" ] || skip "no scene"
+    "$tool" -C "$scene" --events "$events" --frames 3 --raw "$work/1.raw" || fail "first run failed"
+    "$tool" -C "$scene" --events "$events" --frames 3 --raw "$work/2.raw" || fail "second run failed"
+    same "$work/1.raw" "$work/2.raw" || fail "two runs with text differ"
+    raw "$work/3.raw" --events "$events" --frames 3
+    raw "$work/4.raw" --events "$events" --frames 3
+    same "$work/3.raw" "$work/4.raw" || fail "two runs without text differ"
+    ;;
+held_key_moves)
+    raw "$work/base.raw" --events "frame"
+    # Held across a frame: every frame re-transforms, so the model moves.
+    raw "$work/held.raw" --events "frame;down:39;frame;up:39"
+    ! same "$work/base.raw" "$work/held.raw" || fail "a held key did not move the picture"
+    # Held, released, then a wheel message (which marks the scene dirty).
+    raw "$work/camera.raw" --events "frame;down:81;frame;up:81"
+    ! same "$work/base.raw" "$work/camera.raw" || fail "a held camera key did not move the picture"
+    ! same "$work/held.raw" "$work/camera.raw" || fail "moving the model and the camera looked the same"
+    ;;
+tap_between_frames_does_not)
+    raw "$work/base.raw" --events "frame"
+    # Pressed and released between two frames: the values change but no
+    # re-transform follows, so the picture stays.
+    raw "$work/tap.raw" --events "frame;key:39;key:39;key:81"
+    same "$work/base.raw" "$work/tap.raw" || fail "a key tapped between frames moved the picture"
+    # The next flagged change shows all of them at once.
+    raw "$work/later.raw" --events "frame;key:39;key:39;key:81;wheel:0"
+    raw "$work/direct.raw" --events "frame;down:39;down:39;down:81;frame;up:81"
+    ! same "$work/base.raw" "$work/later.raw" || fail "the wheel did not show the taps"
+    same "$work/later.raw" "$work/direct.raw" || fail "the taps did not all take effect"
+    ;;
+exit_ends_events)
+    raw "$work/base.raw"
+    raw "$work/exit.raw" --events "menu:40001;menu:40013;key:39"
+    same "$work/base.raw" "$work/exit.raw" || fail "events after Exit were applied"
+    raw "$work/wire.raw" --events "menu:40013"
+    ! same "$work/base.raw" "$work/wire.raw" || fail "Wire changed nothing"
+    # The dialog opened and closed unchanged, and Load ASE without a file.
+    raw "$work/nothing.raw" --events "menu:40018;menu:40019;menu:40016;menu:40004"
+    same "$work/base.raw" "$work/nothing.raw" || fail "commands without effect changed the picture"
+    ;;
+refused_paths)
+    raw "$work/base.raw"
+    raw "$work/cube.raw" --events "menu:40017"
+    ! same "$work/base.raw" "$work/cube.raw" || fail "the cube looks like the default model"
+    # A chosen path over 255 bytes is refused like a cancel: the cube stays
+    # (accepting it would have fallen back to the default model).
+    long="./$(printf 'x%.0s' $(seq 1 254))"
+    [ "${#long}" -eq 256 ] || fail "test path is ${#long} bytes"
+    raw "$work/long.raw" --events "menu:40017;load:$long"
+    same "$work/cube.raw" "$work/long.raw" || fail "a path over 255 bytes was not refused"
+    # A file that cannot be opened falls back to the default model.
+    raw "$work/missing.raw" --events "menu:40017;load:./no/such/file.ase"
+    same "$work/base.raw" "$work/missing.raw" || fail "a missing file did not fall back to the default model"
+    # A real model at exactly 255 bytes is loaded, at 256 refused.
+    model="$testdata/ase/ThreeCubesGreen.ASE"
+    if [ -f "$model" ]; then
+        padded() {  # the model's path padded with "/." and "/" to $1 bytes
+            local dir p
+            dir=$(dirname "$model")
+            p="$dir"
+            while [ $((${#p} + ${#model} - ${#dir} + 2)) -le "$1" ]; do p="$p/."; done
+            while [ $((${#p} + ${#model} - ${#dir})) -lt "$1" ]; do p="$p/"; done
+            echo "$p/$(basename "$model")"
+        }
+        p255=$(padded 255)
+        p256=$(padded 256)
+        [ "${#p255}" -eq 255 ] && [ "${#p256}" -eq 256 ] || fail "padding gave ${#p255} and ${#p256} bytes"
+        raw "$work/m255.raw" --events "menu:40017;load:$p255"
+        raw "$work/m256.raw" --events "menu:40017;load:$p256"
+        raw "$work/model.raw" --events "load:$model"
+        same "$work/m255.raw" "$work/model.raw" || fail "a 255-byte path was not loaded"
+        same "$work/m256.raw" "$work/cube.raw" || fail "a 256-byte path was loaded"
+        [ "$repo_scene" -eq 0 ] || ! same "$work/model.raw" "$work/base.raw" || fail "the test model looks like the default one"
+    else
+        echo "test models not found under $testdata; the 255-byte load is not checked"
+    fi
+    ;;
+output_relative_to_start)
+    mkdir -p "$work/run" && cd "$work/run" || fail "no work directory"
+    "$tool" -C "$root" --no-text --frames 0 -o out.png --raw sub/../out.raw 2>"$work/stderr"
+    [ $? -eq 1 ] || fail "a missing output directory was not an error"
+    "$tool" -C "$root" --no-text --frames 0 -o out.png --raw out.raw || fail "run failed"
+    [ -f "$work/run/out.png" ] && [ -f "$work/run/out.raw" ] || fail "outputs not next to the caller"
+    [ ! -e "$root/out.png" ] || fail "output written into the -C directory"
+    ;;
+pinned_frames)
+    [ "$repo_scene" -eq 1 ] || skip "the repository's default scene is missing"
+    # Regression guards: raw frames without text, by SHA-256. Each line:
+    # name | events | --frames | checksum. If a deliberate change to the
+    # pipeline moves one, look at the picture (-o) before re-pinning.
+    fails=0
+    while IFS='|' read -r name events frames sum; do
+        case "$name" in '' | \#*) continue ;; esac
+        raw "$work/$name.raw" --events "$events" --frames "$frames"
+        got=$(sha256sum "$work/$name.raw" | cut -d' ' -f1)
+        if [ "$got" != "$sum" ]; then
+            echo "pinned frame '$name' changed: $got" >&2
+            fails=$((fails + 1))
+        fi
+    done <"$(dirname "$0")/pinned_frames.txt"
+    [ "$fails" -eq 0 ] || fail "$fails pinned frames changed"
+    ;;
+*)
+    fail "unknown case"
+    ;;
+esac
+exit 0

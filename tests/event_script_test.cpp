@@ -1,0 +1,117 @@
+// Scripted input for the headless tool: parsing, and what replaying does.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+#include "ui/event_script.h"
+#include "ui/key_codes.h"
+#include "ui/menu_ids.h"
+
+namespace trivane {
+namespace {
+
+using K = ScriptEvent::Kind;
+
+std::vector<ScriptEvent> parsed(const std::string& script) {
+    std::vector<ScriptEvent> events;
+    std::string error;
+    EXPECT_TRUE(parseEventScript(script, events, error)) << script << ": " << error;
+    return events;
+}
+
+std::string refused(const std::string& script) {
+    std::vector<ScriptEvent> events;
+    std::string error;
+    EXPECT_FALSE(parseEventScript(script, events, error)) << script;
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+    return error;
+}
+
+TEST(EventScriptTest, ParsesEveryKind) {
+    const auto e = parsed(
+        " frame ;key:87;down: 39 ;up:39;menu:40013;load: ./models/a b.ase ;lbdown:10,-20;lbup;"
+        "rbdown:0,65535;rbup;move: 3 , 4 ;wheel:-7864312;dialog:1060,5,65535;;");
+    ASSERT_EQ(e.size(), 13u);
+    const K kinds[] = {K::Frame, K::Key,     K::Down,    K::Up,   K::Menu,  K::Load,  K::LeftDown,
+                       K::LeftUp, K::RightDown, K::RightUp, K::Move, K::Wheel, K::Dialog};
+    for (size_t i = 0; i < e.size(); ++i) EXPECT_EQ(e[i].kind, kinds[i]) << i;
+    EXPECT_EQ(e[1].a, 87);
+    EXPECT_EQ(e[2].a, 39);
+    EXPECT_EQ(e[4].a, 40013);
+    EXPECT_EQ(e[5].path, "./models/a b.ase");  // inner blanks belong to the path
+    EXPECT_EQ(e[6].a, 10);
+    EXPECT_EQ(e[6].b, -20);
+    EXPECT_EQ(e[8].b, 65535);
+    EXPECT_EQ(e[10].a, 3);
+    EXPECT_EQ(e[10].b, 4);
+    EXPECT_EQ(e[11].a, -7864312);
+    EXPECT_EQ(e[12].a, 1060);
+    EXPECT_EQ(e[12].b, 5);
+    EXPECT_EQ(e[12].c, 65535);
+    EXPECT_TRUE(parsed("").empty());
+    EXPECT_TRUE(parsed(" ; ;").empty());
+    EXPECT_EQ(parsed("key:-2147483648")[0].a, INT32_MIN);
+}
+
+TEST(EventScriptTest, RefusesBadEventsNamingThem) {
+    EXPECT_EQ(refused("frame;jump:3;frame"), "unknown event \"jump:3\"");
+    EXPECT_EQ(refused("  load:   "), "bad event \"load:\": load takes a path");
+    EXPECT_NE(refused("key:2147483648").find("\"key:2147483648\""), std::string::npos);
+    for (const char* bad : {"key", "key:", "key:1.5", "key:0x10", "key:+5", "key:5 5", "menu:", "wheel:w",
+                            "move:1", "move:1,", "move:,1", "move:1,2,3", "lbdown", "lbup:1", "rbup:",
+                            "frame:2", "load:", "dialog:1,2", "dialog:1,2,3,4", "dialog:1060,5,65536",
+                            "dialog:1060,5,-1", "FRAME"}) {
+        const std::string error = refused(bad);
+        EXPECT_NE(error.find(std::string("\"") + bad + "\""), std::string::npos) << error;
+    }
+}
+
+TEST(EventScriptTest, ReplayAppliesHandlersInOrder) {
+    auto r = test::makeRendererWithFrame();
+    r->lookAtMode = 1;
+    r->moveModel = 1;
+    ScriptPlayer player(*r);
+    // A tap presses and releases; down leaves the key held.
+    EXPECT_EQ(player.play(parsed("key:38;key:38;down:81")), 3u);
+    EXPECT_EQ(r->meshes[0].position.y, 20.0f);
+    EXPECT_EQ(r->cameraPosition.z, -10.0f);
+    EXPECT_EQ(r->keyHeld, 1);
+    player.play(parsed("up:87;lbdown:5,5;move:6,9;lbup;rbdown:5,5;move:5,4;rbup;wheel:7864320"));
+    EXPECT_EQ(r->keyHeld, 0);
+    EXPECT_EQ(r->meshes[0].rotation.x, 2.0f);
+    EXPECT_EQ(r->meshes[0].rotation.y, -2.0f);
+    EXPECT_EQ(r->meshes[0].rotation.z, 15.0f);
+    EXPECT_EQ(r->meshes[0].scale.x, static_cast<float>(0.0 - 0.01));
+    EXPECT_EQ(r->mouseDragging, 0);
+
+    // Menu commands mark the scene dirty afterwards; Exit ends the script.
+    r->dirty = 0;
+    player.play(parsed("menu:40013"));
+    EXPECT_EQ(r->renderMode, Wire);
+    EXPECT_EQ(r->dirty, 1);
+    EXPECT_EQ(player.play(parsed("menu:40015;menu:40001;menu:40013;key:38")), 2u);
+    EXPECT_TRUE(player.quitRequested());
+    EXPECT_EQ(r->renderMode, Gouraud);
+    EXPECT_EQ(r->meshes[0].position.y, 20.0f);
+}
+
+TEST(EventScriptTest, DialogRunsAreOneOpening) {
+    auto r = test::makeRendererWithFrame();
+    r->light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
+    ScriptPlayer player(*r);
+    player.play(parsed("dialog:1060,5,22;dialog:1060,4,22;dialog:1060,8,0;dialog:1044,2,0"));
+    EXPECT_EQ(r->light.ambient.r, 0.22f);
+    EXPECT_EQ(r->light.diffuse.r, 0.9f);
+    EXPECT_EQ(r->dirty, 1);
+    // Opening from the menu changes nothing; Load ASE without a file neither.
+    r->dirty = 0;
+    player.play(parsed("menu:40018;menu:40019"));
+    EXPECT_EQ(r->light.ambient.r, 0.22f);
+    EXPECT_EQ(r->dirty, 1);
+    EXPECT_FALSE(player.pickModelFile().has_value());
+}
+
+}  // namespace
+}  // namespace trivane

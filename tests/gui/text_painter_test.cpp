@@ -1,0 +1,195 @@
+// The text painter: where the cells land in the bottom-up framebuffer, what
+// they contain, and that nothing is written outside the picture.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include "core/renderer.h"
+#include "platform/text_painter.h"
+#include "ui/text_lines.h"
+
+namespace trivane {
+namespace {
+
+// A recognisable background, so every byte the painter writes shows.
+constexpr uint8_t kFill[3] = {0x40, 0x80, 0xC0};
+
+std::unique_ptr<Renderer> filledRenderer() {
+    auto r = std::make_unique<Renderer>();
+    r->createFrameBitmap(kFrameWidth, kFrameHeight);
+    for (int i = 0; i < kFrameStride * kFrameHeight; i += 3) std::memcpy(r->frameBits + i, kFill, 3);
+    return r;
+}
+
+const uint8_t* pixel(const Renderer& r, int x, int row) { return r.frameBits + row * kFrameStride + 3 * x; }
+bool untouched(const Renderer& r, int x, int row) { return std::memcmp(pixel(r, x, row), kFill, 3) == 0; }
+
+TextLine line(int32_t x, int32_t y, const char* text) {
+    TextLine l;
+    l.x = x;
+    l.y = y;
+    std::strncpy(l.text, text, sizeof l.text - 1);
+    l.length = static_cast<int32_t>(std::strlen(l.text));
+    return l;
+}
+
+QFont paintedFont() {
+    QFont font = QGuiApplication::font();
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+// Bounding box (in picture coordinates, y down) of the written pixels.
+struct Box {
+    int left = 10000, top = 10000, right = -1, bottom = -1;
+    int black = 0, white = 0, other = 0;
+};
+
+Box writtenBox(const Renderer& r) {
+    Box box;
+    for (int row = 0; row < kFrameHeight; ++row) {
+        for (int x = 0; x < kFrameWidth; ++x) {
+            if (untouched(r, x, row)) continue;
+            const int y = kFrameHeight - 1 - row;
+            box.left = std::min(box.left, x);
+            box.right = std::max(box.right, x);
+            box.top = std::min(box.top, y);
+            box.bottom = std::max(box.bottom, y);
+            const uint8_t* p = pixel(r, x, row);
+            if (p[0] == 0 && p[1] == 0 && p[2] == 0) ++box.black;
+            else if (p[0] == 255 && p[1] == 255 && p[2] == 255) ++box.white;
+            else ++box.other;
+        }
+    }
+    return box;
+}
+
+class TextPainterTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(ensureGuiApplication(true), nullptr); }
+};
+
+TEST_F(TextPainterTest, CellAtTenTenStartsInRow589) {
+    auto r = filledRenderer();
+    const TextLine l = line(10, 10, "Space Bar Click Light Move : Up Down Left Right Pgup Pgdn");
+    drawTextLines(*r, &l, 1);
+    const QFontMetrics metrics(paintedFont());
+    const Box box = writtenBox(*r);
+    // The cell's top-left corner is picture (10, 10): framebuffer row 589.
+    EXPECT_EQ(box.left, 10);
+    EXPECT_EQ(box.top, 10);
+    EXPECT_FALSE(untouched(*r, 10, 589));
+    EXPECT_TRUE(untouched(*r, 10, 590));
+    EXPECT_TRUE(untouched(*r, 9, 589));
+    EXPECT_EQ(box.bottom, 10 + metrics.height() - 1);
+    EXPECT_EQ(box.right, 10 + metrics.horizontalAdvance(QString::fromLatin1(l.text)) - 1);
+    // Opaque cell, pure black text on pure white, nothing in between.
+    EXPECT_EQ(box.other, 0);
+    EXPECT_GT(box.black, 200);
+    EXPECT_GT(box.white, box.black);
+    EXPECT_EQ(box.black + box.white, (box.right - box.left + 1) * (box.bottom - box.top + 1));
+}
+
+TEST_F(TextPainterTest, GlyphsAreTheRightWayUp) {
+    // The same text painted top-down the ordinary way must appear in the
+    // framebuffer with picture row y in framebuffer row 599 - y.
+    auto r = filledRenderer();
+    const TextLine l = line(80, 90, "Light gjpq");
+    drawTextLines(*r, &l, 1);
+    const QFont font = paintedFont();
+    const QFontMetrics metrics(font);
+    const QString text = QString::fromLatin1(l.text);
+    const int width = metrics.horizontalAdvance(text);
+    QImage reference(width, metrics.height(), QImage::Format_RGB32);
+    reference.fill(Qt::white);
+    {
+        QPainter p(&reference);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        p.setFont(font);
+        p.setPen(Qt::black);
+        p.drawText(QPoint(0, metrics.ascent()), text);
+    }
+    int mismatches = 0;
+    int blackRows = 0;
+    for (int y = 0; y < reference.height(); ++y) {
+        bool anyBlack = false;
+        for (int x = 0; x < width; ++x) {
+            const bool black = qGray(reference.pixel(x, y)) < 128;
+            anyBlack = anyBlack || black;
+            const uint8_t* p = pixel(*r, 80 + x, 599 - 90 - y);
+            if (p[0] != (black ? 0 : 255)) ++mismatches;
+        }
+        blackRows += anyBlack ? 1 : 0;
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_GT(blackRows, 5);  // the reference really has ink to compare
+}
+
+TEST_F(TextPainterTest, LaterCellsCoverEarlierOnesAndEdgesClip) {
+    auto r = filledRenderer();
+    const TextLine lines[] = {
+        line(100, 300, "WWWWWWWWWWWWWWWWWWWW"),
+        line(100, 300, "."),                      // covers the start of the first
+        line(790, 595, "cut at the corner"),      // mostly outside
+        line(-40, -6, "above and left of it"),    // partly outside
+        line(900, 10, "entirely outside"),
+    };
+    drawTextLines(*r, lines, 5);
+    const QFontMetrics metrics(paintedFont());
+    // Framebuffer row 0 and column 799 are reached, nothing beyond: the
+    // buffer has no room for more, and ASan watches the edges.
+    EXPECT_FALSE(untouched(*r, 799, 0));
+    EXPECT_FALSE(untouched(*r, 790, 4));
+    EXPECT_TRUE(untouched(*r, 789, 4));
+    EXPECT_FALSE(untouched(*r, 0, 599));
+    // The first cell's start is now the cell of ".": white after its advance,
+    // where a W would have left ink at mid height.
+    const int dotWidth = metrics.horizontalAdvance(QStringLiteral("."));
+    const int midRow = 599 - 300 - metrics.ascent() / 2;
+    int blackInWs = 0;
+    for (int x = 100; x < 100 + dotWidth; ++x) blackInWs += pixel(*r, x, midRow)[0] == 0 ? 1 : 0;
+    EXPECT_EQ(blackInWs, 0);
+    int blackAfter = 0;
+    for (int x = 100 + dotWidth; x < 100 + 5 * dotWidth + 40; ++x) blackAfter += pixel(*r, x, midRow)[0] == 0;
+    EXPECT_GT(blackAfter, 0);
+}
+
+TEST_F(TextPainterTest, PictureLinesAndHostileInput) {
+    auto r = filledRenderer();
+    r->moveModel = 1;
+    r->fps = 60.0f;
+    TextLine lines[kPictureLineCount];
+    formatPictureLines(*r, lines);
+    drawTextLines(*r, lines, kPictureLineCount);
+    // The frame rate's cell at (700, 10), the move mode's at (10, 50).
+    EXPECT_FALSE(untouched(*r, 700, 589));
+    EXPECT_TRUE(untouched(*r, 699, 589));
+    EXPECT_FALSE(untouched(*r, 10, 549));
+    const QFontMetrics metrics(paintedFont());
+    if (metrics.height() < 20) {
+        EXPECT_TRUE(untouched(*r, 10, 550));  // the gap above it
+    }
+    EXPECT_EQ(writtenBox(*r).other, 0);
+
+    // Lengths that lie about the text are bounded by its buffer.
+    TextLine bad = line(10, 300, "abc");
+    bad.length = 100000;
+    drawTextLines(*r, &bad, 1);
+    bad.length = -5;
+    drawTextLines(*r, &bad, 1);
+    EXPECT_EQ(writtenBox(*r).other, 0);
+    // No framebuffer: nothing to draw into, and no crash.
+    Renderer* none = new Renderer();
+    drawTextLines(*none, lines, kPictureLineCount);
+    EXPECT_EQ(none->frameBits, nullptr);
+    delete none;
+}
+
+}  // namespace
+}  // namespace trivane

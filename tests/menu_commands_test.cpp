@@ -1,0 +1,344 @@
+// Menu commands: the fields each command leaves, the platform calls it
+// makes, and the light and material dialog reaching the picture.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+#include "ui/light_dialog.h"
+#include "ui/menu_ids.h"
+#include "ui/platform_services.h"
+
+namespace trivane {
+namespace {
+
+// Scroll events the dialog receives while it is "open".
+struct Scroll {
+    int32_t control, code, thumb;
+};
+
+struct FakePlatform : PlatformServices, DialogControls {
+    explicit FakePlatform(Renderer& r) : renderer(r) {}
+    Renderer& renderer;
+    int quits = 0;
+    int dialogs = 0;
+    int picks = 0;
+    std::optional<std::string> chosen;
+    std::vector<Scroll> scrolls;
+    std::vector<int32_t> ends;
+
+    void requestQuit() override { ++quits; }
+    void runLightMaterialDialog() override {
+        ++dialogs;
+        LightMaterialDialog dialog(renderer, *this);
+        dialog.onInitDialog();
+        for (const Scroll& s : scrolls) dialog.onScroll(s.control, s.code, s.thumb);
+        dialog.onCommand(2);
+    }
+    std::optional<std::string> pickModelFile() override {
+        ++picks;
+        return chosen;
+    }
+    void setScrollRange(int32_t, int32_t, int32_t) override {}
+    void setScrollPos(int32_t, int32_t) override {}
+    void setText(int32_t, const char*) override {}
+    void endDialog(int32_t result) override { ends.push_back(result); }
+};
+
+// The start-up defaults, without reading the default scene's files.
+std::unique_ptr<Renderer> started() {
+    auto r = test::makeRendererWithFrame();
+    r->perfFrequency = 1000;
+    r->lookAtMode = 1;
+    r->moveModel = 1;
+    r->meshCount = 1;
+    r->nearPlane = 300.0f;
+    r->farPlane = 200000.0f;
+    r->viewportWidth = 800.0f;
+    r->viewportHeight = 600.0f;
+    r->cameraPosition = Vertex{0, 0, -1700};
+    r->cameraUp = Vertex{0, 1, 0};
+    r->meshes[0].scale = Vector3{1, 1, 1};
+    r->meshes[0].visible = 1;  // as the default model leaves it; procedural models keep it
+    r->light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
+    r->lightPosition = Vertex{0, 0, -300};
+    r->material = LightingTerms{{0, 0, 0}, {1, 1, 1}, {1, 1, 1}};
+    r->drawColor[0] = 255;
+    r->renderMode = Gouraud;
+    return r;
+}
+
+// Everything a command might touch by mistake, as plain numbers.
+std::vector<double> snapshot(const Renderer& r) {
+    std::vector<double> v;
+    for (const Vertex* p : {&r.cameraPosition, &r.cameraTarget, &r.lightPosition})
+        v.insert(v.end(), {p->x, p->y, p->z, p->w});
+    for (const Vector3* p : {&r.cameraRotation, &r.meshes[0].position, &r.meshes[0].rotation, &r.meshes[0].scale})
+        v.insert(v.end(), {p->x, p->y, p->z});
+    for (const Rgb* c : {&r.light.ambient, &r.light.diffuse, &r.light.specular}) v.insert(v.end(), {c->r, c->g, c->b});
+    v.insert(v.end(), {double(r.renderMode), double(r.meshCount), double(r.meshes[0].vertexCount),
+                       double(r.lookAtMode), double(r.animating), double(r.dirty), double(r.materialCount)});
+    return v;
+}
+
+void expectVector(const Vector3& v, float x, float y, float z) {
+    EXPECT_EQ(v.x, x);
+    EXPECT_EQ(v.y, y);
+    EXPECT_EQ(v.z, z);
+}
+
+TEST(MenuTableTest, MenusItemsAndIds) {
+    ASSERT_EQ(menu::kMenuCount, 6);
+    const char* titles[] = {"File", "Camera", "모델선택", "Mapping", "Lighting", "애니메이션"};
+    const int counts[] = {2, 2, 4, 3, 1, 1};
+    std::vector<std::pair<std::string, int32_t>> items;
+    for (int m = 0; m < menu::kMenuCount; ++m) {
+        EXPECT_STREQ(menu::kMenus[m].title, titles[m]);
+        ASSERT_EQ(menu::kMenus[m].itemCount, counts[m]);
+        for (int i = 0; i < counts[m]; ++i) items.emplace_back(menu::kMenus[m].items[i].text, menu::kMenus[m].items[i].id);
+    }
+    const std::vector<std::pair<std::string, int32_t>> expected = {
+        {"Load ASE", 40019},        {"Exit", 40001},
+        {"Lookat", 40002},          {"Euler", 40003},
+        {"CreateGlobeSphere\r\n", 40010}, {"CreateGeoSphere\r\n", 40011},
+        {"20면체구", 40014},         {"3D정사각형", 40017},
+        {"Mapping", 40012},         {"Wire", 40013},
+        {"Gouraud Shading", 40015}, {"빛,재질조정", 40018},
+        {"활성,비활성", 40020},
+    };
+    EXPECT_EQ(items, expected);
+    EXPECT_EQ(menu::displayLength("CreateGlobeSphere\r\n"), 17);
+    EXPECT_EQ(menu::displayLength("Exit"), 4);
+    EXPECT_EQ(menu::displayLength("\r\n"), 0);
+}
+
+TEST(MenuCommandTest, CameraPresets) {
+    auto r = started();
+    FakePlatform p(*r);
+    r->cameraPosition = Vertex{30, -40, -900};
+    r->cameraPosition.w = 7.0f;
+    r->cameraTarget = Vertex{5, 6, 7};
+    r->cameraRotation = Vector3{10, 20, 30};
+    r->meshes[0].position = Vector3{1, 2, 3};
+    r->meshes[0].rotation = Vector3{4, 5, 6};
+    r->lightPosition.x = 50;
+    r->lookAtMode = 0;
+    r->onMenuCommand(p, menu::kCameraLookAt);
+    EXPECT_EQ(r->cameraPosition.x, 0.0f);
+    EXPECT_EQ(r->cameraPosition.y, 0.0f);
+    EXPECT_EQ(r->cameraPosition.z, -1000.0f);
+    EXPECT_EQ(r->cameraPosition.w, 7.0f);  // only x, y and z are written
+    EXPECT_EQ(r->cameraTarget.x, 0.0f);
+    EXPECT_EQ(r->cameraTarget.y, 0.0f);
+    EXPECT_EQ(r->cameraTarget.z, 0.0f);
+    expectVector(r->cameraRotation, 0, 0, 0);
+    EXPECT_EQ(r->lookAtMode, 1);
+    EXPECT_EQ(r->dirty, 1);
+    // Neither the model nor the light moves.
+    expectVector(r->meshes[0].position, 1, 2, 3);
+    expectVector(r->meshes[0].rotation, 4, 5, 6);
+    EXPECT_EQ(r->lightPosition.x, 50.0f);
+
+    r->cameraTarget = Vertex{5, 6, 7};
+    r->cameraRotation = Vector3{10, 20, 30};
+    r->dirty = 0;
+    r->onMenuCommand(p, menu::kCameraEuler);
+    EXPECT_EQ(r->cameraPosition.z, -400.0f);
+    EXPECT_EQ(r->cameraTarget.z, 0.0f);
+    expectVector(r->cameraRotation, 0, 0, 0);
+    EXPECT_EQ(r->lookAtMode, 0);
+    EXPECT_EQ(r->dirty, 1);
+    EXPECT_EQ(p.quits + p.dialogs + p.picks, 0);
+}
+
+TEST(MenuCommandTest, RenderModesAndAnimationChangeNothingElse) {
+    auto r = started();
+    FakePlatform p(*r);
+    r->createCube();
+    const struct {
+        int32_t id;
+        int32_t mode;
+    } modes[] = {{menu::kModeWire, Wire}, {menu::kModeMapping, Mapping}, {menu::kModeGouraud, Gouraud}};
+    for (const auto& m : modes) {
+        r->renderMode = 0;
+        const std::vector<double> before = snapshot(*r);
+        r->onMenuCommand(p, m.id);
+        EXPECT_EQ(r->renderMode, m.mode);
+        r->renderMode = 0;
+        EXPECT_EQ(snapshot(*r), before) << m.id;
+    }
+
+    r->meshes[0].rotation.y = 14.0f;
+    r->onMenuCommand(p, menu::kToggleAnimation);
+    EXPECT_EQ(r->animating, 1);
+    r->onMenuCommand(p, menu::kToggleAnimation);
+    EXPECT_EQ(r->animating, 0);
+    EXPECT_EQ(r->meshes[0].rotation.y, 14.0f);  // the rotation already applied stays
+    EXPECT_EQ(p.quits + p.dialogs + p.picks, 0);
+}
+
+TEST(MenuCommandTest, IdsWithoutItemsAndPlatformCalls) {
+    auto r = started();
+    FakePlatform p(*r);
+    r->createCube();
+    r->dirty = 0;
+    const std::vector<double> before = snapshot(*r);
+    for (int32_t id : {40004, 40005, 40006, 40007, 40008, 40009, 40016, 40000, 40021, 0, -1, 1, 2})
+        r->onMenuCommand(p, id);
+    EXPECT_EQ(snapshot(*r), before);
+    EXPECT_EQ(p.quits + p.dialogs + p.picks, 0);
+
+    r->onMenuCommand(p, menu::kExit);
+    EXPECT_EQ(p.quits, 1);
+    r->onMenuCommand(p, menu::kLightMaterialDialog);
+    EXPECT_EQ(p.dialogs, 1);
+    EXPECT_EQ(p.ends, std::vector<int32_t>{1});
+    r->onMenuCommand(p, menu::kLoadModel);  // cancelled
+    EXPECT_EQ(p.picks, 1);
+    EXPECT_EQ(snapshot(*r), before);
+}
+
+TEST(MenuCommandTest, CubeKeepsTheTransformSpheresResetIt) {
+    for (int32_t id : {menu::kCube, menu::kGlobeSphere, menu::kGeoSphere, menu::kIcoSphere}) {
+        auto r = started();
+        FakePlatform p(*r);
+        r->meshes[0].position = Vector3{0, 500, 0};
+        r->meshes[0].rotation = Vector3{30, -20, 15};
+        r->meshes[0].scale = Vector3{0.5f, 0.5f, 0.5f};
+        r->materials = {LightingTerms{}};
+        r->materialShine = {1.0f};
+        r->materialCount = 1;
+        r->onMenuCommand(p, id);
+        SCOPED_TRACE(id);
+        EXPECT_EQ(r->meshCount, 1);
+        EXPECT_EQ(r->materialCount, 0);
+        EXPECT_GT(r->meshes[0].indexCount, 0);
+        EXPECT_EQ(r->meshes[0].texVertexCount, 0);
+        if (id == menu::kCube) {
+            EXPECT_EQ(r->meshes[0].vertexCount, 24);
+            EXPECT_EQ(r->meshes[0].indexCount, 36);
+            expectVector(r->meshes[0].position, 0, 500, 0);
+            expectVector(r->meshes[0].rotation, 30, -20, 15);
+            expectVector(r->meshes[0].scale, 0.5f, 0.5f, 0.5f);
+        } else {
+            expectVector(r->meshes[0].position, 0, 0, 0);
+            expectVector(r->meshes[0].rotation, 0, 0, 0);
+            expectVector(r->meshes[0].scale, 1, 1, 1);
+        }
+    }
+}
+
+std::string testModel() {
+    const std::string path = std::string(TRIVANE_TESTDATA_DIR) + "/ase/ThreeCubesGreen.ASE";
+    return std::filesystem::exists(path) ? path : std::string();
+}
+
+// The same path, padded with "/." and "/" to exactly `bytes` bytes.
+std::string padded(const std::string& path, size_t bytes) {
+    const size_t slash = path.rfind('/');
+    std::string dir = path.substr(0, slash);
+    const std::string file = path.substr(slash);
+    while (dir.size() + file.size() + 2 <= bytes) dir += "/.";
+    while (dir.size() + file.size() < bytes) dir += "/";
+    return dir + file;
+}
+
+TEST(MenuCommandTest, LoadRefusesPathsOver255Bytes) {
+    const std::string model = testModel();
+    if (model.empty()) GTEST_SKIP() << "test models not found under " << TRIVANE_TESTDATA_DIR;
+    for (size_t bytes : {255u, 256u, 4096u}) {
+        auto r = started();
+        FakePlatform p(*r);
+        r->createCube();
+        p.chosen = padded(model, bytes);
+        ASSERT_EQ(p.chosen->size(), bytes);
+        r->onMenuCommand(p, menu::kLoadModel);
+        EXPECT_EQ(p.picks, 1);
+        if (bytes == 255) {
+            EXPECT_EQ(r->meshCount, 3) << "a 255-byte path is loaded";
+            EXPECT_EQ(r->materialCount, 3);
+        } else {
+            EXPECT_EQ(r->meshCount, 1) << bytes << " bytes were not refused";
+            EXPECT_EQ(r->meshes[0].vertexCount, 24);
+        }
+    }
+    // An empty path or one with a NUL inside is refused too: the loader
+    // would open something other than what was chosen.
+    for (const std::string& bad : {std::string(), model + std::string(1, '\0') + "x"}) {
+        auto r = started();
+        FakePlatform p(*r);
+        r->createCube();
+        p.chosen = bad;
+        r->onMenuCommand(p, menu::kLoadModel);
+        EXPECT_EQ(r->meshes[0].vertexCount, 24);
+    }
+}
+
+// Sum of one colour channel over the picture: a cheap view of "brighter".
+uint64_t channelSum(const Renderer& r, int channel) {
+    uint64_t sum = 0;
+    for (int i = channel; i < kFrameStride * kFrameHeight; i += 3) sum += r.frameBits[i];
+    return sum;
+}
+
+TEST(MenuCommandTest, DialogMaterialReachesThePictureWithoutMaterialList) {
+    auto r = started();
+    FakePlatform p(*r);
+    r->onMenuCommand(p, menu::kCube);
+    r->setDirty(true);
+    r->renderFrame();
+    ASSERT_EQ(r->materialSource, -1);
+    const uint64_t red = channelSum(*r, 2), green = channelSum(*r, 1), blue = channelSum(*r, 0);
+    ASSERT_GT(red, 0u);
+    // Material diffuse and specular red down to 0.1, ambient red to 0.
+    p.scrolls = {{1053, ThumbTrack, 10}, {1056, ThumbTrack, 10}, {1050, PageLeft, 0}, {1050, PageLeft, 0}};
+    r->onMenuCommand(p, menu::kLightMaterialDialog);
+    r->setDirty(true);
+    r->renderFrame();
+    EXPECT_EQ(r->material.diffuse.r, 0.1f);  // what the text display shows
+    EXPECT_EQ(r->material.ambient.r, 0.0f);
+    EXPECT_EQ(r->defaultMaterial.diffuse.r, 0.1f);
+    EXPECT_LT(channelSum(*r, 2), red / 2);
+    EXPECT_EQ(channelSum(*r, 1), green);
+    EXPECT_EQ(channelSum(*r, 0), blue);
+    // The shininess is not the dialog's; the light rows are not the material's.
+    EXPECT_EQ(r->light.diffuse.r, 1.0f);
+}
+
+TEST(MenuCommandTest, DialogMaterialReachesThePictureWithMaterialList) {
+    const std::string model = testModel();
+    if (model.empty()) GTEST_SKIP() << "test models not found under " << TRIVANE_TESTDATA_DIR;
+    auto r = started();
+    FakePlatform p(*r);
+    p.chosen = model;
+    r->onMenuCommand(p, menu::kLoadModel);
+    ASSERT_EQ(r->materialCount, 3);
+    r->setDirty(true);
+    r->renderFrame();
+    const int32_t source = r->materialSource;
+    ASSERT_GE(source, 0);
+    ASSERT_LT(source, 3);
+    const LightingTerms others[2] = {r->materials[(source + 1) % 3], r->materials[(source + 2) % 3]};
+    const float shine = r->materialShine[source];
+    const uint64_t green = channelSum(*r, 1);
+    p.scrolls = {{1054, ThumbTrack, 0}, {1057, ThumbTrack, 0}, {1051, ThumbTrack, 0}};  // all green off
+    r->onMenuCommand(p, menu::kLightMaterialDialog);
+    EXPECT_EQ(r->materials[source].diffuse.g, 0.0f);
+    EXPECT_EQ(r->materials[source].specular.g, 0.0f);
+    EXPECT_EQ(r->materials[source].ambient.g, 0.0f);
+    EXPECT_EQ(r->materialShine[source], shine);
+    EXPECT_EQ(std::memcmp(&r->materials[(source + 1) % 3], &others[0], sizeof(LightingTerms)), 0);
+    EXPECT_EQ(std::memcmp(&r->materials[(source + 2) % 3], &others[1], sizeof(LightingTerms)), 0);
+    EXPECT_EQ(r->defaultMaterial.diffuse.g, 1.0f);
+    r->setDirty(true);
+    r->renderFrame();
+    EXPECT_EQ(r->materialSource, source);
+    EXPECT_EQ(r->material.diffuse.g, 0.0f);
+    EXPECT_LT(channelSum(*r, 1), green);
+}
+
+}  // namespace
+}  // namespace trivane
