@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -37,6 +38,10 @@ int64_t nanosSince(std::chrono::steady_clock::time_point start) {
 }
 
 int32_t clientCoordinate(double value) { return truncToInt32(std::floor(value)); }
+
+bool sameLine(const TextLine& a, const TextLine& b) {
+    return a.x == b.x && a.y == b.y && a.length == b.length && std::memcmp(a.text, b.text, sizeof a.text) == 0;
+}
 
 }  // namespace
 
@@ -193,7 +198,9 @@ void MainWindow::present() {
     formatPictureLines(renderer_, pictureLines);
     drawTextLines(renderer_, pictureLines, kPictureLineCount);
     copyFrameToImage(renderer_.frameBits, clientArea_->surface());
-    clientArea_->repaint(0, 0, clientArea_->width(), clientArea_->height());
+    // Only what changed goes to the screen: the picture and the window lines
+    // drawn this frame.
+    clientArea_->repaint(QRegion(0, 0, kFrameWidth, kFrameHeight) + windowLinesArea_);
 
     stats_.presentNanos += nanosSince(rendered);
     ++stats_.frames;
@@ -202,6 +209,14 @@ void MainWindow::present() {
 void MainWindow::drawWindowLines() {
     TextLine lines[kWindowLineCount];
     formatWindowLines(renderer_, lines);
+    windowLinesArea_ = QRect();
+    // Drawing a line over itself changes no pixel, so the lines are drawn from
+    // the first one that differs from the last frame's (and all after it, to
+    // keep the table's order where cells might overlap).
+    int first = 0;
+    while (first < kWindowLineCount && windowLinesDrawn_ && sameLine(lines[first], lastWindowLines_[first])) ++first;
+    if (first == kWindowLineCount) return;
+
     // The same look as the picture lines: the default font without
     // antialiasing, black on an opaque white cell as long as the text.
     QFont font = QApplication::font();
@@ -212,11 +227,16 @@ void MainWindow::drawWindowLines() {
     painter.setRenderHint(QPainter::TextAntialiasing, false);
     painter.setFont(font);
     painter.setPen(Qt::black);
-    for (const TextLine& line : lines) {
+    for (int i = first; i < kWindowLineCount; ++i) {
+        const TextLine& line = lines[i];
         const QString text = QString::fromLatin1(line.text, std::clamp<int>(line.length, 0, sizeof line.text));
-        painter.fillRect(QRect(line.x, line.y, metrics.horizontalAdvance(text), metrics.height()), Qt::white);
+        const QRect cell(line.x, line.y, metrics.horizontalAdvance(text), metrics.height());
+        windowLinesArea_ |= cell;
+        painter.fillRect(cell, Qt::white);
         painter.drawText(QPoint(line.x, line.y + metrics.ascent()), text);
+        lastWindowLines_[i] = line;
     }
+    windowLinesDrawn_ = true;
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "ui/platform_services.h"
+#include "ui/text_lines.h"
 
 namespace trivane {
 
@@ -83,6 +84,9 @@ private:
     QTimer idle_;
     PresentStats stats_;
     bool outerSizeFitted_ = false;
+    QRect windowLinesArea_;  // where this frame's window lines were drawn
+    TextLine lastWindowLines_[kWindowLineCount];
+    bool windowLinesDrawn_ = false;
 };
 
 }  // namespace trivane

@@ -225,6 +225,30 @@ private slots:
         QCOMPARE(renderer->meshes[0].rotation.z, 40 * 15.0f);
     }
 
+    void changedWindowLinesAreRedrawn() {
+        // Lines that did not change are not drawn again; the ones that did
+        // must show exactly what a first drawing shows.
+        window->present();
+        window->present();
+        gui::sendKey(window->clientArea(), QEvent::KeyPress, Qt::Key_Q, false);
+        gui::sendKey(window->clientArea(), QEvent::KeyPress, Qt::Key_L, false);
+        gui::sendKey(window->clientArea(), QEvent::KeyRelease, Qt::Key_L, false);
+        window->present();
+        const QImage changed = window->clientArea()->surface().copy(800, 0, 600, 200);
+
+        auto fresh = gui::makeRenderer();
+        MainWindow other(*fresh);
+        fresh->cameraPosition = renderer->cameraPosition;
+        fresh->cameraTarget = renderer->cameraTarget;
+        other.present();
+        QCOMPARE(other.clientArea()->surface().copy(800, 0, 600, 200), changed);
+        // And it differs from what start-up showed.
+        auto startUp = gui::makeRenderer();
+        MainWindow third(*startUp);
+        third.present();
+        QVERIFY(third.clientArea()->surface().copy(800, 0, 600, 200) != changed);
+    }
+
     void exitCommandEndsWithCodeZero() {
         window->show();
         QTimer::singleShot(50, [&] { findItem(*window, 40001)->trigger(); });
