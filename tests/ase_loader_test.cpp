@@ -458,7 +458,10 @@ TEST(TextScanner, FloatsMatchTheCLibraryInTheCLocale) {
         std::string s;
         if (random() % 2) s += (random() % 2) ? "-" : "+";
         s += digits(static_cast<int>(random() % 12));
-        if (random() % 2) s += "." + digits(static_cast<int>(random() % 12));
+        if (random() % 2) {
+            s += '.';
+            s += digits(static_cast<int>(random() % 12));
+        }
         if (random() % 2) {
             s += (random() % 2) ? "e" : "E";
             if (random() % 2) s += (random() % 2) ? "-" : "+";

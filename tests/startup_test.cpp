@@ -137,3 +137,62 @@ TEST(Startup, MissingModelLeavesOneEmptyMeshAndSaysWhy) {
 
 }  // namespace
 }  // namespace trivane
+
+namespace trivane {
+namespace {
+
+// The repository's own default scene, read from the repository root as the
+// viewer reads it from its working directory.
+TEST(Startup, RepositoryDefaultSceneFitsTheDefaultView) {
+    test::WorkingDirectory cwd(TRIVANE_SOURCE_DIR);
+    auto r = test::makeRendererWithFrame();
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(r->initialise());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(r->textureWidth, 64);
+    EXPECT_EQ(r->textureMaxY, 63);
+    EXPECT_EQ(r->textureStride, 192);
+    ASSERT_EQ(r->meshCount, 7);
+    EXPECT_EQ(r->materialCount, 6);
+    int hidden = 0, textured = 0;
+    float lowest = 1e9f, highest = -1e9f;
+    for (int i = 0; i < r->meshCount; ++i) {
+        const Mesh& m = r->meshes[i];
+        SCOPED_TRACE(i);
+        hidden += m.visible ? 0 : 1;
+        EXPECT_LT(m.materialIndex, r->materialCount);
+        ASSERT_GT(m.vertexCount, 0);
+        ASSERT_GT(m.indexCount, 0);
+        for (int k = 0; k < m.indexCount; ++k) {
+            ASSERT_GE(m.indices[k], 0);
+            ASSERT_LT(m.indices[k], m.vertexCount);
+        }
+        if (m.texVertexCount > 0) {
+            ++textured;
+            ASSERT_EQ(m.texFaceIndexCount, m.indexCount);
+            for (int k = 0; k < m.texFaceIndexCount; ++k) {
+                ASSERT_GE(m.texFaces[k], 0);
+                ASSERT_LT(m.texFaces[k], m.texVertexCount);
+            }
+        }
+        if (!m.visible) continue;
+        for (int k = 0; k < m.vertexCount; ++k) {
+            lowest = std::min(lowest, m.vertices[k].y + r->meshes[0].position.y);
+            highest = std::max(highest, m.vertices[k].y + r->meshes[0].position.y);
+        }
+    }
+    EXPECT_EQ(hidden, 1);
+    EXPECT_EQ(r->meshes[6].visible, 0);
+    EXPECT_EQ(textured, 3);
+    // Seen from 1700 in front with a 90 degree field of view the picture
+    // spans -1700..1700 at the origin's depth; the figure keeps a margin.
+    EXPECT_GT(lowest, -1200.0f);
+    EXPECT_LT(highest, 1400.0f);
+    EXPECT_GT(highest - lowest, 1800.0f);
+    // Materials differ from each other.
+    EXPECT_NE(r->materials[1].diffuse.b, r->materials[2].diffuse.b);
+    EXPECT_NE(r->materials[2].diffuse.r, r->materials[1].diffuse.r);
+}
+
+}  // namespace
+}  // namespace trivane
