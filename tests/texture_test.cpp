@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -121,7 +122,11 @@ TEST(Texture, ImagesThatCannotBeUsedShowPlainWhite) {
         TextureLoad t = loadFrom(bytes);
         const Renderer& r = *t.renderer;
         ASSERT_TRUE(t.opened);
-        EXPECT_EQ(r.textureFile.size(), bytes.size());
+        // The file is kept whole; the white texel follows it in the same buffer.
+        ASSERT_EQ(r.textureFile.size(), bytes.size() + 8);
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), r.textureFile.begin(),
+                               [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; }));
+        EXPECT_EQ(r.texturePixels, r.textureFile.data() + bytes.size());
         EXPECT_EQ(r.textureWidth, 1);
         EXPECT_EQ(r.textureMaxY, 0);
         EXPECT_EQ(r.textureStride, 4);

@@ -15,9 +15,10 @@ constexpr const char* kTexturePath = "./64Bits.bmp";
 constexpr size_t kPixelOffset = 54;
 
 // Shown in place of a file that cannot serve as a texture: one white texel,
-// so textured faces show their lit colour and nothing reads outside memory.
-// Two texels wide in storage so that a fetch one column past the last texel
-// (u of exactly 1) still lands on white.
+// so textured faces show their lit colour. It is stored after the file's own
+// bytes, inside the one texture buffer, where the fill expects every texel.
+// Two texels wide so that a fetch one column past the last texel (u of
+// exactly 1) still lands on white.
 const uint8_t kBlankTexel[8] = {255, 255, 255, 255, 255, 255, 0, 0};
 
 int64_t readLe32(const std::vector<uint8_t>& bytes, size_t offset) {
@@ -74,7 +75,9 @@ bool Renderer::loadTexture() {
     }
 
     if (!usable) {
-        texturePixels = kBlankTexel;
+        const size_t fileBytes = textureFile.size();
+        textureFile.insert(textureFile.end(), kBlankTexel, kBlankTexel + sizeof kBlankTexel);
+        texturePixels = textureFile.data() + fileBytes;
         textureWidth = 1;
         textureMaxY = 0;
         textureStride = 4;
