@@ -30,8 +30,16 @@ test: build-release build-asan
 	ctest --preset release
 	ctest --preset asan
 
+# Without a display the viewer cannot open its window: say so, and render the
+# default scene headless instead.
 run: build-release
-	@echo "The viewer does not exist yet; the core library and its tests are built."
+	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
+	  ./build/release/apps/trivane/trivane; \
+	else \
+	  echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): rendering the default scene headless instead."; \
+	  ./build/release/apps/trivane-render/trivane-render -o build/default.png && \
+	  echo "$(CURDIR)/build/default.png"; \
+	fi
 
 clean:
 	rm -rf build

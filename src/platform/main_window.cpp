@@ -1,0 +1,257 @@
+#include "platform/main_window.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include "core/renderer.h"
+#include "math/numeric.h"
+#include "platform/frame_image.h"
+#include "platform/input_mapping.h"
+#include "platform/light_dialog_window.h"
+#include "platform/model_file_chooser.h"
+#include "platform/text_painter.h"
+#include "ui/menu_ids.h"
+#include "ui/text_lines.h"
+
+namespace trivane {
+
+namespace {
+
+constexpr int kOuterWidth = 1100;
+constexpr int kOuterHeight = 700;
+// Wide enough for window lines holding values of any magnitude.
+constexpr int kSurfaceWidth = 2400;
+
+int64_t nanosSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+int32_t clientCoordinate(double value) { return truncToInt32(std::floor(value)); }
+
+bool sameLine(const TextLine& a, const TextLine& b) {
+    return a.x == b.x && a.y == b.y && a.length == b.length && std::memcmp(a.text, b.text, sizeof a.text) == 0;
+}
+
+}  // namespace
+
+ClientArea::ClientArea(Renderer& renderer, QWidget* parent)
+    : QWidget(parent), renderer_(renderer), surface_(kSurfaceWidth, kFrameHeight, QImage::Format_RGB32) {
+    surface_.fill(Qt::white);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    // Pointer moves arrive with or without a button held, as on the classic
+    // platform; the handler ignores them unless a drag is on.
+    setMouseTracking(true);
+    setMinimumSize(kFrameWidth, kFrameHeight);
+}
+
+void ClientArea::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QRect area = event->rect();
+    painter.drawImage(area.topLeft(), surface_, area);
+    // What lies beyond the kept surface is erased with the window's white.
+    if (area.bottom() >= surface_.height()) {
+        painter.fillRect(QRect(area.left(), surface_.height(), area.width(), area.bottom() - surface_.height() + 1),
+                         Qt::white);
+    }
+    if (area.right() >= surface_.width()) {
+        painter.fillRect(QRect(surface_.width(), area.top(), area.right() - surface_.width() + 1, area.height()),
+                         Qt::white);
+    }
+}
+
+void ClientArea::keyPressEvent(QKeyEvent* event) {
+    if (isMenuKey(event->key(), event->modifiers())) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // An auto-repeat of a held key is one more press.
+    renderer_.onKey(virtualKeyCode(event->key()), 1);
+}
+
+void ClientArea::keyReleaseEvent(QKeyEvent* event) {
+    if (isMenuKey(event->key(), event->modifiers())) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    // Qt sends a release before every auto-repeated press; the key is still
+    // held, so that is not a release.
+    if (event->isAutoRepeat()) return;
+    renderer_.onKey(virtualKeyCode(event->key()), 0);
+}
+
+void ClientArea::mousePressEvent(QMouseEvent* event) {
+    const int32_t x = clientCoordinate(event->position().x());
+    const int32_t y = clientCoordinate(event->position().y());
+    if (event->button() == Qt::LeftButton) renderer_.onLeftButtonDown(x, y);
+    if (event->button() == Qt::RightButton) renderer_.onRightButtonDown(x, y);
+}
+
+void ClientArea::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) renderer_.onLeftButtonUp();
+    if (event->button() == Qt::RightButton) renderer_.onRightButtonUp();
+}
+
+// No double clicks: the second click is one more press.
+void ClientArea::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+
+void ClientArea::mouseMoveEvent(QMouseEvent* event) {
+    // While a button is held Qt keeps sending moves beyond the window's edge,
+    // with negative coordinates there; they go to the handler as they are so
+    // that the drag keeps its direction.
+    renderer_.onMouseMove(clientCoordinate(event->position().x()), clientCoordinate(event->position().y()));
+}
+
+void ClientArea::wheelEvent(QWheelEvent* event) {
+    const int delta = event->angleDelta().y();
+    // A sideways wheel or a zero-length scroll phase is no turn of the wheel.
+    if (delta == 0) return;
+    renderer_.onMouseWheel(wheelWord(delta, event->buttons(), event->modifiers()));
+}
+
+// Tab is a key like any other here, not a focus move.
+bool ClientArea::focusNextPrevChild(bool) { return false; }
+
+MainWindow::MainWindow(Renderer& renderer, QWidget* parent) : QMainWindow(parent), renderer_(renderer) {
+    setWindowTitle(QStringLiteral("Trivane"));
+    buildMenuBar();
+    clientArea_ = new ClientArea(renderer_, this);
+    setCentralWidget(clientArea_);
+    clientArea_->setFocus();
+    resize(kOuterWidth, kOuterHeight);
+
+    renderer_.createFrameBitmap(kFrameWidth, kFrameHeight);
+    renderer_.initialise();
+    renderer_.setDirty(true);
+
+    // A zero-interval timer fires whenever the event queue is empty: the
+    // loop's idle branch. Its rate is bounded only by the work per frame.
+    idle_.setInterval(0);
+    connect(&idle_, &QTimer::timeout, this, &MainWindow::present);
+    idle_.start();
+}
+
+void MainWindow::buildMenuBar() {
+    QMenuBar* bar = menuBar();
+    bar->setNativeMenuBar(false);  // keep it in the window, above the client area
+    for (int m = 0; m < menu::kMenuCount; ++m) {
+        const menu::Menu& source = menu::kMenus[m];
+        QMenu* dropDown = bar->addMenu(QString::fromUtf8(source.title));
+        for (int i = 0; i < source.itemCount; ++i) {
+            const menu::MenuItem& item = source.items[i];
+            const QString text = QString::fromUtf8(item.text, menu::displayLength(item.text));
+            QAction* action = dropDown->addAction(text);
+            action->setData(item.id);
+            const int32_t id = item.id;
+            connect(action, &QAction::triggered, this, [this, id] { menuCommand(id); });
+        }
+    }
+}
+
+void MainWindow::menuCommand(int32_t id) {
+    renderer_.onMenuCommand(*this, id);
+    renderer_.setDirty(true);
+}
+
+void MainWindow::requestQuit() { QCoreApplication::exit(0); }
+
+void MainWindow::runLightMaterialDialog() {
+    // A modal exec() runs a nested loop in which the idle step would keep
+    // rendering; the picture stands still while the dialog is open.
+    idle_.stop();
+    {
+        LightDialogWindow dialog(renderer_, this);
+        dialog.exec();
+    }
+    idle_.start();
+}
+
+std::optional<std::string> MainWindow::pickModelFile() {
+    idle_.stop();
+    std::optional<std::string> path = chooseModelFile(this);
+    idle_.start();
+    return path;
+}
+
+void MainWindow::present() {
+    if (!outerSizeFitted_) fitOuterSize();
+    const auto start = std::chrono::steady_clock::now();
+    renderer_.renderFrame();
+    const auto rendered = std::chrono::steady_clock::now();
+    stats_.renderNanos += std::chrono::duration_cast<std::chrono::nanoseconds>(rendered - start).count();
+
+    renderer_.presentWidth = kFrameWidth;
+    renderer_.presentHeight = kFrameHeight;
+    drawWindowLines();
+    TextLine pictureLines[kPictureLineCount];
+    formatPictureLines(renderer_, pictureLines);
+    drawTextLines(renderer_, pictureLines, kPictureLineCount);
+    copyFrameToImage(renderer_.frameBits, clientArea_->surface());
+    // Only what changed goes to the screen: the picture and the window lines
+    // drawn this frame.
+    clientArea_->repaint(QRegion(0, 0, kFrameWidth, kFrameHeight) + windowLinesArea_);
+
+    stats_.presentNanos += nanosSince(rendered);
+    ++stats_.frames;
+}
+
+void MainWindow::drawWindowLines() {
+    TextLine lines[kWindowLineCount];
+    formatWindowLines(renderer_, lines);
+    windowLinesArea_ = QRect();
+    // Drawing a line over itself changes no pixel, so the lines are drawn from
+    // the first one that differs from the last frame's (and all after it, to
+    // keep the table's order where cells might overlap).
+    int first = 0;
+    while (first < kWindowLineCount && windowLinesDrawn_ && sameLine(lines[first], lastWindowLines_[first])) ++first;
+    if (first == kWindowLineCount) return;
+
+    // The same look as the picture lines: the default font without
+    // antialiasing, black on an opaque white cell as long as the text.
+    QFont font = QApplication::font();
+    font.setStyleStrategy(QFont::NoAntialias);
+    QImage& surface = clientArea_->surface();
+    const QFontMetrics metrics(font, &surface);
+    QPainter painter(&surface);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    for (int i = first; i < kWindowLineCount; ++i) {
+        const TextLine& line = lines[i];
+        const QString text = QString::fromLatin1(line.text, std::clamp<int>(line.length, 0, sizeof line.text));
+        const QRect cell(line.x, line.y, metrics.horizontalAdvance(text), metrics.height());
+        windowLinesArea_ |= cell;
+        painter.fillRect(cell, Qt::white);
+        painter.drawText(QPoint(line.x, line.y + metrics.ascent()), text);
+        lastWindowLines_[i] = line;
+    }
+    windowLinesDrawn_ = true;
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    fitOuterSize();
+}
+
+// The 1100 x 700 include the frame that the window manager adds; its size is
+// known only once the window is on the screen.
+void MainWindow::fitOuterSize() {
+    if (outerSizeFitted_) return;
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.isEmpty()) return;
+    outerSizeFitted_ = true;
+    resize(kOuterWidth - frame.width(), kOuterHeight - frame.height());
+}
+
+}  // namespace trivane

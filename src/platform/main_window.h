@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include <QImage>
+#include <QMainWindow>
+#include <QTimer>
+
+#include "ui/platform_services.h"
+#include "ui/text_lines.h"
+
+namespace trivane {
+
+class Renderer;
+
+// What presenting has cost so far, in nanoseconds summed over the frames.
+struct PresentStats {
+    int64_t frames = 0;
+    int64_t renderNanos = 0;   // renderFrame alone
+    int64_t presentNanos = 0;  // text lines, conversion and the copy to the screen
+};
+
+// The client area below the menu bar: the 800 x 600 picture at (0, 0) and the
+// window lines from x = 810. It keeps what was drawn on it, as a window's
+// surface does: the lines are drawn opaque over the previous frame's lines.
+class ClientArea : public QWidget {
+    Q_OBJECT
+public:
+    ClientArea(Renderer& renderer, QWidget* parent);
+    QImage& surface() { return surface_; }
+    const QImage& surface() const { return surface_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    Renderer& renderer_;
+    QImage surface_;
+};
+
+// The main window "Trivane": menu bar, client area, and the loop's idle step
+// that renders and shows a frame whenever no event is waiting.
+class MainWindow : public QMainWindow, public PlatformServices {
+    Q_OBJECT
+public:
+    // Runs the start-up of window creation: the frame bitmap, initialise(),
+    // and the scene marked dirty. Frames start once the event loop runs.
+    explicit MainWindow(Renderer& renderer, QWidget* parent = nullptr);
+
+    // PlatformServices
+    void requestQuit() override;
+    void runLightMaterialDialog() override;
+    std::optional<std::string> pickModelFile() override;
+
+    // One idle step: render the frame, draw the text lines, show the picture.
+    void present();
+    // A menu command as the window procedure handles it.
+    void menuCommand(int32_t id);
+
+    ClientArea* clientArea() const { return clientArea_; }
+    const PresentStats& stats() const { return stats_; }
+    bool idleRunning() const { return idle_.isActive(); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildMenuBar();
+    void drawWindowLines();
+    void fitOuterSize();
+
+    Renderer& renderer_;
+    ClientArea* clientArea_ = nullptr;
+    QTimer idle_;
+    PresentStats stats_;
+    bool outerSizeFitted_ = false;
+    QRect windowLinesArea_;  // where this frame's window lines were drawn
+    TextLine lastWindowLines_[kWindowLineCount];
+    bool windowLinesDrawn_ = false;
+};
+
+}  // namespace trivane

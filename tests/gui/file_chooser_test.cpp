@@ -1,0 +1,104 @@
+// The model file chooser: title, filters, what each filter shows, and a typed
+// name that does not exist.
+
+#include <QtTest>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include "platform/model_file_chooser.h"
+
+using namespace trivane;
+
+namespace {
+
+void touch(const QString& path) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+// The names the chooser's list shows for a folder.
+QStringList shownNames(QFileDialog& dialog, const QString& folder) {
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    if (model == nullptr) return {};
+    const QModelIndex parent = model->index(folder);
+    QStringList names;
+    for (int row = 0; row < model->rowCount(parent); ++row) names << model->index(row, 0, parent).data().toString();
+    names.sort();
+    return names;
+}
+
+}  // namespace
+
+class FileChooserTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void titleAndFilters() {
+        QFileDialog dialog;
+        configureModelFileDialog(dialog);
+        QCOMPARE(dialog.windowTitle(), QString::fromUtf8("열기"));
+        QCOMPARE(dialog.nameFilters(),
+                 QStringList({QStringLiteral("Bitmap File(*.ase)"), QStringLiteral("All Files(*.*)")}));
+        QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("Bitmap File(*.ase)"));
+        QCOMPARE(dialog.fileMode(), QFileDialog::AnyFile);
+        QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptOpen);
+    }
+
+    void filtersShowTheRightFiles() {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        for (const char* name : {"bou.ASE", "cube.ase", "notes.txt", "README"}) touch(folder.filePath(name));
+
+        QFileDialog dialog;
+        configureModelFileDialog(dialog);
+        dialog.setDirectory(folder.path());
+        dialog.show();
+        QTRY_COMPARE(shownNames(dialog, folder.path()), QStringList({"bou.ASE", "cube.ase"}));
+
+        // Choosing "All Files(*.*)" in the list of filters shows every file,
+        // also one without a dot.
+        auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        QVERIFY(combo != nullptr);
+        combo->setCurrentIndex(1);
+        emit combo->activated(1);
+        emit combo->textActivated(combo->itemText(1));
+        QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("All Files(*.*)"));
+        QTRY_COMPARE(shownNames(dialog, folder.path()), QStringList({"README", "bou.ASE", "cube.ase", "notes.txt"}));
+    }
+
+    void aTypedNameThatDoesNotExistIsAccepted() {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString wanted = folder.filePath(QStringLiteral("missing.ase"));
+        QString typedInto;
+        QTimer::singleShot(50, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) return;
+            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (edit == nullptr) return;
+            typedInto = dialog->windowTitle();
+            edit->setText(wanted);
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        const std::optional<std::string> chosen = chooseModelFile(nullptr);
+        QCOMPARE(typedInto, QString::fromUtf8("열기"));
+        QVERIFY(chosen.has_value());
+        QCOMPARE(QString::fromStdString(*chosen), wanted);
+        QVERIFY(!QFile::exists(wanted));
+
+        // Escape is a cancel.
+        QTimer::singleShot(50, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        QVERIFY(!chooseModelFile(nullptr).has_value());
+    }
+};
+
+QTEST_MAIN(FileChooserTest)
+#include "file_chooser_test.moc"

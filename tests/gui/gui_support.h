@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+#include "core/renderer.h"
+
+namespace trivane::gui {
+
+// The Renderer is several megabytes: tests keep theirs on the heap.
+inline std::unique_ptr<Renderer> makeRenderer() { return std::make_unique<Renderer>(); }
+
+inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                      Qt::MouseButtons held, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), button, held, modifiers);
+    QApplication::sendEvent(widget, &event);
+}
+
+inline void sendWheel(QWidget* widget, QPoint at, int delta, Qt::MouseButtons held,
+                      Qt::KeyboardModifiers modifiers) {
+    QWheelEvent event(QPointF(at), QPointF(widget->mapToGlobal(at)), QPoint(), QPoint(0, delta), held,
+                      modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
+
+inline void sendKey(QWidget* widget, QEvent::Type type, int key, bool autoRepeat,
+                    Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent event(type, key, modifiers, QString(), autoRepeat);
+    QApplication::sendEvent(widget, &event);
+}
+
+}  // namespace trivane::gui

@@ -1,0 +1,189 @@
+// Keys, pointer and wheel: from Qt events to the handler's codes and values.
+
+#include <QtTest>
+
+#include "gui_support.h"
+#include "platform/input_mapping.h"
+#include "platform/main_window.h"
+
+using namespace trivane;
+
+class InputTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Renderer> renderer;
+    std::unique_ptr<MainWindow> window;
+    QWidget* area = nullptr;
+
+private slots:
+    void init() {
+        renderer = gui::makeRenderer();
+        window = std::make_unique<MainWindow>(*renderer);
+        area = window->clientArea();
+    }
+    void cleanup() {
+        window.reset();
+        renderer.reset();
+    }
+
+    void keyCodes() {
+        const int letters[] = {Qt::Key_W, Qt::Key_S, Qt::Key_A, Qt::Key_D, Qt::Key_Q, Qt::Key_E,
+                               Qt::Key_J, Qt::Key_L, Qt::Key_I, Qt::Key_K, Qt::Key_U, Qt::Key_O};
+        const int codes[] = {87, 83, 65, 68, 81, 69, 74, 76, 73, 75, 85, 79};
+        for (int i = 0; i < 12; ++i) QCOMPARE(virtualKeyCode(letters[i]), codes[i]);
+        QCOMPARE(virtualKeyCode(Qt::Key_Space), 32);
+        QCOMPARE(virtualKeyCode(Qt::Key_PageUp), 33);
+        QCOMPARE(virtualKeyCode(Qt::Key_PageDown), 34);
+        QCOMPARE(virtualKeyCode(Qt::Key_Left), 37);
+        QCOMPARE(virtualKeyCode(Qt::Key_Up), 38);
+        QCOMPARE(virtualKeyCode(Qt::Key_Right), 39);
+        QCOMPARE(virtualKeyCode(Qt::Key_Down), 40);
+        QCOMPARE(virtualKeyCode(Qt::Key_7), 55);
+        QCOMPARE(virtualKeyCode(Qt::Key_F5), 116);
+        QCOMPARE(virtualKeyCode(Qt::Key_Escape), 27);
+        QCOMPARE(virtualKeyCode(Qt::Key_Eacute), 0);
+    }
+
+    void wheelWords() {
+        QCOMPARE(wheelWord(120, Qt::NoButton, Qt::NoModifier), 120 * 65536);
+        QCOMPARE(wheelWord(-120, Qt::NoButton, Qt::ControlModifier), -120 * 65536 + 8);
+        QCOMPARE(wheelWord(240, Qt::LeftButton | Qt::RightButton | Qt::MiddleButton, Qt::ShiftModifier),
+                 240 * 65536 + 1 + 2 + 16 + 4);
+        // The delta is a 16-bit field: a larger burst saturates instead of
+        // wrapping into the other direction.
+        QCOMPARE(wheelWord(40000, Qt::NoButton, Qt::NoModifier), 32767 * 65536);
+        QCOMPARE(wheelWord(-40000, Qt::NoButton, Qt::NoModifier), INT32_MIN);
+        QCOMPARE(wheelWord(-1, Qt::NoButton, Qt::NoModifier), -65536);
+    }
+
+    void pressesAndReleasesReachTheHandler() {
+        const float startY = renderer->cameraPosition.y;
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_W, false);
+        QCOMPARE(renderer->cameraPosition.y, startY + 10.0f);
+        QCOMPARE(renderer->keyHeld, uint8_t{1});
+        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_W, false);
+        QCOMPARE(renderer->keyHeld, uint8_t{0});
+        QCOMPARE(renderer->cameraPosition.y, startY + 10.0f);
+
+        // Arrows move the model, Page Up / Page Down its depth.
+        const Vector3 start = renderer->meshes[0].position;
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_Right, false);
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_PageUp, false);
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_PageDown, false);
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_PageDown, false);
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_Up, false);
+        QCOMPARE(renderer->meshes[0].position.x, start.x + 10.0f);
+        QCOMPARE(renderer->meshes[0].position.y, start.y + 10.0f);
+        QCOMPARE(renderer->meshes[0].position.z, start.z + 10.0f);
+
+        // A key without a binding still counts as a press; so does Tab, which
+        // must not move the focus away.
+        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_Up, false);
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_F5, false);
+        QCOMPARE(renderer->keyHeld, uint8_t{1});
+        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_F5, false);
+        QCOMPARE(renderer->keyHeld, uint8_t{0});
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_Tab, false);
+        QCOMPARE(renderer->keyHeld, uint8_t{1});
+        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_Tab, false);
+        QCOMPARE(renderer->keyHeld, uint8_t{0});
+
+        // Alt belongs to the menu bar, as it did on the classic platform.
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_Alt, false, Qt::AltModifier);
+        QCOMPARE(renderer->keyHeld, uint8_t{0});
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_W, false, Qt::AltModifier);
+        QCOMPARE(renderer->cameraPosition.y, startY + 10.0f);
+    }
+
+    void autoRepeatIsPressesWithoutReleases() {
+        QCOMPARE(renderer->moveModel, uint8_t{1});
+        // Holding the space bar: a press, then for every repeat Qt's release
+        // and press pair, then the real release.
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_Space, false);
+        QCOMPARE(renderer->moveModel, uint8_t{0});
+        for (int repeat = 0; repeat < 3; ++repeat) {
+            gui::sendKey(area, QEvent::KeyRelease, Qt::Key_Space, true);
+            QCOMPARE(renderer->keyHeld, uint8_t{1});
+            gui::sendKey(area, QEvent::KeyPress, Qt::Key_Space, true);
+        }
+        QCOMPARE(renderer->moveModel, uint8_t{1});  // four presses in all
+        QCOMPARE(renderer->keyHeld, uint8_t{1});
+        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_Space, false);
+        QCOMPARE(renderer->keyHeld, uint8_t{0});
+
+        // A held arrow moves the light in the light mode, once per repeat.
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_Space, false);
+        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_Space, false);
+        const float lightX = renderer->lightPosition.x;
+        const float modelX = renderer->meshes[0].position.x;
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_Left, false);
+        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_Left, true);
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_Left, true);
+        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_Left, false);
+        QCOMPARE(renderer->lightPosition.x, lightX - 20.0f);
+        QCOMPARE(renderer->meshes[0].position.x, modelX);
+    }
+
+    void dragsTurnAndScaleTheModel() {
+        const Vector3 rotation = renderer->meshes[0].rotation;
+        gui::sendMouse(area, QEvent::MouseButtonPress, QPoint(100, 100), Qt::LeftButton, Qt::LeftButton);
+        QCOMPARE(renderer->mouseDragging, uint8_t{1});
+        QCOMPARE(renderer->dragStartX, 100);
+        QCOMPARE(renderer->dragStartY, 100);
+        // Diagonally down and to the right: +2 about X, -2 about Y per move.
+        gui::sendMouse(area, QEvent::MouseMove, QPoint(103, 104), Qt::NoButton, Qt::LeftButton);
+        gui::sendMouse(area, QEvent::MouseMove, QPoint(150, 190), Qt::NoButton, Qt::LeftButton);
+        QCOMPARE(renderer->meshes[0].rotation.x, rotation.x + 4.0f);
+        QCOMPARE(renderer->meshes[0].rotation.y, rotation.y - 4.0f);
+        // Past the left edge the coordinates go negative and keep their sense.
+        gui::sendMouse(area, QEvent::MouseMove, QPoint(-5, 190), Qt::NoButton, Qt::LeftButton);
+        QCOMPARE(renderer->lastMouseX, -5);
+        QCOMPARE(renderer->meshes[0].rotation.y, rotation.y - 2.0f);
+        gui::sendMouse(area, QEvent::MouseButtonRelease, QPoint(-5, 190), Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(renderer->mouseDragging, uint8_t{0});
+        QCOMPARE(renderer->leftButtonDown, uint8_t{0});
+        // Moves without a drag change nothing.
+        gui::sendMouse(area, QEvent::MouseMove, QPoint(300, 300), Qt::NoButton, Qt::NoButton);
+        QCOMPARE(renderer->meshes[0].rotation.x, rotation.x + 4.0f);
+
+        // Right drag: below the start grows, at or above shrinks, 0.01 a move.
+        const float scale = renderer->meshes[0].scale.x;
+        gui::sendMouse(area, QEvent::MouseButtonPress, QPoint(400, 300), Qt::RightButton, Qt::RightButton);
+        gui::sendMouse(area, QEvent::MouseMove, QPoint(400, 320), Qt::NoButton, Qt::RightButton);
+        gui::sendMouse(area, QEvent::MouseMove, QPoint(400, 330), Qt::NoButton, Qt::RightButton);
+        const float grown = static_cast<float>(static_cast<float>(scale + 0.01) + 0.01);
+        QCOMPARE(renderer->meshes[0].scale.y, grown);
+        gui::sendMouse(area, QEvent::MouseMove, QPoint(400, 300), Qt::NoButton, Qt::RightButton);
+        QCOMPARE(renderer->meshes[0].scale.z, static_cast<float>(grown - 0.01));
+        gui::sendMouse(area, QEvent::MouseButtonRelease, QPoint(400, 300), Qt::RightButton, Qt::NoButton);
+        QCOMPARE(renderer->rightButtonDown, uint8_t{0});
+
+        // A double click is two presses.
+        gui::sendMouse(area, QEvent::MouseButtonDblClick, QPoint(20, 30), Qt::LeftButton, Qt::LeftButton);
+        QCOMPARE(renderer->leftButtonDown, uint8_t{1});
+        QCOMPARE(renderer->dragStartY, 30);
+        // The middle button has no binding.
+        gui::sendMouse(area, QEvent::MouseButtonRelease, QPoint(20, 30), Qt::LeftButton, Qt::NoButton);
+        gui::sendMouse(area, QEvent::MouseButtonPress, QPoint(50, 60), Qt::MiddleButton, Qt::MiddleButton);
+        QCOMPARE(renderer->mouseDragging, uint8_t{0});
+    }
+
+    void wheelTurnsTheModel() {
+        renderer->setDirty(false);
+        gui::sendWheel(area, QPoint(10, 10), 120, Qt::NoButton, Qt::NoModifier);
+        QCOMPARE(renderer->meshes[0].rotation.z, 15.0f);
+        QCOMPARE(renderer->dirty, uint8_t{1});
+        gui::sendWheel(area, QPoint(10, 10), -120, Qt::NoButton, Qt::ControlModifier);
+        QCOMPARE(renderer->meshes[0].rotation.z, 0.0f);
+        gui::sendWheel(area, QPoint(10, 10), 240, Qt::NoButton, Qt::NoModifier);
+        QCOMPARE(renderer->meshes[0].rotation.z, 31.0f);
+        // A sideways wheel does not turn the model.
+        QWheelEvent sideways(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(120, 0), Qt::NoButton,
+                             Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(area, &sideways);
+        QCOMPARE(renderer->meshes[0].rotation.z, 31.0f);
+    }
+};
+
+QTEST_MAIN(InputTest)
+#include "input_test.moc"
