@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -231,10 +230,10 @@ TEST(MenuCommandTest, CubeKeepsTheTransformSpheresResetIt) {
     }
 }
 
-std::string testModel() {
-    const std::string path = std::string(TRIVANE_TESTDATA_DIR) + "/ase/ThreeCubesGreen.ASE";
-    return std::filesystem::exists(path) ? path : std::string();
-}
+// The repository's own default scene: seven meshes, six materials.
+const std::string kSceneModel = std::string(TRIVANE_SOURCE_DIR) + "/data/bou.ASE";
+constexpr int32_t kSceneMeshes = 7;
+constexpr int32_t kSceneMaterials = 6;
 
 // The same path, padded with "/." and "/" to exactly `bytes` bytes.
 std::string padded(const std::string& path, size_t bytes) {
@@ -247,8 +246,7 @@ std::string padded(const std::string& path, size_t bytes) {
 }
 
 TEST(MenuCommandTest, LoadRefusesPathsOver255Bytes) {
-    const std::string model = testModel();
-    if (model.empty()) GTEST_SKIP() << "test models not found under " << TRIVANE_TESTDATA_DIR;
+    const std::string& model = kSceneModel;
     for (size_t bytes : {255u, 256u, 4096u}) {
         auto r = started();
         FakePlatform p(*r);
@@ -258,8 +256,8 @@ TEST(MenuCommandTest, LoadRefusesPathsOver255Bytes) {
         r->onMenuCommand(p, menu::kLoadModel);
         EXPECT_EQ(p.picks, 1);
         if (bytes == 255) {
-            EXPECT_EQ(r->meshCount, 3) << "a 255-byte path is loaded";
-            EXPECT_EQ(r->materialCount, 3);
+            EXPECT_EQ(r->meshCount, kSceneMeshes) << "a 255-byte path is loaded";
+            EXPECT_EQ(r->materialCount, kSceneMaterials);
         } else {
             EXPECT_EQ(r->meshCount, 1) << bytes << " bytes were not refused";
             EXPECT_EQ(r->meshes[0].vertexCount, 24);
@@ -309,19 +307,17 @@ TEST(MenuCommandTest, DialogMaterialReachesThePictureWithoutMaterialList) {
 }
 
 TEST(MenuCommandTest, DialogMaterialReachesThePictureWithMaterialList) {
-    const std::string model = testModel();
-    if (model.empty()) GTEST_SKIP() << "test models not found under " << TRIVANE_TESTDATA_DIR;
     auto r = started();
     FakePlatform p(*r);
-    p.chosen = model;
+    p.chosen = kSceneModel;
     r->onMenuCommand(p, menu::kLoadModel);
-    ASSERT_EQ(r->materialCount, 3);
+    ASSERT_EQ(r->materialCount, kSceneMaterials);
     r->setDirty(true);
     r->renderFrame();
     const int32_t source = r->materialSource;
     ASSERT_GE(source, 0);
-    ASSERT_LT(source, 3);
-    const LightingTerms others[2] = {r->materials[(source + 1) % 3], r->materials[(source + 2) % 3]};
+    ASSERT_LT(source, kSceneMaterials);
+    const std::vector<LightingTerms> before = r->materials;
     const float shine = r->materialShine[source];
     const uint64_t green = channelSum(*r, 1);
     p.scrolls = {{1054, ThumbTrack, 0}, {1057, ThumbTrack, 0}, {1051, ThumbTrack, 0}};  // all green off
@@ -330,8 +326,10 @@ TEST(MenuCommandTest, DialogMaterialReachesThePictureWithMaterialList) {
     EXPECT_EQ(r->materials[source].specular.g, 0.0f);
     EXPECT_EQ(r->materials[source].ambient.g, 0.0f);
     EXPECT_EQ(r->materialShine[source], shine);
-    EXPECT_EQ(std::memcmp(&r->materials[(source + 1) % 3], &others[0], sizeof(LightingTerms)), 0);
-    EXPECT_EQ(std::memcmp(&r->materials[(source + 2) % 3], &others[1], sizeof(LightingTerms)), 0);
+    for (int32_t i = 0; i < kSceneMaterials; ++i)
+        if (i != source) {
+            EXPECT_EQ(std::memcmp(&r->materials[i], &before[i], sizeof(LightingTerms)), 0) << i;
+        }
     EXPECT_EQ(r->defaultMaterial.diffuse.g, 1.0f);
     r->setDirty(true);
     r->renderFrame();

@@ -182,7 +182,11 @@ TEST(Startup, RepositoryDefaultSceneFitsTheDefaultView) {
         }
     }
     EXPECT_EQ(hidden, 1);
-    EXPECT_EQ(r->meshes[6].visible, 0);
+    EXPECT_EQ(r->meshes[1].visible, 0);  // the bone
+    // Procedural models take over mesh 0's visibility, and the last mesh lit
+    // owns the material the dialog edits: both must be seen.
+    EXPECT_EQ(r->meshes[0].visible, 1);
+    EXPECT_EQ(r->meshes[r->meshCount - 1].visible, 1);
     EXPECT_EQ(textured, 3);
     // Seen from 1700 in front with a 90 degree field of view the picture
     // spans -1700..1700 at the origin's depth; the figure keeps a margin.

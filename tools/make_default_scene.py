@@ -578,8 +578,11 @@ def write_bmp(path, img):
 
 def main():
     root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..")
-    meshes = [build_pedestal(), build_limbs(), build_torso(), build_arms(), build_head(),
-              build_antenna(), build_bone()]
+    # Mesh 0 must be visible: the procedural models take over its visibility.
+    # The torso comes last: the material of the last mesh lit is the one the
+    # light and material dialog edits, so it must be one the user can see.
+    meshes = [build_pedestal(), build_bone(), build_limbs(), build_arms(), build_antenna(),
+              build_head(), build_torso()]
     for mesh in meshes:
         check_winding(mesh)
     os.makedirs(os.path.join(root, "data"), exist_ok=True)
