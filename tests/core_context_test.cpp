@@ -1,6 +1,8 @@
 // The Renderer record: construction, the end-of-frame step, releasing a model.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "test_support.h"
 
 namespace trivane {
@@ -16,12 +18,8 @@ TEST(RendererTest, ConstructionState) {
     EXPECT_EQ(r->renderMode, 0);
     EXPECT_EQ(r->lookAtMode, 0);
     EXPECT_EQ(r->fps, 0.0f);
-    for (const Vertex* v : {&r->cameraPosition, &r->cameraTarget, &r->cameraUp, &r->lightPosition}) {
-        EXPECT_EQ(v->x, 0);
-        EXPECT_EQ(v->y, 0);
-        EXPECT_EQ(v->z, 0);
-        EXPECT_EQ(v->w, 1);
-    }
+    for (const Vertex* v : {&r->cameraPosition, &r->cameraTarget, &r->cameraUp, &r->lightPosition})
+        EXPECT_EQ((std::array{v->x, v->y, v->z, v->w}), (std::array{0.0f, 0.0f, 0.0f, 1.0f}));
     for (const Matrix4* m : {&r->transform, &r->frameTransform, &r->builderMatrix, &r->rotationMatrix,
                              &r->scaleMatrix, &r->meshes[999].nodeTransform})
         for (int i = 0; i < 16; ++i) EXPECT_EQ(m->m[i], (i % 5 == 0) ? 1.0f : 0.0f);
@@ -68,23 +66,15 @@ TEST(RendererTest, ReleaseModelEmptiesMeshesInUseAndTheMaterials) {
     r->meshCount = 2;
     for (int i = 0; i < 3; ++i) {
         Mesh& m = r->meshes[i];
-        m.vertexCount = 3;
+        m.vertexCount = m.indexCount = 3, m.texVertexCount = 1, m.materialIndex = 4, m.visible = 1;
         m.vertices.resize(3);
-        m.transformed.resize(3);
-        m.normals.resize(3);
-        m.clipFlags.resize(3);
-        m.indexCount = 3;
         m.indices = {0, 1, 2};
-        m.texVertexCount = 1;
         m.texVertices.resize(1);
-        m.materialIndex = 4;
-        m.visible = 1;
         m.position = Vector3{1, 2, 3};
     }
     r->materials.resize(2);
     r->materialShine.resize(2);
-    r->materialCount = 2;
-    r->materialSource = 1;
+    r->materialCount = 2, r->materialSource = 1;
     r->releaseModel();
     for (int i = 0; i < 2; ++i) {
         const Mesh& m = r->meshes[i];
