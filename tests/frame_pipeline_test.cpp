@@ -6,6 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "test_support.h"
@@ -119,13 +120,18 @@ TEST(FramePipeline, ClipFlagsFollowTheSixComparisons) {
     EXPECT_EQ(m.clipFlags, expected);
 }
 
-TEST(FramePipeline, CollinearAndBackFacingTrianglesAreNotDrawnInAnyMode) {
+TEST(FramePipeline, CollinearBackFacingAndHiddenFacesAreNotDrawnInAnyMode) {
     for (int32_t mode : {Wire, Mapping, Gouraud}) {
         auto r = scene(mode);
         addMesh(*r, {{-200, 0, -1100}, {0, 0, -1100}, {200, 0, -1100}}, {0, 1, 2});
         addMesh(*r, {{-200, -100, -1100}, {200, -100, -1100}, {-200, 100, -1100}}, {0, 1, 2});
+        Mesh& hidden = addTriangle(*r);
+        hidden.visible = 0;
         r->renderFrame();
         EXPECT_EQ(countColoured(*r), 0) << mode;
+        // The hidden mesh is still transformed and lit on every re-transform.
+        EXPECT_GT(hidden.transformed[0].r, 0.0f);
+        EXPECT_EQ(hidden.transformed[0].x, 300.0f);
     }
 }
 
@@ -150,18 +156,6 @@ TEST(FramePipeline, AllClippedFacesAreSkippedButPartlyClippedOnesDrawnWhole) {
     g->renderFrame();
     // The fill is not clipped to the view volume: rows 1.. are covered.
     EXPECT_NE(pixel(*g, 400, 1), (Rgb8{0, 0, 0}));
-}
-
-TEST(FramePipeline, HiddenMeshIsLitEveryRetransformButNeverDrawn) {
-    for (int32_t mode : {Wire, Mapping, Gouraud}) {
-        auto r = scene(mode);
-        Mesh& m = addTriangle(*r);
-        m.visible = 0;
-        r->renderFrame();
-        EXPECT_EQ(countColoured(*r), 0) << mode;
-        EXPECT_GT(m.transformed[0].r, 0.0f);
-        EXPECT_EQ(m.transformed[0].x, 300.0f);
-    }
 }
 
 TEST(FramePipeline, OnlyAHeldInputOrTheDirtyFlagRetransforms) {
@@ -224,12 +218,10 @@ TEST(FramePipeline, WireFacesAreRedAndLeaveTheirFirstCornerUnwritten) {
 
 // A 64 x 64 texture, texel (column, row) = blue 4 x column, green 4 x row, red 99.
 void setTexture(Renderer& r) {
-    r.textureFile.assign(64 * 192, 0);
+    r.textureFile.resize(64 * 192);
     for (int i = 0; i < 64 * 64; ++i) {
         uint8_t* t = r.textureFile.data() + 3 * i;
-        t[0] = static_cast<uint8_t>(4 * (i % 64));
-        t[1] = static_cast<uint8_t>(4 * (i / 64));
-        t[2] = 99;
+        t[0] = static_cast<uint8_t>(4 * (i % 64)), t[1] = static_cast<uint8_t>(4 * (i / 64)), t[2] = 99;
     }
     r.texturePixels = r.textureFile.data();
     r.textureWidth = 64, r.textureMaxY = 63, r.textureStride = 192;
@@ -242,15 +234,6 @@ Mesh& addQuad(Renderer& r) {
                    {0, 1, 2, 2, 1, 3});
 }
 
-std::vector<uint8_t> frameOf(int32_t mode, void (*edit)(Mesh&)) {
-    auto r = scene(mode);
-    setTexture(*r);
-    Mesh& m = addQuad(*r);
-    edit(m);
-    r->renderFrame();
-    return std::vector<uint8_t>(r->frameBits, r->frameBits + 2400 * 600);
-}
-
 void giveTextureCoordinates(Mesh& m) {
     m.texVertices = {{0.1f, 0.1f}, {0.1f, 0.8f}, {0.8f, 0.1f}, {0.8f, 0.8f}};
     m.texVertexCount = 4;
@@ -258,12 +241,23 @@ void giveTextureCoordinates(Mesh& m) {
     m.texFaceIndexCount = 6;
 }
 
-TEST(FramePipeline, MappingFallsBackToGouraudFaceByFace) {
-    const std::vector<uint8_t> gouraud = frameOf(Gouraud, [](Mesh&) {});
-    EXPECT_EQ(frameOf(Mapping, [](Mesh&) {}), gouraud);  // no texture vertices at all
+// The quad's frame in `mode`; with texture coordinates, `slot` of texFaces
+// (or, for slot 6, texFaceIndexCount) is then set to `value`.
+std::vector<uint8_t> frameOf(int32_t mode, bool textured, int slot = -1, int32_t value = 0) {
+    auto r = scene(mode);
+    setTexture(*r);
+    Mesh& m = addQuad(*r);
+    if (textured) giveTextureCoordinates(m);
+    if (slot >= 0) (slot < 6 ? m.texFaces[slot] : m.texFaceIndexCount) = value;
+    r->renderFrame();
+    return std::vector<uint8_t>(r->frameBits, r->frameBits + 2400 * 600);
+}
 
-    const std::vector<uint8_t> textured = frameOf(Mapping, giveTextureCoordinates);
-    EXPECT_NE(textured, gouraud);
+TEST(FramePipeline, MappingFallsBackToGouraudFaceByFace) {
+    const std::vector<uint8_t> gouraud = frameOf(Gouraud, false);
+    EXPECT_EQ(frameOf(Mapping, false), gouraud);  // no texture vertices at all
+
+    const std::vector<uint8_t> textured = frameOf(Mapping, true);
     // Pixel (450, 340) lies in the second face only, (320, 260) in the first only.
     auto at = [](const std::vector<uint8_t>& f, int x, int y) {
         return Rgb8{f[y * 2400 + 3 * x + 2], f[y * 2400 + 3 * x + 1], f[y * 2400 + 3 * x]};
@@ -271,21 +265,12 @@ TEST(FramePipeline, MappingFallsBackToGouraudFaceByFace) {
     EXPECT_NE(at(textured, 320, 260), at(gouraud, 320, 260));
     EXPECT_NE(at(textured, 450, 340), at(gouraud, 450, 340));
 
-    for (void (*edit)(Mesh&) : {+[](Mesh& m) {
-                                    giveTextureCoordinates(m);
-                                    m.texFaceIndexCount = 3;  // second face has no entries
-                                },
-                                +[](Mesh& m) {
-                                    giveTextureCoordinates(m);
-                                    m.texFaces[5] = 4;  // names a texture vertex that is not there
-                                },
-                                +[](Mesh& m) {
-                                    giveTextureCoordinates(m);
-                                    m.texFaces[4] = -1;
-                                }}) {
-        const std::vector<uint8_t> mixed = frameOf(Mapping, edit);
-        EXPECT_EQ(at(mixed, 320, 260), at(textured, 320, 260));
-        EXPECT_EQ(at(mixed, 450, 340), at(gouraud, 450, 340));
+    // The second face without entries, naming a texture vertex that is not
+    // there, and naming a negative one.
+    for (auto [slot, value] : {std::pair{6, 3}, std::pair{5, 4}, std::pair{4, -1}}) {
+        const std::vector<uint8_t> mixed = frameOf(Mapping, true, slot, value);
+        EXPECT_EQ(at(mixed, 320, 260), at(textured, 320, 260)) << slot;
+        EXPECT_EQ(at(mixed, 450, 340), at(gouraud, 450, 340)) << slot;
     }
 }
 
