@@ -66,9 +66,7 @@ TEST(GouraudFill, HorizontalBottomEdgeGivesTheSixtyFivePixelTriangle) {
     EXPECT_EQ(pixel(*r, 10, 19), (Rgb8{25, 0, 229}));
     EXPECT_EQ(depthAt(*r, 12, 12), static_cast<float>(1.0 / 1000));
     // The last pixel that passed is (11, 19): red 0, green 25.5, blue 229.5.
-    EXPECT_EQ(r->drawColor[0], 0);
-    EXPECT_EQ(r->drawColor[1], 25);
-    EXPECT_EQ(r->drawColor[2], 229);
+    EXPECT_EQ(std::to_array(r->drawColor), (std::array<uint8_t, 3>{0, 25, 229}));
 }
 
 TEST(GouraudFill, SplitVertexLeftOrRightOfTheMiddleGivesTheExactRowExtents) {
@@ -89,23 +87,12 @@ TEST(GouraudFill, SplitVertexLeftOrRightOfTheMiddleGivesTheExactRowExtents) {
     EXPECT_EQ(depthExtent(*m, 119), Span(62, 103));
     EXPECT_EQ(depthExtent(*m, 120), Span(60, 104));
     EXPECT_EQ(depthExtent(*m, 150), kNone);
-}
 
-TEST(GouraudFill, SplitVertexInterpolatesTheReciprocalDepth) {
     // Depth 1 at the top and 3 at the bottom: at the middle row the long edge
     // carries 1/q = 1/(1 + (1/3 - 1) x 1/2) = 1.5, and the row starts there.
-    auto r = test::makeRendererWithFrame();
-    r->drawGouraudTriangle(vtx(100, 100, 1), vtx(200, 150, 50), vtx(100, 200, 3), 0);
-    EXPECT_EQ(depthAt(*r, 100, 150), static_cast<float>(1.0 / 1.5));
-}
-
-TEST(GouraudFill, RowsOutsideThePictureAreCut) {
-    auto r = test::makeRendererWithFrame();
-    r->drawGouraudTriangle(vtx(100, -5, 1000), vtx(200, -5, 1000), vtx(100, 700, 1000), 0);
-    EXPECT_EQ(depthExtent(*r, 0), kNone);
-    EXPECT_NE(depthExtent(*r, 599), kNone);
-    // Row 1 is where the edges are at f = 6 / 705 from the apex row -5.
-    EXPECT_EQ(depthExtent(*r, 1), Span(100, 199));
+    auto q = test::makeRendererWithFrame();
+    q->drawGouraudTriangle(vtx(100, 100, 1), vtx(200, 150, 50), vtx(100, 200, 3), 0);
+    EXPECT_EQ(depthAt(*q, 100, 150), static_cast<float>(1.0 / 1.5));
 }
 
 TEST(GouraudFill, LeftClipStartsTheSpanPartWayAndColumnZeroOnlyTakesTheDepth) {
@@ -150,25 +137,20 @@ TEST(GouraudFill, DrawingTwiceChangesNothingAndHiddenPixelsDoNotShiftTheRest) {
                  c = vtx(150, 320, 700, 0.2f, 0, 1);
     expectRedrawChangesNothing(*r, [&] { r->drawGouraudTriangle(a, b, c, 0); });
 
-    // A nearer triangle drawn first hides part of the big one; outside it the
-    // big one is exactly as when drawn alone.
+    // A nearer triangle of 230 pixels drawn first hides part of the big one;
+    // every other pixel is exactly as when the big one is drawn alone.
     auto h = test::makeRendererWithFrame();
     h->drawGouraudTriangle(vtx(150, 150, 10, 0, 0, 0.5f), vtx(170, 150, 10, 0, 0, 0.5f),
                            vtx(150, 170, 10, 0, 0, 0.5f), 0);
     h->drawGouraudTriangle(a, b, c, 0);
-    int hidden = 0, same = 0;
-    for (int y = 1; y < 600; ++y)
-        for (int x = 1; x < 800; ++x) {
-            const bool inNear = y >= 150 && y < 170 && x >= 150 && x <= 170 - (y - 150);
-            if (inNear) {
-                hidden += pixel(*h, x, y) == Rgb8{0, 0, 127};
-            } else {
-                ASSERT_EQ(pixel(*h, x, y), pixel(*r, x, y)) << x << "," << y;
-                ++same;
+    int hidden = 0;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x)
+            if (pixel(*h, x, y) != pixel(*r, x, y)) {
+                ASSERT_EQ(pixel(*h, x, y), (Rgb8{0, 0, 127})) << x << "," << y;
+                ++hidden;
             }
-        }
     EXPECT_EQ(hidden, 230);
-    EXPECT_GT(same, 20000);
 }
 
 TEST(GouraudFill, DegenerateTrianglesDrawOnlyTheirOnePixelSpans) {
@@ -180,7 +162,14 @@ TEST(GouraudFill, DegenerateTrianglesDrawOnlyTheirOnePixelSpans) {
     for (int y = 60; y < 80; ++y) EXPECT_EQ(colourExtent(*r, y), Span(30, 30)) << y;
 }
 
-TEST(GouraudFill, HugeAndNonFiniteCoordinatesStayInsideThePicture) {
+TEST(GouraudFill, RowsOutsideThePictureAreCutAndHugeOrNonFiniteCoordinatesStayInside) {
+    auto top = test::makeRendererWithFrame();
+    top->drawGouraudTriangle(vtx(100, -5, 1000), vtx(200, -5, 1000), vtx(100, 700, 1000), 0);
+    EXPECT_EQ(depthExtent(*top, 0), kNone);
+    // Row 1 is where the edges are at f = 6 / 705 from the apex row -5.
+    EXPECT_EQ(depthExtent(*top, 1), Span(100, 199));
+    EXPECT_NE(depthExtent(*top, 599), kNone);
+
     auto r = test::makeRendererWithFrame();
     const float big = 2147483648.0f;
     r->drawGouraudTriangle(vtx(-big, 10, 1000), vtx(big, 10, 1000), vtx(400, big, 1000), 0);
@@ -295,18 +284,6 @@ TEST(TexturedFill, DrawingTwiceChangesNothing) {
                  b = vtx(300, 180, 1300, 0.7f, 1, 0.25f, 0.8f, 0.3f),
                  c = vtx(150, 320, 700, 0.2f, 0.6f, 1, 0.4f, 0.9f);
     expectRedrawChangesNothing(*r, [&] { r->drawTexturedTriangle(a, b, c, 0); });
-}
-
-TEST(TexturedFill, SharesTheRowsAndColumnsOfTheGouraudFill) {
-    const Vertex a = vtx(100, 100, 900, 1, 1, 1, 0.51f, 0.51f),
-                 b = vtx(140, 120, 1300, 1, 1, 1, 0.51f, 0.51f),
-                 c = vtx(110, 150, 700, 1, 1, 1, 0.51f, 0.51f);
-    auto t = texturedRenderer();
-    auto g = test::makeRendererWithFrame();
-    t->drawTexturedTriangle(a, b, c, 0);
-    g->drawGouraudTriangle(a, b, c, 0);
-    for (int y = 95; y < 155; ++y) EXPECT_EQ(depthExtent(*t, y), depthExtent(*g, y)) << y;
-    EXPECT_EQ(pixel(*t, 120, 130), texel(32, 32));
 }
 
 TEST(TexturedFill, MissingOrShortTextureIsNeverReadPastItsEnd) {
