@@ -96,16 +96,19 @@ std::vector<uint8_t> readFile(const std::string& path) {
 
 std::string tempPath(const char* name) { return ::testing::TempDir() + name; }
 
-TEST(PngWriter, ImageIsTheFrameTurnedUprightInRgbOrder) {
+TEST(PngWriter, ImageIsTheFrameTurnedUprightInRgbOrderWithTheSameBytesEveryTime) {
     auto r = test::makeRendererWithFrame();
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x) {
             uint8_t* p = r->frameBits + y * 2400 + 3 * x;
             p[0] = static_cast<uint8_t>(x), p[1] = static_cast<uint8_t>(y), p[2] = static_cast<uint8_t>(x ^ y);
         }
-    const std::string path = tempPath("frame.png");
+    const std::string path = tempPath("frame.png"), again = tempPath("again.png");
     ASSERT_TRUE(writeFramePng(path.c_str(), r->frameBits));
-    const Decoded d = decode(readFile(path));
+    ASSERT_TRUE(writeFramePng(again.c_str(), r->frameBits));
+    const std::vector<uint8_t> file = readFile(path);
+    EXPECT_EQ(file, readFile(again));
+    const Decoded d = decode(file);
     EXPECT_EQ(d.width, 800u);
     EXPECT_EQ(d.height, 600u);
     EXPECT_EQ(d.chunkTypes, (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
@@ -121,25 +124,14 @@ TEST(PngWriter, ImageIsTheFrameTurnedUprightInRgbOrder) {
     }
     EXPECT_EQ(mismatches, 0);
     std::remove(path.c_str());
+    std::remove(again.c_str());
 }
 
-TEST(PngWriter, SameFrameGivesTheSameBytesAndFailuresAreReported) {
+TEST(PngWriter, FailuresAreReported) {
     auto r = test::makeRendererWithFrame();
-    r->frameBits[2400 * 599 + 3] = 77;
-    const std::string a = tempPath("a.png"), b = tempPath("b.png");
-    ASSERT_TRUE(writeFramePng(a.c_str(), r->frameBits));
-    ASSERT_TRUE(writeFramePng(b.c_str(), r->frameBits));
-    const std::vector<uint8_t> fa = readFile(a);
-    EXPECT_EQ(fa, readFile(b));
-    const Decoded d = decode(fa);
-    ASSERT_EQ(d.raw.size(), 600u * 2401u);
-    EXPECT_EQ(d.raw[1 + 3 + 2], 77);  // top line, column 1, blue
-    std::remove(a.c_str());
-    std::remove(b.c_str());
-
     EXPECT_FALSE(writeFramePng("/nonexistent-dir/x.png", r->frameBits));
     EXPECT_FALSE(writeFramePng(nullptr, r->frameBits));
-    EXPECT_FALSE(writeFramePng(a.c_str(), nullptr));
+    EXPECT_FALSE(writeFramePng(tempPath("x.png").c_str(), nullptr));
 }
 
 TEST(PngWriter, ChecksumsMatchKnownValues) {
