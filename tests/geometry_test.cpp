@@ -104,13 +104,6 @@ protected:
     std::unique_ptr<Renderer> r = test::makeRenderer();
 };
 
-TEST_F(BuilderTest, NeutralBuildersKeepTheTransform) {
-    r->transform = matrixOf(kCounting);
-    r->translate(0, 0, 0);
-    r->scaleBy(1, 1, 1);
-    EXPECT_EQ(elements(r->transform), kCounting);
-}
-
 TEST_F(BuilderTest, RotationsUseTheRoundedDegreeFactor) {
     const float c = static_cast<float>(std::cos(1.57)), s = static_cast<float>(std::sin(1.57));
     r->rotateZ(90);
