@@ -271,7 +271,8 @@ TEST(FramePipeline, MappingFallsBackToGouraudFaceByFace) {
 
 TEST(FramePipeline, TextureCoordinatesAreCopiedIntoTheVerticesPerFace) {
     // Vertex 1 takes another coordinate in the second face.
-    const Mesh& m = quadFrame(Mapping, true, 4, 4)->meshes[0];
+    const auto r = quadFrame(Mapping, true, 4, 4);
+    const Mesh& m = r->meshes[0];
     EXPECT_EQ(m.transformed[1].u, 0.5f);
     EXPECT_EQ(m.transformed[1].v, 0.25f);
     EXPECT_EQ(m.transformed[0].u, 0.1f);
