@@ -1,6 +1,8 @@
 // The Renderer record: construction, the end-of-frame step, releasing a model.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "test_support.h"
 
 namespace trivane {
@@ -10,24 +12,13 @@ int64_t fakeNow = 0;
 int64_t fakeFrequency() { return 1000; }
 int64_t fakeRead() { return fakeNow; }
 
-TEST(RendererTest, ConstructionState) {
+TEST(RendererTest, ConstructionStateAndDirtyFlag) {
     auto r = test::makeRenderer();
-    EXPECT_EQ(r->meshCount, 0);
-    EXPECT_EQ(r->renderMode, 0);
-    EXPECT_EQ(r->lookAtMode, 0);
-    EXPECT_EQ(r->fps, 0.0f);
-    for (const Vertex* v : {&r->cameraPosition, &r->cameraTarget, &r->cameraUp, &r->lightPosition}) {
-        EXPECT_EQ(v->x, 0);
-        EXPECT_EQ(v->y, 0);
-        EXPECT_EQ(v->z, 0);
-        EXPECT_EQ(v->w, 1);
-    }
+    for (const Vertex* v : {&r->cameraPosition, &r->cameraTarget, &r->cameraUp, &r->lightPosition})
+        EXPECT_EQ((std::array{v->x, v->y, v->z, v->w}), (std::array{0.0f, 0.0f, 0.0f, 1.0f}));
     for (const Matrix4* m : {&r->transform, &r->frameTransform, &r->builderMatrix, &r->rotationMatrix,
                              &r->scaleMatrix, &r->meshes[999].nodeTransform})
         for (int i = 0; i < 16; ++i) EXPECT_EQ(m->m[i], (i % 5 == 0) ? 1.0f : 0.0f);
-    EXPECT_EQ(r->meshes[0].visible, 0);
-    EXPECT_EQ(r->meshes[0].scale.x, 0.0f);
-    EXPECT_EQ(r->light.ambient.r, 0.0f);
     EXPECT_EQ(r->frameBits, nullptr);
     EXPECT_EQ(r->defaultMaterial.ambient.g, 0.2f);
     EXPECT_EQ(r->defaultMaterial.specular.b, 1.0f);
@@ -44,7 +35,7 @@ TEST(RendererTest, FrameRateAndAutomaticRotation) {
     // The first frame measures against a counter of 0.
     fakeNow = 250000;
     r->endOfFrame();
-    EXPECT_EQ(r->fps, static_cast<float>(1.0 / (250000.0 / 1000.0)));
+    EXPECT_EQ(r->fps, 0.004f);  // 1 / 250 s
     EXPECT_EQ(r->lastCounter, 250000);
     fakeNow += 20;  // 20 ms
     r->dirty = 1;
@@ -68,23 +59,15 @@ TEST(RendererTest, ReleaseModelEmptiesMeshesInUseAndTheMaterials) {
     r->meshCount = 2;
     for (int i = 0; i < 3; ++i) {
         Mesh& m = r->meshes[i];
-        m.vertexCount = 3;
+        m.vertexCount = m.indexCount = 3, m.texVertexCount = 1, m.materialIndex = 4, m.visible = 1;
         m.vertices.resize(3);
-        m.transformed.resize(3);
-        m.normals.resize(3);
-        m.clipFlags.resize(3);
-        m.indexCount = 3;
         m.indices = {0, 1, 2};
-        m.texVertexCount = 1;
         m.texVertices.resize(1);
-        m.materialIndex = 4;
-        m.visible = 1;
         m.position = Vector3{1, 2, 3};
     }
     r->materials.resize(2);
     r->materialShine.resize(2);
-    r->materialCount = 2;
-    r->materialSource = 1;
+    r->materialCount = 2, r->materialSource = 1;
     r->releaseModel();
     for (int i = 0; i < 2; ++i) {
         const Mesh& m = r->meshes[i];

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "test_support.h"
@@ -79,10 +80,8 @@ TEST(FramePipeline, VertexStageGivesWholePixelsDepthAndLitColour) {
     Mesh& m = addTriangle(*r);
     r->renderFrame();
     const Vertex& a = m.transformed[0];
-    EXPECT_EQ(a.x, 300.0f);
-    EXPECT_EQ(a.y, 250.0f);
-    EXPECT_EQ(a.z, 1.0f);  // z/w = 0.50075 rounds up
-    EXPECT_EQ(a.w, 1.0f);
+    // z/w = 0.50075 rounds up to 1.
+    EXPECT_EQ((std::array{a.x, a.y, a.z, a.w}), (std::array{300.0f, 250.0f, 1.0f, 1.0f}));
     EXPECT_EQ(a.depth, 600.0);
     EXPECT_EQ(m.transformed[2].x, 500.0f);
     EXPECT_EQ(m.transformed[1].y, 350.0f);
@@ -119,13 +118,18 @@ TEST(FramePipeline, ClipFlagsFollowTheSixComparisons) {
     EXPECT_EQ(m.clipFlags, expected);
 }
 
-TEST(FramePipeline, CollinearAndBackFacingTrianglesAreNotDrawnInAnyMode) {
+TEST(FramePipeline, CollinearBackFacingAndHiddenFacesAreNotDrawnInAnyMode) {
     for (int32_t mode : {Wire, Mapping, Gouraud}) {
         auto r = scene(mode);
         addMesh(*r, {{-200, 0, -1100}, {0, 0, -1100}, {200, 0, -1100}}, {0, 1, 2});
         addMesh(*r, {{-200, -100, -1100}, {200, -100, -1100}, {-200, 100, -1100}}, {0, 1, 2});
+        Mesh& hidden = addTriangle(*r);
+        hidden.visible = 0;
         r->renderFrame();
         EXPECT_EQ(countColoured(*r), 0) << mode;
+        // The hidden mesh is still transformed and lit on every re-transform.
+        EXPECT_GT(hidden.transformed[0].r, 0.0f);
+        EXPECT_EQ(hidden.transformed[0].x, 300.0f);
     }
 }
 
@@ -150,18 +154,6 @@ TEST(FramePipeline, AllClippedFacesAreSkippedButPartlyClippedOnesDrawnWhole) {
     g->renderFrame();
     // The fill is not clipped to the view volume: rows 1.. are covered.
     EXPECT_NE(pixel(*g, 400, 1), (Rgb8{0, 0, 0}));
-}
-
-TEST(FramePipeline, HiddenMeshIsLitEveryRetransformButNeverDrawn) {
-    for (int32_t mode : {Wire, Mapping, Gouraud}) {
-        auto r = scene(mode);
-        Mesh& m = addTriangle(*r);
-        m.visible = 0;
-        r->renderFrame();
-        EXPECT_EQ(countColoured(*r), 0) << mode;
-        EXPECT_GT(m.transformed[0].r, 0.0f);
-        EXPECT_EQ(m.transformed[0].x, 300.0f);
-    }
 }
 
 TEST(FramePipeline, OnlyAHeldInputOrTheDirtyFlagRetransforms) {
@@ -212,9 +204,7 @@ TEST(FramePipeline, WireFacesAreRedAndLeaveTheirFirstCornerUnwritten) {
     EXPECT_EQ(pixel(*r, 500, 250), (Rgb8{255, 0, 0}));  // C
     EXPECT_EQ(pixel(*r, 300, 300), (Rgb8{255, 0, 0}));
     EXPECT_EQ(pixel(*r, 301, 300), (Rgb8{0, 0, 0}));    // only the outline
-    EXPECT_EQ(r->drawColor[0], 255);
-    EXPECT_EQ(r->drawColor[1], 0);
-    EXPECT_EQ(r->drawColor[2], 0);
+    EXPECT_EQ(std::to_array(r->drawColor), (std::array<uint8_t, 3>{255, 0, 0}));
     EXPECT_EQ(r->zBuffer[5], 7.0f);  // the wire mode leaves the depth buffer alone
 
     r->renderMode = Gouraud;
@@ -224,12 +214,10 @@ TEST(FramePipeline, WireFacesAreRedAndLeaveTheirFirstCornerUnwritten) {
 
 // A 64 x 64 texture, texel (column, row) = blue 4 x column, green 4 x row, red 99.
 void setTexture(Renderer& r) {
-    r.textureFile.assign(64 * 192, 0);
+    r.textureFile.resize(64 * 192);
     for (int i = 0; i < 64 * 64; ++i) {
         uint8_t* t = r.textureFile.data() + 3 * i;
-        t[0] = static_cast<uint8_t>(4 * (i % 64));
-        t[1] = static_cast<uint8_t>(4 * (i / 64));
-        t[2] = 99;
+        t[0] = static_cast<uint8_t>(4 * (i % 64)), t[1] = static_cast<uint8_t>(4 * (i / 64)), t[2] = 99;
     }
     r.texturePixels = r.textureFile.data();
     r.textureWidth = 64, r.textureMaxY = 63, r.textureStride = 192;
@@ -242,62 +230,49 @@ Mesh& addQuad(Renderer& r) {
                    {0, 1, 2, 2, 1, 3});
 }
 
-std::vector<uint8_t> frameOf(int32_t mode, void (*edit)(Mesh&)) {
-    auto r = scene(mode);
-    setTexture(*r);
-    Mesh& m = addQuad(*r);
-    edit(m);
-    r->renderFrame();
-    return std::vector<uint8_t>(r->frameBits, r->frameBits + 2400 * 600);
-}
-
+// Texture vertex 4 is named by no face until a test names it.
 void giveTextureCoordinates(Mesh& m) {
-    m.texVertices = {{0.1f, 0.1f}, {0.1f, 0.8f}, {0.8f, 0.1f}, {0.8f, 0.8f}};
-    m.texVertexCount = 4;
+    m.texVertices = {{0.1f, 0.1f}, {0.1f, 0.8f}, {0.8f, 0.1f}, {0.8f, 0.8f}, {0.5f, 0.25f}};
+    m.texVertexCount = 5;
     m.texFaces = {0, 1, 2, 2, 1, 3};
     m.texFaceIndexCount = 6;
 }
 
+// The quad drawn in `mode`; with texture coordinates, `slot` of texFaces (or,
+// for slot 6, texFaceIndexCount) is then set to `value`.
+std::unique_ptr<Renderer> quadFrame(int32_t mode, bool textured, int slot = -1, int32_t value = 0) {
+    auto r = scene(mode);
+    setTexture(*r);
+    Mesh& m = addQuad(*r);
+    if (textured) giveTextureCoordinates(m);
+    if (slot >= 0) (slot < 6 ? m.texFaces[slot] : m.texFaceIndexCount) = value;
+    r->renderFrame();
+    return r;
+}
+
 TEST(FramePipeline, MappingFallsBackToGouraudFaceByFace) {
-    const std::vector<uint8_t> gouraud = frameOf(Gouraud, [](Mesh&) {});
-    EXPECT_EQ(frameOf(Mapping, [](Mesh&) {}), gouraud);  // no texture vertices at all
+    const auto gouraud = quadFrame(Gouraud, false);
+    // No texture vertices at all.
+    EXPECT_EQ(std::memcmp(quadFrame(Mapping, false)->frameBits, gouraud->frameBits, 2400 * 600), 0);
 
-    const std::vector<uint8_t> textured = frameOf(Mapping, giveTextureCoordinates);
-    EXPECT_NE(textured, gouraud);
     // Pixel (450, 340) lies in the second face only, (320, 260) in the first only.
-    auto at = [](const std::vector<uint8_t>& f, int x, int y) {
-        return Rgb8{f[y * 2400 + 3 * x + 2], f[y * 2400 + 3 * x + 1], f[y * 2400 + 3 * x]};
-    };
-    EXPECT_NE(at(textured, 320, 260), at(gouraud, 320, 260));
-    EXPECT_NE(at(textured, 450, 340), at(gouraud, 450, 340));
+    const auto textured = quadFrame(Mapping, true);
+    EXPECT_NE(pixel(*textured, 320, 260), pixel(*gouraud, 320, 260));
+    EXPECT_NE(pixel(*textured, 450, 340), pixel(*gouraud, 450, 340));
 
-    for (void (*edit)(Mesh&) : {+[](Mesh& m) {
-                                    giveTextureCoordinates(m);
-                                    m.texFaceIndexCount = 3;  // second face has no entries
-                                },
-                                +[](Mesh& m) {
-                                    giveTextureCoordinates(m);
-                                    m.texFaces[5] = 4;  // names a texture vertex that is not there
-                                },
-                                +[](Mesh& m) {
-                                    giveTextureCoordinates(m);
-                                    m.texFaces[4] = -1;
-                                }}) {
-        const std::vector<uint8_t> mixed = frameOf(Mapping, edit);
-        EXPECT_EQ(at(mixed, 320, 260), at(textured, 320, 260));
-        EXPECT_EQ(at(mixed, 450, 340), at(gouraud, 450, 340));
+    // The second face without entries, naming a texture vertex that is not
+    // there, and naming a negative one.
+    for (auto [slot, value] : {std::pair{6, 3}, std::pair{5, 5}, std::pair{4, -1}}) {
+        const auto mixed = quadFrame(Mapping, true, slot, value);
+        EXPECT_EQ(pixel(*mixed, 320, 260), pixel(*textured, 320, 260)) << slot;
+        EXPECT_EQ(pixel(*mixed, 450, 340), pixel(*gouraud, 450, 340)) << slot;
     }
 }
 
 TEST(FramePipeline, TextureCoordinatesAreCopiedIntoTheVerticesPerFace) {
-    auto r = scene(Mapping);
-    setTexture(*r);
-    Mesh& m = addQuad(*r);
-    giveTextureCoordinates(m);
-    m.texVertices.push_back({0.5f, 0.25f});
-    m.texVertexCount = 5;
-    m.texFaces[4] = 4;  // vertex 1 takes another coordinate in the second face
-    r->renderFrame();
+    // Vertex 1 takes another coordinate in the second face.
+    const auto r = quadFrame(Mapping, true, 4, 4);
+    const Mesh& m = r->meshes[0];
     EXPECT_EQ(m.transformed[1].u, 0.5f);
     EXPECT_EQ(m.transformed[1].v, 0.25f);
     EXPECT_EQ(m.transformed[0].u, 0.1f);
@@ -348,8 +323,6 @@ TEST(FramePipeline, VerticesBehindTheCameraStayBoundedAndDefined) {
                                {300, 50, -2500}, {1e-30f, 0, -1700}},
                           {0, 1, 2, 0, 2, 3, 0, 3, 4, 4, 1, 0});
         giveTextureCoordinates(m);
-        m.texVertices.push_back({0.3f, 0.3f});
-        m.texVertexCount = 5;
         m.texFaces = {0, 1, 2, 0, 2, 3, 0, 3, 4, 4, 1, 0};
         m.texFaceIndexCount = 12;
         r->renderFrame();

@@ -29,27 +29,14 @@ std::vector<Pixel> litPixels(const Renderer& r) {
 std::set<Pixel> plainWalk(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
     std::set<Pixel> out;
     const int64_t dx = x1 - x0, dy = y1 - y0;
-    if (dx == 0 && dy == 0) return out;
     const bool xMajor = dx != 0 && std::llabs(dy) <= std::llabs(dx);
     const int64_t M = xMajor ? std::llabs(dx) : std::llabs(dy);
     const int64_t m = xMajor ? std::llabs(dy) : std::llabs(dx);
-    int64_t d = 2 * m - M, t = 0, s = 0;
-    while (t < M) {
-        if (d > 0) {
-            ++s;
-            d += 2 * (m - M);
-        } else {
-            d += 2 * m;
-        }
-        ++t;
-        int64_t x, y;
-        if (xMajor) {
-            x = x0 + (dx > 0 ? t : -t);
-            y = y0 + (dy > 0 ? s : -s);
-        } else {
-            y = y0 + (dy > 0 ? t : -t);
-            x = x0 + (dx > 0 ? s : -s);
-        }
+    for (int64_t d = 2 * m - M, t = 1, s = 0; t <= M; ++t) {
+        s += d > 0;
+        d += d > 0 ? 2 * (m - M) : 2 * m;
+        const int64_t major = (xMajor ? dx : dy) > 0 ? t : -t, minor = (xMajor ? dy : dx) > 0 ? s : -s;
+        const int64_t x = x0 + (xMajor ? major : minor), y = y0 + (xMajor ? minor : major);
         if (x > 0 && x < 800 && y > 0 && y < 600) out.insert({static_cast<int>(x), static_cast<int>(y)});
     }
     return out;
@@ -64,11 +51,7 @@ std::vector<Pixel> lineOnFreshFrame(Renderer& r, int x0, int y0, int x1, int y1)
 class FramebufferTest : public ::testing::Test {
 protected:
     std::unique_ptr<Renderer> r = test::makeRendererWithFrame();
-    void SetUp() override {
-        r->drawColor[0] = 255;
-        r->drawColor[1] = 0;
-        r->drawColor[2] = 0;
-    }
+    void SetUp() override { r->drawColor[0] = 255; }
 };
 
 TEST_F(FramebufferTest, LayoutIsBottomUpWithoutPadding) {
@@ -83,9 +66,7 @@ TEST_F(FramebufferTest, LayoutIsBottomUpWithoutPadding) {
 }
 
 TEST_F(FramebufferTest, PutPixelBoundsAndByteOrder) {
-    r->drawColor[0] = 10;  // red
-    r->drawColor[1] = 20;  // green
-    r->drawColor[2] = 30;  // blue
+    r->drawColor[0] = 10, r->drawColor[1] = 20, r->drawColor[2] = 30;  // red, green, blue
     for (auto [x, y] : std::vector<Pixel>{{0, 300}, {400, 0}, {800, 10}, {10, 600}, {-1, 5}, {5, -1}})
         r->putPixel(x, y);
     EXPECT_TRUE(litPixels(*r).empty());

@@ -18,16 +18,6 @@ uint32_t bigEndian(const uint8_t* p) {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
 
-// Bit by bit, independent of the writer's table.
-uint32_t slowCrc(const uint8_t* data, size_t n) {
-    uint32_t c = 0xFFFFFFFFu;
-    for (size_t i = 0; i < n; ++i) {
-        c ^= data[i];
-        for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
-    }
-    return ~c;
-}
-
 uint32_t slowAdler(const std::vector<uint8_t>& data) {
     uint64_t a = 1, b = 0;
     for (uint8_t byte : data) {
@@ -57,7 +47,8 @@ Decoded decode(const std::vector<uint8_t>& file) {
         const std::string type(file.begin() + pos + 4, file.begin() + pos + 8);
         out.chunkTypes.push_back(type);
         const uint8_t* body = &file[pos + 8];
-        EXPECT_EQ(bigEndian(body + length), slowCrc(&file[pos + 4], length + 4)) << type;
+        // The checksum function itself is held to its check value below.
+        EXPECT_EQ(bigEndian(body + length), crc32Update(0, &file[pos + 4], length + 4)) << type;
         if (type == "IHDR") {
             EXPECT_EQ(length, 13u);
             out.width = bigEndian(body);
@@ -103,22 +94,21 @@ std::vector<uint8_t> readFile(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string tempPath(const char* name) {
-    return ::testing::TempDir() + name;
-}
+std::string tempPath(const char* name) { return ::testing::TempDir() + name; }
 
-TEST(PngWriter, ImageIsTheFrameTurnedUprightInRgbOrder) {
+TEST(PngWriter, ImageIsTheFrameTurnedUprightInRgbOrderWithTheSameBytesEveryTime) {
     auto r = test::makeRendererWithFrame();
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x) {
             uint8_t* p = r->frameBits + y * 2400 + 3 * x;
-            p[0] = static_cast<uint8_t>(x);      // blue
-            p[1] = static_cast<uint8_t>(y);      // green
-            p[2] = static_cast<uint8_t>(x ^ y);  // red
+            p[0] = static_cast<uint8_t>(x), p[1] = static_cast<uint8_t>(y), p[2] = static_cast<uint8_t>(x ^ y);
         }
-    const std::string path = tempPath("frame.png");
+    const std::string path = tempPath("frame.png"), again = tempPath("again.png");
     ASSERT_TRUE(writeFramePng(path.c_str(), r->frameBits));
-    const Decoded d = decode(readFile(path));
+    ASSERT_TRUE(writeFramePng(again.c_str(), r->frameBits));
+    const std::vector<uint8_t> file = readFile(path);
+    EXPECT_EQ(file, readFile(again));
+    const Decoded d = decode(file);
     EXPECT_EQ(d.width, 800u);
     EXPECT_EQ(d.height, 600u);
     EXPECT_EQ(d.chunkTypes, (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
@@ -128,33 +118,20 @@ TEST(PngWriter, ImageIsTheFrameTurnedUprightInRgbOrder) {
         const uint8_t* row = &d.raw[line * 2401];
         EXPECT_EQ(row[0], 0);
         const int y = 599 - line;
-        for (int x = 0; x < 800; ++x) {
-            mismatches += row[1 + 3 * x] != static_cast<uint8_t>(x ^ y);
-            mismatches += row[2 + 3 * x] != static_cast<uint8_t>(y);
-            mismatches += row[3 + 3 * x] != static_cast<uint8_t>(x);
-        }
+        for (int x = 0; x < 800; ++x)  // red, green, blue
+            mismatches += row[1 + 3 * x] != static_cast<uint8_t>(x ^ y) ||
+                          row[2 + 3 * x] != static_cast<uint8_t>(y) || row[3 + 3 * x] != static_cast<uint8_t>(x);
     }
     EXPECT_EQ(mismatches, 0);
     std::remove(path.c_str());
+    std::remove(again.c_str());
 }
 
-TEST(PngWriter, SameFrameGivesTheSameBytesAndFailuresAreReported) {
+TEST(PngWriter, FailuresAreReported) {
     auto r = test::makeRendererWithFrame();
-    r->frameBits[2400 * 599 + 3] = 77;
-    const std::string a = tempPath("a.png"), b = tempPath("b.png");
-    ASSERT_TRUE(writeFramePng(a.c_str(), r->frameBits));
-    ASSERT_TRUE(writeFramePng(b.c_str(), r->frameBits));
-    const std::vector<uint8_t> fa = readFile(a);
-    EXPECT_EQ(fa, readFile(b));
-    const Decoded d = decode(fa);
-    ASSERT_EQ(d.raw.size(), 600u * 2401u);
-    EXPECT_EQ(d.raw[1 + 3 + 2], 77);  // top line, column 1, blue
-    std::remove(a.c_str());
-    std::remove(b.c_str());
-
     EXPECT_FALSE(writeFramePng("/nonexistent-dir/x.png", r->frameBits));
     EXPECT_FALSE(writeFramePng(nullptr, r->frameBits));
-    EXPECT_FALSE(writeFramePng(a.c_str(), nullptr));
+    EXPECT_FALSE(writeFramePng(tempPath("x.png").c_str(), nullptr));
 }
 
 TEST(PngWriter, ChecksumsMatchKnownValues) {
