@@ -2,13 +2,16 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <clocale>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "math/vertex.h"
 
 // Files for the scene tests live in a fresh temporary directory; tests that
 // read the viewer's fixed relative paths run inside it and restore the
@@ -34,13 +37,9 @@ public:
     std::string write(const std::string& name, const std::string& bytes) const {
         const std::filesystem::path file = path_ / name;
         std::filesystem::create_directories(file.parent_path());
-        FILE* f = std::fopen(file.c_str(), "wb");
-        if (f == nullptr) {
-            ADD_FAILURE() << "cannot write " << file;
-            return file.string();
-        }
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
+        std::ofstream out(file, std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out) ADD_FAILURE() << "cannot write " << file;
         return file.string();
     }
 
@@ -64,12 +63,11 @@ private:
     std::filesystem::path previous_;
 };
 
-// Real model files shared by the project, read where they are.
-inline std::string realModel(const char* name) {
-    return std::string(TRIVANE_TESTDATA_DIR) + "/ase/" + name;
-}
-
-inline bool exists(const std::string& path) { return std::filesystem::exists(path); }
+// Components compared as one value, so that a failure shows all of them.
+using Xyzw = std::array<float, 4>;
+inline Xyzw xyzw(const Vertex& v) { return {v.x, v.y, v.z, v.w}; }
+inline std::array<float, 3> xyz(const Vertex& v) { return {v.x, v.y, v.z}; }
+inline std::array<float, 3> xyz(const Vector3& v) { return {v.x, v.y, v.z}; }
 
 // Moves the C library to a locale whose decimal separator is a comma, building
 // one with localedef when none is installed.

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -9,16 +11,20 @@ namespace trivane {
 namespace {
 
 using test::TempDir;
+using test::Xyzw;
+using test::xyz;
+using test::xyzw;
 
 int64_t fakeFrequency() { return 12345; }
 int64_t fakeCounter() { return 1; }
 
+// A 2 x 2, 24-bit bitmap.
 std::string tinyBitmap() {
     std::string bytes(54 + 2 * 8, '\0');
     bytes[0] = 'B';
     bytes[1] = 'M';
-    bytes[18] = 2;  // width 2
-    bytes[22] = 2;  // height 2
+    bytes[18] = 2;
+    bytes[22] = 2;
     bytes[28] = 24;
     return bytes;
 }
@@ -52,7 +58,12 @@ Started start(bool withTexture, bool withModel) {
     return s;
 }
 
-size_t lines(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
+// Exactly one line on standard error, naming the file and where it was looked for.
+void expectOneLineNaming(const Started& s, const char* file) {
+    EXPECT_EQ(std::count(s.errors.begin(), s.errors.end(), '\n'), 1) << s.errors;
+    EXPECT_NE(s.errors.find(file), std::string::npos) << s.errors;
+    EXPECT_NE(s.errors.find(s.directory), std::string::npos) << s.errors;
+}
 
 TEST(Startup, DefaultsAndTheDefaultModel) {
     Started s = start(true, true);
@@ -60,37 +71,27 @@ TEST(Startup, DefaultsAndTheDefaultModel) {
     EXPECT_TRUE(s.result);
     EXPECT_EQ(s.errors, "");
     EXPECT_EQ(r.perfFrequency, 12345);
-    EXPECT_EQ(r.textureWidth, 2);
-    EXPECT_EQ(r.textureMaxY, 1);
-    EXPECT_EQ(r.lookAtMode, 1);
-    EXPECT_EQ(r.moveModel, 1);
-    EXPECT_EQ(r.fixTextureSeam, 0);
-    EXPECT_EQ(r.animating, 0);
-    EXPECT_EQ(r.dirty, 0);
+    EXPECT_EQ(std::tuple(r.textureWidth, r.textureMaxY), std::tuple(2, 1));
+    EXPECT_EQ(std::tuple(r.lookAtMode, r.moveModel, r.fixTextureSeam, r.animating, r.dirty),
+              std::tuple(1, 1, 0, 0, 0));
     EXPECT_EQ(r.renderMode, Mapping);
-    EXPECT_EQ(r.nearPlane, 300.0f);
-    EXPECT_EQ(r.farPlane, 200000.0f);
-    EXPECT_EQ(r.viewportWidth, 800.0f);
-    EXPECT_EQ(r.viewportHeight, 600.0f);
-    EXPECT_EQ(r.cameraPosition.z, -1700.0f);
-    EXPECT_EQ(r.cameraPosition.w, 1.0f);
-    EXPECT_EQ(r.cameraTarget.z, 0.0f);
-    EXPECT_EQ(r.cameraUp.y, 1.0f);
+    EXPECT_EQ(std::tuple(r.nearPlane, r.farPlane, r.viewportWidth, r.viewportHeight),
+              std::tuple(300.0f, 200000.0f, 800.0f, 600.0f));
+    EXPECT_EQ(xyzw(r.cameraPosition), (Xyzw{0.0f, 0.0f, -1700.0f, 1.0f}));
+    EXPECT_EQ(xyz(r.cameraTarget), (std::array{0.0f, 0.0f, 0.0f}));
+    EXPECT_EQ(xyz(r.cameraUp), (std::array{0.0f, 1.0f, 0.0f}));
+    EXPECT_EQ(xyz(r.lightPosition), (std::array{0.0f, 0.0f, -300.0f}));
     EXPECT_EQ(r.light.ambient.g, 0.2f);
     EXPECT_EQ(r.light.diffuse.b, 1.0f);
-    EXPECT_EQ(r.lightPosition.z, -300.0f);
     EXPECT_EQ(r.material.ambient.r, 0.0f);
     EXPECT_EQ(r.material.specular.r, 1.0f);
-    EXPECT_EQ(r.drawColor[0], 255);
-    EXPECT_EQ(r.drawColor[1], 0);
-    EXPECT_EQ(r.buildVertexCursor, 4);
-    EXPECT_EQ(r.buildIndexCursor, 0);
+    EXPECT_EQ(std::tuple(r.drawColor[0], r.drawColor[1], r.drawColor[2]), std::tuple(255, 0, 0));
+    EXPECT_EQ(std::tuple(r.buildVertexCursor, r.buildIndexCursor), std::tuple(4, 0));
     // The model overrides the position that start-up set.
     ASSERT_EQ(r.meshCount, 2);
     EXPECT_EQ(r.meshes[0].position.y, 500.0f);
     EXPECT_EQ(r.meshes[0].scale.x, 1.0f);
-    EXPECT_EQ(r.meshes[0].visible, 1);
-    EXPECT_EQ(r.meshes[1].visible, 0);
+    EXPECT_EQ(std::tuple(r.meshes[0].visible, r.meshes[1].visible), std::tuple(1, 0));
     EXPECT_EQ(r.materialCount, 1);
     EXPECT_EQ(r.materials[0].diffuse.g, 0.5f);
     // Stored corners (0, 2, 1) over the vertices (0, 0, 0), (2, 0, 0),
@@ -103,21 +104,14 @@ TEST(Startup, MissingTextureStopsEarlyAndSaysWhy) {
     const Renderer& r = *s.renderer;
     EXPECT_FALSE(s.result);
     EXPECT_EQ(r.perfFrequency, 12345);
-    EXPECT_EQ(r.meshCount, 0);
-    EXPECT_EQ(r.renderMode, 0);
-    EXPECT_EQ(r.lookAtMode, 0);
-    EXPECT_EQ(r.moveModel, 0);
-    EXPECT_EQ(r.nearPlane, 0.0f);
-    EXPECT_EQ(r.viewportWidth, 0.0f);
-    EXPECT_EQ(r.cameraPosition.z, 0.0f);
-    EXPECT_EQ(r.cameraUp.y, 0.0f);
-    EXPECT_EQ(r.light.ambient.r, 0.0f);
-    EXPECT_EQ(r.drawColor[0], 0);
+    // Nothing after the texture was set up.
+    EXPECT_EQ(std::tuple(r.meshCount, r.lookAtMode, r.moveModel, r.renderMode, r.drawColor[0]),
+              std::tuple(0, 0, 0, 0, 0));
+    EXPECT_EQ(std::tuple(r.nearPlane, r.viewportWidth, r.cameraPosition.z, r.cameraUp.y, r.light.ambient.r),
+              std::tuple(0.0f, 0.0f, 0.0f, 0.0f, 0.0f));
     EXPECT_EQ(r.texturePixels, nullptr);
     EXPECT_TRUE(r.meshes[0].vertices.empty());
-    EXPECT_EQ(lines(s.errors), 1u);
-    EXPECT_NE(s.errors.find("./64Bits.bmp"), std::string::npos) << s.errors;
-    EXPECT_NE(s.errors.find(s.directory), std::string::npos) << s.errors;
+    expectOneLineNaming(s, "./64Bits.bmp");
 }
 
 TEST(Startup, MissingModelLeavesOneEmptyMeshAndSaysWhy) {
@@ -125,21 +119,12 @@ TEST(Startup, MissingModelLeavesOneEmptyMeshAndSaysWhy) {
     const Renderer& r = *s.renderer;
     EXPECT_TRUE(s.result);
     EXPECT_EQ(r.meshCount, 1);
-    EXPECT_EQ(r.meshes[0].vertexCount, 0);
-    EXPECT_EQ(r.meshes[0].indexCount, 0);
+    EXPECT_EQ(std::tuple(r.meshes[0].vertexCount, r.meshes[0].indexCount), std::tuple(0, 0));
     EXPECT_EQ(r.meshes[0].position.y, 0.0f);
     EXPECT_EQ(r.renderMode, Mapping);
     EXPECT_EQ(r.lookAtMode, 1);
-    EXPECT_EQ(lines(s.errors), 1u);
-    EXPECT_NE(s.errors.find("./data/bou.ASE"), std::string::npos) << s.errors;
-    EXPECT_NE(s.errors.find(s.directory), std::string::npos) << s.errors;
+    expectOneLineNaming(s, "./data/bou.ASE");
 }
-
-}  // namespace
-}  // namespace trivane
-
-namespace trivane {
-namespace {
 
 // The repository's own default scene, read from the repository root as the
 // viewer reads it from its working directory.
@@ -149,9 +134,7 @@ TEST(Startup, RepositoryDefaultSceneFitsTheDefaultView) {
     testing::internal::CaptureStderr();
     ASSERT_TRUE(r->initialise());
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(r->textureWidth, 64);
-    EXPECT_EQ(r->textureMaxY, 63);
-    EXPECT_EQ(r->textureStride, 192);
+    EXPECT_EQ(std::tuple(r->textureWidth, r->textureMaxY, r->textureStride), std::tuple(64, 63, 192));
     ASSERT_EQ(r->meshCount, 7);
     EXPECT_EQ(r->materialCount, 6);
     int hidden = 0, textured = 0;
@@ -163,31 +146,25 @@ TEST(Startup, RepositoryDefaultSceneFitsTheDefaultView) {
         EXPECT_LT(m.materialIndex, r->materialCount);
         ASSERT_GT(m.vertexCount, 0);
         ASSERT_GT(m.indexCount, 0);
-        for (int k = 0; k < m.indexCount; ++k) {
-            ASSERT_GE(m.indices[k], 0);
-            ASSERT_LT(m.indices[k], m.vertexCount);
-        }
+        for (int k = 0; k < m.indexCount; ++k) ASSERT_TRUE(m.indices[k] >= 0 && m.indices[k] < m.vertexCount);
         if (m.texVertexCount > 0) {
             ++textured;
             ASSERT_EQ(m.texFaceIndexCount, m.indexCount);
-            for (int k = 0; k < m.texFaceIndexCount; ++k) {
-                ASSERT_GE(m.texFaces[k], 0);
-                ASSERT_LT(m.texFaces[k], m.texVertexCount);
-            }
+            for (int k = 0; k < m.texFaceIndexCount; ++k)
+                ASSERT_TRUE(m.texFaces[k] >= 0 && m.texFaces[k] < m.texVertexCount);
         }
-        if (!m.visible) continue;
-        for (int k = 0; k < m.vertexCount; ++k) {
+        for (int k = 0; k < m.vertexCount && m.visible; ++k) {
             lowest = std::min(lowest, m.vertices[k].y + r->meshes[0].position.y);
             highest = std::max(highest, m.vertices[k].y + r->meshes[0].position.y);
         }
     }
     EXPECT_EQ(hidden, 1);
-    EXPECT_EQ(r->meshes[1].visible, 0);  // the bone
-    // Procedural models take over mesh 0's visibility, and the last mesh lit
-    // owns the material the dialog edits: both must be seen.
+    EXPECT_EQ(textured, 3);
+    // The bone is hidden; procedural models take over mesh 0's visibility, and
+    // the last mesh lit owns the material the dialog edits: both must be seen.
+    EXPECT_EQ(r->meshes[1].visible, 0);
     EXPECT_EQ(r->meshes[0].visible, 1);
     EXPECT_EQ(r->meshes[r->meshCount - 1].visible, 1);
-    EXPECT_EQ(textured, 3);
     // Seen from 1700 in front with a 90 degree field of view the picture
     // spans -1700..1700 at the origin's depth; the figure keeps a margin.
     EXPECT_GT(lowest, -1200.0f);
