@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "test_support.h"
@@ -33,36 +34,27 @@ TEST(EventScriptTest, ParsesEveryKind) {
     const auto e = parsed(
         " frame ;key:87;down: 39 ;up:39;menu:40013;load: ./models/a b.ase ;lbdown:10,-20;lbup;"
         "rbdown:0,65535;rbup;move: 3 , 4 ;wheel:-7864312;dialog:1060,5,65535;;");
+    const std::vector<std::tuple<K, int32_t, int32_t, int32_t>> expected = {
+        {K::Frame, 0, 0, 0},      {K::Key, 87, 0, 0},       {K::Down, 39, 0, 0},     {K::Up, 39, 0, 0},
+        {K::Menu, 40013, 0, 0},   {K::Load, 0, 0, 0},       {K::LeftDown, 10, -20, 0}, {K::LeftUp, 0, 0, 0},
+        {K::RightDown, 0, 65535, 0}, {K::RightUp, 0, 0, 0}, {K::Move, 3, 4, 0},      {K::Wheel, -7864312, 0, 0},
+        {K::Dialog, 1060, 5, 65535}};
+    std::vector<std::tuple<K, int32_t, int32_t, int32_t>> got;
+    for (const ScriptEvent& event : e) got.emplace_back(event.kind, event.a, event.b, event.c);
+    EXPECT_EQ(got, expected);
     ASSERT_EQ(e.size(), 13u);
-    const K kinds[] = {K::Frame, K::Key,     K::Down,    K::Up,   K::Menu,  K::Load,  K::LeftDown,
-                       K::LeftUp, K::RightDown, K::RightUp, K::Move, K::Wheel, K::Dialog};
-    for (size_t i = 0; i < e.size(); ++i) EXPECT_EQ(e[i].kind, kinds[i]) << i;
-    EXPECT_EQ(e[1].a, 87);
-    EXPECT_EQ(e[2].a, 39);
-    EXPECT_EQ(e[4].a, 40013);
     EXPECT_EQ(e[5].path, "./models/a b.ase");  // inner blanks belong to the path
-    EXPECT_EQ(e[6].a, 10);
-    EXPECT_EQ(e[6].b, -20);
-    EXPECT_EQ(e[8].b, 65535);
-    EXPECT_EQ(e[10].a, 3);
-    EXPECT_EQ(e[10].b, 4);
-    EXPECT_EQ(e[11].a, -7864312);
-    EXPECT_EQ(e[12].a, 1060);
-    EXPECT_EQ(e[12].b, 5);
-    EXPECT_EQ(e[12].c, 65535);
     EXPECT_TRUE(parsed("").empty());
     EXPECT_TRUE(parsed(" ; ;").empty());
     EXPECT_EQ(parsed("key:-2147483648")[0].a, INT32_MIN);
 }
 
 TEST(EventScriptTest, RefusesBadEventsNamingThem) {
+    // The tool's own end-to-end test runs more of them through the command line.
     EXPECT_EQ(refused("frame;jump:3;frame"), "unknown event \"jump:3\"");
     EXPECT_EQ(refused("  load:   "), "bad event \"load:\": load takes a path");
-    EXPECT_NE(refused("key:2147483648").find("\"key:2147483648\""), std::string::npos);
-    for (const char* bad : {"key", "key:", "key:1.5", "key:0x10", "key:+5", "key:5 5", "menu:", "wheel:w",
-                            "move:1", "move:1,", "move:,1", "move:1,2,3", "lbdown", "lbup:1", "rbup:",
-                            "frame:2", "load:", "dialog:1,2", "dialog:1,2,3,4", "dialog:1060,5,65536",
-                            "dialog:1060,5,-1", "FRAME"}) {
+    for (const char* bad : {"key", "key:1.5", "key:0x10", "key:+5", "key:5 5", "key:2147483648", "move:1,", "move:,1",
+                            "lbdown", "rbup:", "dialog:1,2,3,4", "dialog:1060,5,65536", "FRAME"}) {
         const std::string error = refused(bad);
         EXPECT_NE(error.find(std::string("\"") + bad + "\""), std::string::npos) << error;
     }

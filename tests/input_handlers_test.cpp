@@ -1,6 +1,7 @@
 // Keyboard, mouse and wheel handlers: the field values each input leaves.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 
 #include "test_support.h"
@@ -22,93 +23,71 @@ std::unique_ptr<Renderer> startedRenderer() {
 
 void press(Renderer& r, int32_t code) { r.onKey(code, 1); }
 
-struct CameraState {
-    float pos[3], target[3], rot[3];
-};
-
-CameraState camera(const Renderer& r) {
-    return {{r.cameraPosition.x, r.cameraPosition.y, r.cameraPosition.z},
-            {r.cameraTarget.x, r.cameraTarget.y, r.cameraTarget.z},
-            {r.cameraRotation.x, r.cameraRotation.y, r.cameraRotation.z}};
+// Camera position, target and rotation, in that order.
+std::array<float, 9> camera(const Renderer& r) {
+    return {r.cameraPosition.x, r.cameraPosition.y, r.cameraPosition.z, r.cameraTarget.x,  r.cameraTarget.y,
+            r.cameraTarget.z,   r.cameraRotation.x, r.cameraRotation.y, r.cameraRotation.z};
 }
 
 TEST(KeyTest, CameraKeysInBothModes) {
-    // key, which block changes (0 position, 1 target/rotation), axis, step
-    struct Case {
+    // The second block is the target in LookAt, the Euler rotation otherwise.
+    const struct {
         int32_t key;
-        int block;
-        int axis;
+        int block, axis;
         float step;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {keys::kW, 0, 1, 10},  {keys::kS, 0, 1, -10}, {keys::kA, 0, 0, -10}, {keys::kD, 0, 0, 10},
         {keys::kQ, 0, 2, -10}, {keys::kE, 0, 2, 10},  {keys::kJ, 1, 0, -10}, {keys::kL, 1, 0, 10},
         {keys::kI, 1, 1, 10},  {keys::kK, 1, 1, -10}, {keys::kU, 1, 2, -10}, {keys::kO, 1, 2, 10},
     };
     for (int lookAt = 0; lookAt <= 1; ++lookAt) {
-        for (const Case& c : cases) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(::testing::Message() << "key " << c.key << " lookAt " << lookAt);
             auto r = startedRenderer();
             r->lookAtMode = static_cast<uint8_t>(lookAt);
-            const CameraState before = camera(*r);
+            std::array<float, 9> expected = camera(*r);
+            expected[(c.block == 0 ? 0 : (lookAt ? 3 : 6)) + c.axis] += c.step;
             press(*r, c.key);
-            const CameraState after = camera(*r);
-            float expected[3][3];
-            for (int i = 0; i < 3; ++i) {
-                expected[0][i] = before.pos[i];
-                expected[1][i] = before.target[i];
-                expected[2][i] = before.rot[i];
-            }
-            // The second block is the target in LookAt, the Euler rotation otherwise.
-            const int block = c.block == 0 ? 0 : (lookAt ? 1 : 2);
-            expected[block][c.axis] += c.step;
-            for (int i = 0; i < 3; ++i) {
-                SCOPED_TRACE(::testing::Message() << "key " << c.key << " lookAt " << lookAt << " axis " << i);
-                EXPECT_EQ(after.pos[i], expected[0][i]);
-                EXPECT_EQ(after.target[i], expected[1][i]);
-                EXPECT_EQ(after.rot[i], expected[2][i]);
-            }
+            EXPECT_EQ(camera(*r), expected);
             // Camera keys never move the model or the light.
             EXPECT_EQ(r->meshes[0].position.y, 0.0f);
             EXPECT_EQ(r->lightPosition.z, -300.0f);
             EXPECT_EQ(r->keyHeld, 1);
         }
     }
-    // The examples the viewer's help gives: I raises the LookAt target, K
-    // lowers it; L turns the Euler camera about X.
-    auto r = startedRenderer();
-    press(*r, keys::kI);
-    press(*r, keys::kI);
-    press(*r, keys::kK);
-    EXPECT_EQ(r->cameraTarget.y, 10.0f);
-    r->lookAtMode = 0;
-    press(*r, keys::kL);
-    EXPECT_EQ(r->cameraRotation.x, 10.0f);
-    EXPECT_EQ(r->cameraTarget.x, 0.0f);
 }
 
-TEST(KeyTest, MoveKeysFollowTheMoveModeAfterTheToggle) {
+TEST(KeyTest, MoveKeysFollowTheMoveModeWithoutLimits) {
     auto r = startedRenderer();
-    const int32_t moves[] = {keys::kUp, keys::kUp, keys::kRight, keys::kPageDown, keys::kLeft,
-                             keys::kLeft, keys::kLeft, keys::kDown, keys::kPageUp, keys::kPageUp};
-    for (int32_t k : moves) press(*r, k);
-    EXPECT_EQ(r->meshes[0].position.x, -20.0f);
-    EXPECT_EQ(r->meshes[0].position.y, 10.0f);
-    EXPECT_EQ(r->meshes[0].position.z, -10.0f);
+    for (int32_t k : {keys::kUp, keys::kUp, keys::kRight, keys::kPageDown, keys::kLeft, keys::kLeft, keys::kLeft,
+                      keys::kDown, keys::kPageUp, keys::kPageUp})
+        press(*r, k);
+    const Vector3& model = r->meshes[0].position;
+    EXPECT_EQ(std::vector<float>({model.x, model.y, model.z}), std::vector<float>({-20, 10, -10}));
     EXPECT_EQ(r->lightPosition.x, 0.0f);
     EXPECT_EQ(r->lightPosition.y, 0.0f);
     EXPECT_EQ(r->lightPosition.z, -300.0f);
 
     press(*r, keys::kSpace);  // now the light
     EXPECT_EQ(r->moveModel, 0);
-    EXPECT_EQ(r->meshes[0].position.z, -10.0f);  // the space bar itself moves nothing
+    EXPECT_EQ(model.z, -10.0f);  // the space bar itself moves nothing
     press(*r, keys::kPageDown);
     press(*r, keys::kDown);
     EXPECT_EQ(r->lightPosition.z, -290.0f);
     EXPECT_EQ(r->lightPosition.y, -10.0f);
-    EXPECT_EQ(r->meshes[0].position.y, 10.0f);
-    // The camera is not touched by the move keys.
-    EXPECT_EQ(r->cameraPosition.z, -1700.0f);
+    EXPECT_EQ(model.y, 10.0f);
+    EXPECT_EQ(r->cameraPosition.z, -1700.0f);  // the camera is not touched
     EXPECT_EQ(r->cameraTarget.z, 0.0f);
+
+    // No limits and no wrapping: at 2^28 a step of 10 is below half the
+    // float spacing (32), so it is lost; angles pass 360.
+    r->lightPosition.x = 268435456.0f;
+    press(*r, keys::kRight);
+    EXPECT_EQ(r->lightPosition.x, 268435456.0f);
+    r->lookAtMode = 0;
+    r->cameraRotation.y = 355.0f;
+    press(*r, keys::kI);
+    EXPECT_EQ(r->cameraRotation.y, 365.0f);
 }
 
 TEST(KeyTest, HeldFlagAndAutoRepeat) {
@@ -124,10 +103,9 @@ TEST(KeyTest, HeldFlagAndAutoRepeat) {
 
     // A key bound to nothing (X) still holds the re-transform on, and
     // changes nothing else.
-    const float before = r->cameraPosition.z;
     press(*r, 88);
     EXPECT_EQ(r->keyHeld, 1);
-    EXPECT_EQ(r->cameraPosition.z, before);
+    EXPECT_EQ(r->cameraPosition.z, -1700.0f);
     EXPECT_EQ(r->moveModel, 0);
 
     // Any release clears it, even with another key still down.
@@ -142,35 +120,15 @@ TEST(KeyTest, HeldFlagAndAutoRepeat) {
     EXPECT_EQ(r->keyHeld, 1);
 }
 
-TEST(KeyTest, NoLimitsOrWrapping) {
-    auto r = startedRenderer();
-    r->lookAtMode = 0;
-    r->cameraRotation.y = 355.0f;
-    press(*r, keys::kI);
-    EXPECT_EQ(r->cameraRotation.y, 365.0f);
-    // At 2^28 a step of 10 is below half the float spacing (32): lost.
-    r->lightPosition.x = 268435456.0f;
-    r->moveModel = 0;
-    press(*r, keys::kRight);
-    EXPECT_EQ(r->lightPosition.x, 268435456.0f);
-}
-
 TEST(MouseTest, ButtonsRecordTheDragStart) {
     auto r = startedRenderer();
     r->onLeftButtonDown(120, 340);
-    EXPECT_EQ(r->mouseDragging, 1);
-    EXPECT_EQ(r->leftButtonDown, 1);
-    EXPECT_EQ(r->rightButtonDown, 0);
-    EXPECT_EQ(r->dragStartX, 120);
-    EXPECT_EQ(r->dragStartY, 340);
-    EXPECT_EQ(r->lastMouseX, 120);
-    EXPECT_EQ(r->lastMouseY, 340);
+    EXPECT_EQ(std::vector<int32_t>({r->mouseDragging, r->leftButtonDown, r->rightButtonDown, r->dragStartX,
+                                    r->dragStartY, r->lastMouseX, r->lastMouseY}),
+              std::vector<int32_t>({1, 1, 0, 120, 340, 120, 340}));
     r->onRightButtonDown(7, 9);
-    EXPECT_EQ(r->rightButtonDown, 1);
-    EXPECT_EQ(r->dragStartX, 7);
-    EXPECT_EQ(r->dragStartY, 9);
-    EXPECT_EQ(r->lastMouseX, 7);
-    EXPECT_EQ(r->lastMouseY, 9);
+    EXPECT_EQ(std::vector<int32_t>({r->rightButtonDown, r->dragStartX, r->dragStartY, r->lastMouseX, r->lastMouseY}),
+              std::vector<int32_t>({1, 7, 9, 7, 9}));
 
     // Releasing one of two held buttons stops both drags; the other's flag
     // stays set but moves are ignored.
@@ -192,27 +150,27 @@ TEST(MouseTest, ButtonsRecordTheDragStart) {
 
 TEST(MouseTest, LeftDragTurnsTwoDegreesPerMessage) {
     auto r = startedRenderer();
+    const Vector3& rotation = r->meshes[0].rotation;
     r->onLeftButtonDown(100, 100);
     // Diagonally down and to the right, by any distance.
     r->onMouseMove(101, 150);
     r->onMouseMove(400, 151);
-    EXPECT_EQ(r->meshes[0].rotation.x, 4.0f);
-    EXPECT_EQ(r->meshes[0].rotation.y, -4.0f);
+    EXPECT_EQ(rotation.x, 4.0f);
+    EXPECT_EQ(rotation.y, -4.0f);
     EXPECT_EQ(r->lastMouseX, 400);
     EXPECT_EQ(r->lastMouseY, 151);
     // Still: no change. Up and left: the other way.
     r->onMouseMove(400, 151);
-    EXPECT_EQ(r->meshes[0].rotation.x, 4.0f);
-    EXPECT_EQ(r->meshes[0].rotation.y, -4.0f);
+    EXPECT_EQ(rotation.x, 4.0f);
+    EXPECT_EQ(rotation.y, -4.0f);
     r->onMouseMove(0, 0);
-    EXPECT_EQ(r->meshes[0].rotation.x, 2.0f);
-    EXPECT_EQ(r->meshes[0].rotation.y, -2.0f);
+    EXPECT_EQ(rotation.x, 2.0f);
+    EXPECT_EQ(rotation.y, -2.0f);
     // Pure horizontal move leaves X alone.
     r->onMouseMove(1, 0);
-    EXPECT_EQ(r->meshes[0].rotation.x, 2.0f);
-    EXPECT_EQ(r->meshes[0].rotation.y, -4.0f);
-    // A left drag never scales.
-    EXPECT_EQ(r->meshes[0].scale.x, 1.0f);
+    EXPECT_EQ(rotation.x, 2.0f);
+    EXPECT_EQ(rotation.y, -4.0f);
+    EXPECT_EQ(r->meshes[0].scale.x, 1.0f);  // a left drag never scales
 }
 
 TEST(MouseTest, RightDragScalesThroughZero) {
@@ -228,58 +186,47 @@ TEST(MouseTest, RightDragScalesThroughZero) {
     // From 1 exactly, 100 moves at the start height: the double step lands
     // on 0x1.61e148p-21, where adding the float 0.01 would give 0x1.68p-21.
     auto s = startedRenderer();
+    const Vector3& scale = s->meshes[0].scale;
     s->onRightButtonDown(10, 10);
     for (int i = 0; i < 100; ++i) s->onMouseMove(10, 10);
-    EXPECT_EQ(s->meshes[0].scale.x, 0x1.61e148p-21f);
-    EXPECT_EQ(s->meshes[0].scale.y, 0x1.61e148p-21f);
-    EXPECT_EQ(s->meshes[0].scale.z, 0x1.61e148p-21f);
+    EXPECT_EQ(std::vector<float>({scale.x, scale.y, scale.z}), std::vector<float>(3, 0x1.61e148p-21f));
     // No lower limit: one more and the model is mirrored.
     s->onMouseMove(10, 10);
-    EXPECT_EQ(s->meshes[0].scale.x, -0x1.47a88cp-7f);
-    // A right drag never turns.
-    EXPECT_EQ(s->meshes[0].rotation.x, 0.0f);
+    EXPECT_EQ(scale.x, -0x1.47a88cp-7f);
+    EXPECT_EQ(s->meshes[0].rotation.x, 0.0f);  // a right drag never turns
     EXPECT_EQ(s->meshes[0].rotation.y, 0.0f);
-}
 
-TEST(MouseTest, BothButtonsScaleAndTurn) {
-    auto r = startedRenderer();
-    r->onLeftButtonDown(10, 10);
-    r->onRightButtonDown(10, 10);
-    r->onMouseMove(5, 30);
-    EXPECT_EQ(r->meshes[0].scale.z, static_cast<float>(1.0 + 0.01));
-    EXPECT_EQ(r->meshes[0].rotation.x, 2.0f);
-    EXPECT_EQ(r->meshes[0].rotation.y, 2.0f);
-    // Moves without a drag do nothing at all.
-    auto idle = startedRenderer();
-    idle->leftButtonDown = 1;
-    idle->rightButtonDown = 1;
-    idle->onMouseMove(500, 500);
-    EXPECT_EQ(idle->meshes[0].scale.x, 1.0f);
-    EXPECT_EQ(idle->meshes[0].rotation.x, 0.0f);
-    EXPECT_EQ(idle->lastMouseX, 0);
+    // Both buttons scale and turn.
+    auto both = startedRenderer();
+    both->onLeftButtonDown(10, 10);
+    both->onRightButtonDown(10, 10);
+    both->onMouseMove(5, 30);
+    EXPECT_EQ(both->meshes[0].scale.z, static_cast<float>(1.0 + 0.01));
+    EXPECT_EQ(both->meshes[0].rotation.x, 2.0f);
+    EXPECT_EQ(both->meshes[0].rotation.y, 2.0f);
 }
 
 TEST(WheelTest, NotchesAndStateBits) {
     auto r = startedRenderer();
+    const float& turn = r->meshes[0].rotation.z;
     r->onMouseWheel(120 * 65536);  // one notch forward
-    EXPECT_EQ(r->meshes[0].rotation.z, 15.0f);
+    EXPECT_EQ(turn, 15.0f);
     EXPECT_EQ(r->dirty, 1);
     r->dirty = 0;
     r->onMouseWheel(-120 * 65536 + 8);  // one notch back with the Ctrl bit
-    EXPECT_EQ(r->meshes[0].rotation.z, 0.0f);
+    EXPECT_EQ(turn, 0.0f);
     EXPECT_EQ(r->dirty, 1);
     r->onMouseWheel(240 * 65536);  // two notches in one message: 31, not 30
-    EXPECT_EQ(r->meshes[0].rotation.z, 31.0f);
+    EXPECT_EQ(turn, 31.0f);
     r->onMouseWheel(499999);  // truncates toward zero
     r->onMouseWheel(-499999);
-    EXPECT_EQ(r->meshes[0].rotation.z, 31.0f);
+    EXPECT_EQ(turn, 31.0f);
     r->onMouseWheel(INT32_MIN);
-    EXPECT_EQ(r->meshes[0].rotation.z, 31.0f - 4294.0f);
-
+    EXPECT_EQ(turn, 31.0f - 4294.0f);
     // The wheel turns the model during a drag as well.
     r->onLeftButtonDown(0, 0);
     r->onMouseWheel(-120 * 65536);
-    EXPECT_EQ(r->meshes[0].rotation.z, 31.0f - 4294.0f - 15.0f);
+    EXPECT_EQ(turn, 31.0f - 4294.0f - 15.0f);
     EXPECT_EQ(r->mouseDragging, 1);
 }
 

@@ -22,9 +22,7 @@ struct Scroll {
 struct FakePlatform : PlatformServices, DialogControls {
     explicit FakePlatform(Renderer& r) : renderer(r) {}
     Renderer& renderer;
-    int quits = 0;
-    int dialogs = 0;
-    int picks = 0;
+    int quits = 0, dialogs = 0, picks = 0;
     std::optional<std::string> chosen;
     std::vector<Scroll> scrolls;
     std::vector<int32_t> ends;
@@ -115,81 +113,60 @@ TEST(MenuTableTest, MenusItemsAndIds) {
 }
 
 TEST(MenuCommandTest, CameraPresets) {
-    auto r = started();
-    FakePlatform p(*r);
-    r->cameraPosition = Vertex{30, -40, -900};
-    r->cameraPosition.w = 7.0f;
-    r->cameraTarget = Vertex{5, 6, 7};
-    r->cameraRotation = Vector3{10, 20, 30};
-    r->meshes[0].position = Vector3{1, 2, 3};
-    r->meshes[0].rotation = Vector3{4, 5, 6};
-    r->lightPosition.x = 50;
-    r->lookAtMode = 0;
-    r->onMenuCommand(p, menu::kCameraLookAt);
-    EXPECT_EQ(r->cameraPosition.x, 0.0f);
-    EXPECT_EQ(r->cameraPosition.y, 0.0f);
-    EXPECT_EQ(r->cameraPosition.z, -1000.0f);
-    EXPECT_EQ(r->cameraPosition.w, 7.0f);  // only x, y and z are written
-    EXPECT_EQ(r->cameraTarget.x, 0.0f);
-    EXPECT_EQ(r->cameraTarget.y, 0.0f);
-    EXPECT_EQ(r->cameraTarget.z, 0.0f);
-    expectVector(r->cameraRotation, 0, 0, 0);
-    EXPECT_EQ(r->lookAtMode, 1);
-    EXPECT_EQ(r->dirty, 1);
-    // Neither the model nor the light moves.
-    expectVector(r->meshes[0].position, 1, 2, 3);
-    expectVector(r->meshes[0].rotation, 4, 5, 6);
-    EXPECT_EQ(r->lightPosition.x, 50.0f);
-
-    r->cameraTarget = Vertex{5, 6, 7};
-    r->cameraRotation = Vector3{10, 20, 30};
-    r->dirty = 0;
-    r->onMenuCommand(p, menu::kCameraEuler);
-    EXPECT_EQ(r->cameraPosition.z, -400.0f);
-    EXPECT_EQ(r->cameraTarget.z, 0.0f);
-    expectVector(r->cameraRotation, 0, 0, 0);
-    EXPECT_EQ(r->lookAtMode, 0);
-    EXPECT_EQ(r->dirty, 1);
-    EXPECT_EQ(p.quits + p.dialogs + p.picks, 0);
-}
-
-TEST(MenuCommandTest, RenderModesAndAnimationChangeNothingElse) {
-    auto r = started();
-    FakePlatform p(*r);
-    r->createCube();
     const struct {
         int32_t id;
-        int32_t mode;
-    } modes[] = {{menu::kModeWire, Wire}, {menu::kModeMapping, Mapping}, {menu::kModeGouraud, Gouraud}};
-    for (const auto& m : modes) {
-        r->renderMode = 0;
-        const std::vector<double> before = snapshot(*r);
-        r->onMenuCommand(p, m.id);
-        EXPECT_EQ(r->renderMode, m.mode);
-        r->renderMode = 0;
-        EXPECT_EQ(snapshot(*r), before) << m.id;
+        float z;
+        uint8_t lookAt;
+    } presets[] = {{menu::kCameraLookAt, -1000.0f, 1}, {menu::kCameraEuler, -400.0f, 0}};
+    for (const auto& preset : presets) {
+        SCOPED_TRACE(preset.id);
+        auto r = started();
+        FakePlatform p(*r);
+        r->cameraPosition = Vertex{30, -40, -900};
+        r->cameraPosition.w = 7.0f;
+        r->cameraTarget = Vertex{5, 6, 7};
+        r->cameraRotation = Vector3{10, 20, 30};
+        r->meshes[0].position = Vector3{1, 2, 3};
+        r->meshes[0].rotation = Vector3{4, 5, 6};
+        r->lightPosition.x = 50;
+        r->lookAtMode = 1 - preset.lookAt;
+        r->dirty = 0;
+        r->onMenuCommand(p, preset.id);
+        const Vertex &c = r->cameraPosition, &t = r->cameraTarget;
+        // Only x, y and z of the position are written.
+        EXPECT_EQ(std::vector<float>({c.x, c.y, c.z, c.w, t.x, t.y, t.z}),
+                  std::vector<float>({0, 0, preset.z, 7, 0, 0, 0}));
+        expectVector(r->cameraRotation, 0, 0, 0);
+        EXPECT_EQ(r->lookAtMode, preset.lookAt);
+        EXPECT_EQ(r->dirty, 1);
+        // Neither the model nor the light moves.
+        expectVector(r->meshes[0].position, 1, 2, 3);
+        expectVector(r->meshes[0].rotation, 4, 5, 6);
+        EXPECT_EQ(r->lightPosition.x, 50.0f);
+        EXPECT_EQ(p.quits + p.dialogs + p.picks, 0);
     }
-
-    r->meshes[0].rotation.y = 14.0f;
-    r->onMenuCommand(p, menu::kToggleAnimation);
-    EXPECT_EQ(r->animating, 1);
-    r->onMenuCommand(p, menu::kToggleAnimation);
-    EXPECT_EQ(r->animating, 0);
-    EXPECT_EQ(r->meshes[0].rotation.y, 14.0f);  // the rotation already applied stays
-    EXPECT_EQ(p.quits + p.dialogs + p.picks, 0);
 }
 
-TEST(MenuCommandTest, IdsWithoutItemsAndPlatformCalls) {
+TEST(MenuCommandTest, ModesAnimationUnusedIdsAndPlatformCalls) {
     auto r = started();
     FakePlatform p(*r);
     r->createCube();
     r->dirty = 0;
     const std::vector<double> before = snapshot(*r);
+    // Ids without an item change nothing.
     for (int32_t id : {40004, 40005, 40006, 40007, 40008, 40009, 40016, 40000, 40021, 0, -1, 1, 2})
         r->onMenuCommand(p, id);
     EXPECT_EQ(snapshot(*r), before);
+    // A render mode changes nothing else.
+    const int32_t modes[][2] = {{menu::kModeWire, Wire}, {menu::kModeMapping, Mapping}, {menu::kModeGouraud, Gouraud}};
+    for (const auto& m : modes) {
+        r->renderMode = 0;
+        r->onMenuCommand(p, m[0]);
+        EXPECT_EQ(r->renderMode, m[1]);
+        r->renderMode = Gouraud;
+        EXPECT_EQ(snapshot(*r), before) << m[0];
+    }
     EXPECT_EQ(p.quits + p.dialogs + p.picks, 0);
-
     r->onMenuCommand(p, menu::kExit);
     EXPECT_EQ(p.quits, 1);
     r->onMenuCommand(p, menu::kLightMaterialDialog);
@@ -198,10 +175,18 @@ TEST(MenuCommandTest, IdsWithoutItemsAndPlatformCalls) {
     r->onMenuCommand(p, menu::kLoadModel);  // cancelled
     EXPECT_EQ(p.picks, 1);
     EXPECT_EQ(snapshot(*r), before);
+
+    r->meshes[0].rotation.y = 14.0f;
+    r->onMenuCommand(p, menu::kToggleAnimation);
+    EXPECT_EQ(r->animating, 1);
+    r->onMenuCommand(p, menu::kToggleAnimation);
+    EXPECT_EQ(r->animating, 0);
+    EXPECT_EQ(r->meshes[0].rotation.y, 14.0f);  // the rotation already applied stays
 }
 
 TEST(MenuCommandTest, CubeKeepsTheTransformSpheresResetIt) {
     for (int32_t id : {menu::kCube, menu::kGlobeSphere, menu::kGeoSphere, menu::kIcoSphere}) {
+        SCOPED_TRACE(id);
         auto r = started();
         FakePlatform p(*r);
         r->meshes[0].position = Vector3{0, 500, 0};
@@ -211,22 +196,18 @@ TEST(MenuCommandTest, CubeKeepsTheTransformSpheresResetIt) {
         r->materialShine = {1.0f};
         r->materialCount = 1;
         r->onMenuCommand(p, id);
-        SCOPED_TRACE(id);
         EXPECT_EQ(r->meshCount, 1);
         EXPECT_EQ(r->materialCount, 0);
         EXPECT_GT(r->meshes[0].indexCount, 0);
         EXPECT_EQ(r->meshes[0].texVertexCount, 0);
-        if (id == menu::kCube) {
+        const bool cube = id == menu::kCube;
+        if (cube) {
             EXPECT_EQ(r->meshes[0].vertexCount, 24);
             EXPECT_EQ(r->meshes[0].indexCount, 36);
-            expectVector(r->meshes[0].position, 0, 500, 0);
-            expectVector(r->meshes[0].rotation, 30, -20, 15);
-            expectVector(r->meshes[0].scale, 0.5f, 0.5f, 0.5f);
-        } else {
-            expectVector(r->meshes[0].position, 0, 0, 0);
-            expectVector(r->meshes[0].rotation, 0, 0, 0);
-            expectVector(r->meshes[0].scale, 1, 1, 1);
         }
+        expectVector(r->meshes[0].position, 0, cube ? 500 : 0, 0);
+        expectVector(r->meshes[0].rotation, cube ? 30 : 0, cube ? -20 : 0, cube ? 15 : 0);
+        expectVector(r->meshes[0].scale, cube ? 0.5f : 1, cube ? 0.5f : 1, cube ? 0.5f : 1);
     }
 }
 
@@ -246,32 +227,27 @@ std::string padded(const std::string& path, size_t bytes) {
 }
 
 TEST(MenuCommandTest, LoadRefusesPathsOver255Bytes) {
-    const std::string& model = kSceneModel;
-    for (size_t bytes : {255u, 256u, 4096u}) {
-        auto r = started();
-        FakePlatform p(*r);
-        r->createCube();
-        p.chosen = padded(model, bytes);
-        ASSERT_EQ(p.chosen->size(), bytes);
-        r->onMenuCommand(p, menu::kLoadModel);
-        EXPECT_EQ(p.picks, 1);
-        if (bytes == 255) {
-            EXPECT_EQ(r->meshCount, kSceneMeshes) << "a 255-byte path is loaded";
-            EXPECT_EQ(r->materialCount, kSceneMaterials);
-        } else {
-            EXPECT_EQ(r->meshCount, 1) << bytes << " bytes were not refused";
-            EXPECT_EQ(r->meshes[0].vertexCount, 24);
-        }
-    }
     // An empty path or one with a NUL inside is refused too: the loader
     // would open something other than what was chosen.
-    for (const std::string& bad : {std::string(), model + std::string(1, '\0') + "x"}) {
+    std::vector<std::pair<std::string, bool>> cases = {{"", false},
+                                                       {kSceneModel + std::string(1, '\0') + "x", false}};
+    for (size_t bytes : {255u, 256u, 4096u}) {
+        cases.emplace_back(padded(kSceneModel, bytes), bytes == 255);
+        ASSERT_EQ(cases.back().first.size(), bytes);
+    }
+    for (const auto& [path, loads] : cases) {
+        SCOPED_TRACE(::testing::Message() << path.size() << " bytes");
         auto r = started();
         FakePlatform p(*r);
         r->createCube();
-        p.chosen = bad;
+        p.chosen = path;
         r->onMenuCommand(p, menu::kLoadModel);
-        EXPECT_EQ(r->meshes[0].vertexCount, 24);
+        EXPECT_EQ(p.picks, 1);
+        EXPECT_EQ(r->meshCount, loads ? kSceneMeshes : 1);
+        EXPECT_EQ(r->materialCount, loads ? kSceneMaterials : 0);
+        if (!loads) {
+            EXPECT_EQ(r->meshes[0].vertexCount, 24);
+        }
     }
 }
 
@@ -298,12 +274,13 @@ TEST(MenuCommandTest, DialogMaterialReachesThePictureWithoutMaterialList) {
     r->renderFrame();
     EXPECT_EQ(r->material.diffuse.r, 0.1f);  // what the text display shows
     EXPECT_EQ(r->material.ambient.r, 0.0f);
-    EXPECT_EQ(r->defaultMaterial.diffuse.r, 0.1f);
+    const LightingTerms& d = r->defaultMaterial;
+    EXPECT_EQ(std::vector<float>({d.ambient.r, d.ambient.g, d.diffuse.r, d.diffuse.g, d.specular.r, d.specular.b}),
+              std::vector<float>({0.0f, 0.2f, 0.1f, 1.0f, 0.1f, 1.0f}));
+    EXPECT_EQ(r->light.diffuse.r, 1.0f);  // the light rows are not the material's
     EXPECT_LT(channelSum(*r, 2), red / 2);
     EXPECT_EQ(channelSum(*r, 1), green);
     EXPECT_EQ(channelSum(*r, 0), blue);
-    // The shininess is not the dialog's; the light rows are not the material's.
-    EXPECT_EQ(r->light.diffuse.r, 1.0f);
 }
 
 TEST(MenuCommandTest, DialogMaterialReachesThePictureWithMaterialList) {
@@ -322,10 +299,10 @@ TEST(MenuCommandTest, DialogMaterialReachesThePictureWithMaterialList) {
     const uint64_t green = channelSum(*r, 1);
     p.scrolls = {{1054, ThumbTrack, 0}, {1057, ThumbTrack, 0}, {1051, ThumbTrack, 0}};  // all green off
     r->onMenuCommand(p, menu::kLightMaterialDialog);
-    EXPECT_EQ(r->materials[source].diffuse.g, 0.0f);
-    EXPECT_EQ(r->materials[source].specular.g, 0.0f);
-    EXPECT_EQ(r->materials[source].ambient.g, 0.0f);
-    EXPECT_EQ(r->materialShine[source], shine);
+    const LightingTerms& m = r->materials[source];
+    EXPECT_EQ(std::vector<float>({m.ambient.g, m.diffuse.g, m.specular.g}), std::vector<float>(3, 0.0f));
+    EXPECT_EQ(m.diffuse.r, before[source].diffuse.r);
+    EXPECT_EQ(r->materialShine[source], shine);  // the shininess is not the dialog's
     for (int32_t i = 0; i < kSceneMaterials; ++i)
         if (i != source) {
             EXPECT_EQ(std::memcmp(&r->materials[i], &before[i], sizeof(LightingTerms)), 0) << i;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "scene_files.h"
 #include "test_support.h"
@@ -49,11 +50,6 @@ TEST(TextLinesTest, WindowLinesAfterStartUp) {
     expectLine(lines[5], 810, 130, "Camera x : 0.00 y : 0.00  z : -1700.00       ");
     expectLine(lines[6], 810, 150, "Taget x : 0.00 y : 0.00  z : 0.00        ");
     expectLine(lines[7], 810, 170, "CameraRotate x : 0.00 y : 0.00  z : 0.00      ");
-    // The lengths the fixed lines are drawn with.
-    EXPECT_EQ(lines[0].length, 32);
-    EXPECT_EQ(lines[1].length, 31);
-    EXPECT_EQ(lines[2].length, 24);
-    EXPECT_EQ(lines[3].length, 40);
 
     r->lookAtMode = 0;
     r->cameraPosition = Vertex{-10, 20.125f, 3.14159f};
@@ -83,10 +79,6 @@ TEST(TextLinesTest, PictureLinesAfterStartUp) {
     expectLine(lines[9], 10, 230, "Dr : 1.00  Dg : 1.00  Db : 1.00");
     expectLine(lines[10], 10, 250, "Sr : 1.00  Sg : 1.00  Sb : 1.00");
     expectLine(lines[11], 700, 10, "FPS : 60.00");
-    EXPECT_EQ(lines[0].length, 57);
-    EXPECT_EQ(lines[1].length, 57);
-    EXPECT_EQ(lines[3].length, 5);
-    EXPECT_EQ(lines[7].length, 6);
 
     // Every value goes to its own place.
     r->moveModel = 0;
@@ -157,36 +149,29 @@ TEST(BoundedTextTest, CutsOffInsteadOfOverflowing) {
 }
 
 TEST(BoundedTextTest, MatchesPrintfInTheCLocale) {
-    // Rounding of exact binary values, negative zero, ties and magnitudes.
+    // Rounding of exact binary values, negative zero, ties and magnitudes,
+    // then random bit patterns and random values of ordinary magnitude.
+    std::vector<double> values = {0.0,   -0.0,  0.125, 0.375,   2.675,   1.005,          -0.005,
+                                  0.045, 999.995, 1e15, 1e22,   1e-300,  -1e-5,          0.5,
+                                  1.5,   2.5,   FLT_MAX, DBL_MIN, 0.015, 0.0049, 123456789.125};
     std::mt19937_64 random(12345);
-    std::uniform_int_distribution<uint64_t> bits;
-    const double fixed[] = {0.0,   -0.0,   0.125,   0.375, 2.675, 1.005,  -0.005, 0.045, 999.995,
-                            1e15,  1e22,   1e-300, -1e-5, 0.5,   1.5,    2.5,    FLT_MAX, DBL_MIN,
-                            0.015, 0.0049, 123456789.125};
-    auto check = [](double v) {
-        char expected[400];
-        std::snprintf(expected, sizeof expected, "%.2f", v);
-        char got[400];
-        BoundedText out(got, sizeof got);
-        out.appendFixed2(v);
-        EXPECT_STREQ(got, expected);
-    };
-    for (double v : fixed) check(v);
     for (int i = 0; i < 20000; ++i) {
-        uint64_t b = bits(random);
+        const uint64_t b = random();
         double v;
         std::memcpy(&v, &b, sizeof v);
-        if (std::isnan(v)) continue;  // printf's NaN spelling is checked below
-        check(v);
-        // Also values of ordinary magnitude, where the rounding matters.
-        check(static_cast<double>(static_cast<float>(static_cast<int64_t>(b % 2000001) - 1000000) / 1024.0f));
+        if (!std::isnan(v)) values.push_back(v);  // printf's NaN spelling is checked below
+        values.push_back(static_cast<float>(static_cast<int64_t>(b % 2000001) - 1000000) / 1024.0f);
+    }
+    for (double v : values) {
+        char expected[400], got[400];
+        std::snprintf(expected, sizeof expected, "%.2f", v);
+        BoundedText(got, sizeof got).appendFixed2(v);
+        ASSERT_STREQ(got, expected);
     }
     char nan[8];
-    BoundedText a(nan, sizeof nan);
-    a.appendFixed2(std::nan(""));
+    BoundedText(nan, sizeof nan).appendFixed2(std::nan(""));
     EXPECT_STREQ(nan, "nan");
-    BoundedText b(nan, sizeof nan);
-    b.appendFixed2(-std::nan(""));
+    BoundedText(nan, sizeof nan).appendFixed2(-std::nan(""));
     EXPECT_STREQ(nan, "-nan");
 }
 

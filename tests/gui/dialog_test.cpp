@@ -35,11 +35,13 @@ void click(DialogScrollBar* bar, QStyle::SubControl part) {
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, centreOf(bar, part));
 }
 
-// The light's start values; a material whose specular green stands out.
-void startValues(Renderer& renderer) {
-    renderer.light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1.0f, 1.0f, 1.0f}, {1.0f, 1.0f, 1.0f}};
-    renderer.material = LightingTerms{{0.2f, 0.2f, 0.2f}, {1.0f, 1.0f, 1.0f}, {1.0f, 0.75f, 1.0f}};
+void dragTo(DialogScrollBar* bar, QPoint to) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), QPointF(bar->mapToGlobal(to)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(bar, &move);
 }
+
+QString fixed2(int position) { return QString::asprintf("%.2f", position * 0.01); }
 
 // Records the notifications on their way to the handlers.
 class RecordingDialog : public LightDialogWindow {
@@ -58,13 +60,15 @@ class DialogTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<Renderer> renderer;
-    std::unique_ptr<LightDialogWindow> dialog;
+    std::unique_ptr<RecordingDialog> dialog;
 
 private slots:
     void init() {
+        // The light's start values; a material whose specular green stands out.
         renderer = gui::makeRenderer();
-        startValues(*renderer);
-        dialog = std::make_unique<LightDialogWindow>(*renderer);
+        renderer->light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1.0f, 1.0f, 1.0f}, {1.0f, 1.0f, 1.0f}};
+        renderer->material = LightingTerms{{0.2f, 0.2f, 0.2f}, {1.0f, 1.0f, 1.0f}, {1.0f, 0.75f, 1.0f}};
+        dialog = std::make_unique<RecordingDialog>(*renderer);
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
     }
@@ -85,14 +89,6 @@ private slots:
         QVERIFY(dialog->okButton()->isDefault());
         QCOMPARE(dialog->findChildren<DialogScrollBar*>().size(), 18);
         QCOMPARE(dialog->findChildren<QLineEdit*>().size(), 18);
-
-        for (int id : {1060, 1042, 1043}) QCOMPARE(dialog->scrollBar(id)->value(), 20);
-        for (int id = 1044; id <= 1049; ++id) QCOMPARE(dialog->scrollBar(id)->value(), 100);
-        for (int id = 1019; id <= 1021; ++id) QCOMPARE(dialog->textBox(id)->text(), QStringLiteral("0.20"));
-        for (int id = 1022; id <= 1027; ++id) QCOMPARE(dialog->textBox(id)->text(), QStringLiteral("1.00"));
-        // Material specular green: text box 1035 and scroll bar 1057.
-        QCOMPARE(dialog->textBox(1035)->text(), QStringLiteral("0.75"));
-        QCOMPARE(dialog->scrollBar(1057)->value(), 75);
         for (int row = 0; row < 18; ++row) {
             DialogScrollBar* bar = dialog->scrollBar(kColorControls[row].scrollBarId);
             QCOMPARE(bar->minimum(), 0);
@@ -100,6 +96,12 @@ private slots:
             QCOMPARE(bar->orientation(), Qt::Horizontal);
             QVERIFY(dialog->textBox(kColorControls[row].textBoxId)->isReadOnly());
         }
+        // The handlers' opening values reach the controls: material specular
+        // green in text box 1035 and scroll bar 1057.
+        QCOMPARE(dialog->scrollBar(1060)->value(), 20);
+        QCOMPARE(dialog->textBox(1022)->text(), QStringLiteral("1.00"));
+        QCOMPARE(dialog->textBox(1035)->text(), QStringLiteral("0.75"));
+        QCOMPARE(dialog->scrollBar(1057)->value(), 75);
 
         // Rows in table order top to bottom, light on the left.
         QVERIFY(dialog->scrollBar(1060)->y() < dialog->scrollBar(1042)->y());
@@ -110,131 +112,78 @@ private slots:
         QVERIFY(dialog->okButton()->y() > dialog->scrollBar(1058)->y());
     }
 
-    void arrowsChangeTheirRowOnly() {
-        DialogScrollBar* ambientGreen = dialog->scrollBar(1042);
-        click(ambientGreen, QStyle::SC_ScrollBarAddLine);
-        QCOMPARE(ambientGreen->value(), 22);
-        QCOMPARE(renderer->light.ambient.g, static_cast<float>(22 * 0.01));
-        QCOMPARE(dialog->textBox(1020)->text(), QStringLiteral("0.22"));
+    void arrowsAndPagesChangeTheirRowOnly() {
+        // Each click reports its code and then an end-scroll; lines step by
+        // 2 and pages by 10, stopping at the range ends.
+        const struct {
+            int bar;
+            QStyle::SubControl part;
+            int code, position, textBox;
+            const float* value;
+        } clicks[] = {
+            {1042, QStyle::SC_ScrollBarAddLine, 1, 22, 1020, &renderer->light.ambient.g},
+            {1042, QStyle::SC_ScrollBarSubLine, 0, 20, 1020, &renderer->light.ambient.g},
+            {1042, QStyle::SC_ScrollBarSubLine, 0, 18, 1020, &renderer->light.ambient.g},
+            {1044, QStyle::SC_ScrollBarAddLine, 1, 100, 1022, &renderer->light.diffuse.r},
+            {1044, QStyle::SC_ScrollBarSubLine, 0, 98, 1022, &renderer->light.diffuse.r},
+            {1050, QStyle::SC_ScrollBarAddPage, 3, 30, 1028, &renderer->material.ambient.r},
+            {1050, QStyle::SC_ScrollBarSubPage, 2, 20, 1028, &renderer->material.ambient.r},
+            {1050, QStyle::SC_ScrollBarSubPage, 2, 10, 1028, &renderer->material.ambient.r},
+            {1050, QStyle::SC_ScrollBarSubPage, 2, 0, 1028, &renderer->material.ambient.r},
+        };
+        for (const auto& c : clicks) {
+            dialog->events.clear();
+            click(dialog->scrollBar(c.bar), c.part);
+            QCOMPARE(dialog->events, QList<QList<int>>({{c.bar, c.code, 0}, {c.bar, 8, 0}}));
+            QCOMPARE(dialog->scrollBar(c.bar)->value(), c.position);
+            QCOMPARE(*c.value, static_cast<float>(c.position * 0.01));
+            QCOMPARE(dialog->textBox(c.textBox)->text(), fixed2(c.position));
+        }
         QCOMPARE(renderer->light.ambient.r, 0.2f);
         QCOMPARE(renderer->light.ambient.b, 0.2f);
         QCOMPARE(dialog->textBox(1019)->text(), QStringLiteral("0.20"));
+        QCOMPARE(dialog->textBox(1029)->text(), QStringLiteral("0.20"));
 
-        click(ambientGreen, QStyle::SC_ScrollBarSubLine);
-        click(ambientGreen, QStyle::SC_ScrollBarSubLine);
-        QCOMPARE(ambientGreen->value(), 18);
-        QCOMPARE(renderer->light.ambient.g, static_cast<float>(18 * 0.01));
-        QCOMPARE(dialog->textBox(1020)->text(), QStringLiteral("0.18"));
-
-        // At the top of the range a line right stays at 100.
-        DialogScrollBar* diffuseRed = dialog->scrollBar(1044);
-        click(diffuseRed, QStyle::SC_ScrollBarAddLine);
-        QCOMPARE(diffuseRed->value(), 100);
-        QCOMPARE(renderer->light.diffuse.r, 1.0f);
-        click(diffuseRed, QStyle::SC_ScrollBarSubLine);
-        QCOMPARE(renderer->light.diffuse.r, static_cast<float>(98 * 0.01));
-        QCOMPARE(dialog->textBox(1022)->text(), QStringLiteral("0.98"));
-    }
-
-    void pagesStepByTen() {
-        DialogScrollBar* materialAmbientRed = dialog->scrollBar(1050);
-        click(materialAmbientRed, QStyle::SC_ScrollBarAddPage);
-        QCOMPARE(materialAmbientRed->value(), 30);
-        QCOMPARE(renderer->material.ambient.r, static_cast<float>(30 * 0.01));
-        QCOMPARE(dialog->textBox(1028)->text(), QStringLiteral("0.30"));
-        click(materialAmbientRed, QStyle::SC_ScrollBarSubPage);
-        click(materialAmbientRed, QStyle::SC_ScrollBarSubPage);
-        click(materialAmbientRed, QStyle::SC_ScrollBarSubPage);
-        QCOMPARE(materialAmbientRed->value(), 0);
-        QCOMPARE(renderer->material.ambient.r, 0.0f);
-        QCOMPARE(dialog->textBox(1028)->text(), QStringLiteral("0.00"));
+        // Held down, the arrow repeats; one end-scroll comes when it is let go.
+        DialogScrollBar* bar = dialog->scrollBar(1045);  // light diffuse green, at 100
+        dialog->events.clear();
+        const QPoint arrow = centreOf(bar, QStyle::SC_ScrollBarSubLine);
+        QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, arrow);
+        QTRY_VERIFY(dialog->events.size() >= 3);
+        QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, arrow);
+        const int presses = static_cast<int>(dialog->events.size()) - 1;
+        for (int i = 0; i < presses; ++i) QCOMPARE(dialog->events[i], QList<int>({1045, 0, 0}));
+        QCOMPARE(dialog->events.last(), QList<int>({1045, 8, 0}));
+        QCOMPARE(bar->value(), 100 - 2 * presses);
+        QCOMPARE(renderer->light.diffuse.g, static_cast<float>((100 - 2 * presses) * 0.01));
     }
 
     void thumbDragsTrackAndStay() {
-        DialogScrollBar* specularBlue = dialog->scrollBar(1058);
-        const QPoint thumb = centreOf(specularBlue, QStyle::SC_ScrollBarSlider);
-        const QRect groove = [&] {
-            QStyleOptionSlider option;
-            option.initFrom(specularBlue);
-            option.orientation = Qt::Horizontal;
-            option.state |= QStyle::State_Horizontal;
-            option.minimum = 0;
-            option.maximum = 100;
-            option.pageStep = specularBlue->pageStep();
-            option.sliderPosition = specularBlue->sliderPosition();
-            return specularBlue->style()->subControlRect(QStyle::CC_ScrollBar, &option,
-                                                         QStyle::SC_ScrollBarGroove, specularBlue);
-        }();
-        QTest::mousePress(specularBlue, Qt::LeftButton, Qt::NoModifier, thumb);
-        // Drag towards the left end: while dragging the value follows.
-        const QPoint left(groove.left() + groove.width() / 4, thumb.y());
-        QMouseEvent move(QEvent::MouseMove, QPointF(left), QPointF(specularBlue->mapToGlobal(left)),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(specularBlue, &move);
-        const int tracked = specularBlue->value();
+        // Thumb tracks while dragging, then the thumb position and an end
+        // scroll that keep the dragged value.
+        DialogScrollBar* bar = dialog->scrollBar(1058);  // material specular blue
+        const QPoint thumb = centreOf(bar, QStyle::SC_ScrollBarSlider);
+        QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, thumb);
+        dragTo(bar, thumb + QPoint(-10, 0));
+        dragTo(bar, thumb + QPoint(-20, 0));
+        const int tracked = bar->value();
         QVERIFY(tracked > 0 && tracked < 100);
         QCOMPARE(renderer->material.specular.b, static_cast<float>(tracked * 0.01));
-        QCOMPARE(dialog->textBox(1036)->text(), QString::asprintf("%.2f", tracked * 0.01));
-        QTest::mouseRelease(specularBlue, Qt::LeftButton, Qt::NoModifier, left);
-        // Thumb position and end scroll keep the dragged value.
-        QCOMPARE(specularBlue->value(), tracked);
+        QCOMPARE(dialog->textBox(1036)->text(), fixed2(tracked));
+        QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, thumb + QPoint(-20, 0));
+        const QList<QList<int>>& events = dialog->events;
+        QCOMPARE(events.size(), 4);
+        QCOMPARE(events[0][1], 5);
+        QCOMPARE(events[1], QList<int>({1058, 5, tracked}));
+        QVERIFY(events[0][2] > tracked);
+        QCOMPARE(events[2], QList<int>({1058, 4, tracked}));
+        QCOMPARE(events[3], QList<int>({1058, 8, 0}));
+        QCOMPARE(bar->value(), tracked);
         QCOMPARE(renderer->material.specular.b, static_cast<float>(tracked * 0.01));
-        QCOMPARE(dialog->textBox(1036)->text(), QString::asprintf("%.2f", tracked * 0.01));
+        QCOMPARE(dialog->textBox(1036)->text(), fixed2(tracked));
         // Nothing else moved.
         QCOMPARE(renderer->material.specular.g, 0.75f);
         QCOMPARE(renderer->light.specular.b, 1.0f);
-    }
-
-    void notificationsFollowTheClassicOrder() {
-        RecordingDialog recording(*renderer);
-        recording.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&recording));
-        DialogScrollBar* bar = recording.scrollBar(1045);  // light diffuse green, at 100
-        const QList<int> end{1045, 8, 0};
-
-        click(bar, QStyle::SC_ScrollBarSubLine);
-        QCOMPARE(recording.events, QList<QList<int>>({{1045, 0, 0}, end}));
-        recording.events.clear();
-        click(bar, QStyle::SC_ScrollBarSubPage);
-        QCOMPARE(recording.events, QList<QList<int>>({{1045, 2, 0}, end}));
-        recording.events.clear();
-        click(bar, QStyle::SC_ScrollBarAddPage);
-        QCOMPARE(recording.events, QList<QList<int>>({{1045, 3, 0}, end}));
-        recording.events.clear();
-        click(bar, QStyle::SC_ScrollBarAddLine);
-        QCOMPARE(recording.events, QList<QList<int>>({{1045, 1, 0}, end}));
-        QCOMPARE(bar->value(), 100);
-
-        // Held down, the arrow repeats; one end-scroll comes when it is let go.
-        recording.events.clear();
-        const QPoint arrow = centreOf(bar, QStyle::SC_ScrollBarSubLine);
-        QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, arrow);
-        QTRY_VERIFY(recording.events.size() >= 3);
-        QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, arrow);
-        const int presses = static_cast<int>(recording.events.size()) - 1;
-        for (int i = 0; i < presses; ++i) QCOMPARE(recording.events[i], QList<int>({1045, 0, 0}));
-        QCOMPARE(recording.events.last(), end);
-        QCOMPARE(bar->value(), 100 - 2 * presses);
-        QCOMPARE(renderer->light.diffuse.g, static_cast<float>((100 - 2 * presses) * 0.01));
-
-        // A drag: thumb tracks with the positions, then thumb position and end.
-        recording.events.clear();
-        const QPoint thumb = centreOf(bar, QStyle::SC_ScrollBarSlider);
-        QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, thumb);
-        for (const int dx : {-10, -20}) {
-            const QPoint to = thumb + QPoint(dx, 0);
-            QMouseEvent move(QEvent::MouseMove, QPointF(to), QPointF(bar->mapToGlobal(to)), Qt::NoButton,
-                             Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(bar, &move);
-        }
-        QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, thumb + QPoint(-20, 0));
-        QCOMPARE(recording.events.size(), 4);
-        QCOMPARE(recording.events[0][1], 5);
-        QCOMPARE(recording.events[1][1], 5);
-        QVERIFY(recording.events[1][2] < recording.events[0][2]);
-        QCOMPARE(recording.events[2], QList<int>({1045, 4, recording.events[1][2]}));
-        QCOMPARE(recording.events[3], end);
-        QCOMPARE(bar->value(), recording.events[1][2]);
     }
 
     void theWheelDoesNotMoveAThumb() {
@@ -249,7 +198,6 @@ private slots:
         QTimer::singleShot(0, [&] { QTest::keyClick(dialog.get(), Qt::Key_Return); });
         QCOMPARE(dialog->exec(), 1);
         QVERIFY(!dialog->isVisible());
-
         // Escape (id 2) keeps the changes made so far.
         QTimer::singleShot(0, [&] {
             click(dialog->scrollBar(1047), QStyle::SC_ScrollBarSubPage);
@@ -257,11 +205,9 @@ private slots:
         });
         QCOMPARE(dialog->exec(), 1);
         QCOMPARE(renderer->light.specular.r, static_cast<float>(90 * 0.01));
-
         QTimer::singleShot(0, [&] { dialog->close(); });
         QCOMPARE(dialog->exec(), 1);
         QVERIFY(!dialog->isVisible());
-
         QTimer::singleShot(0, [&] { dialog->okButton()->click(); });
         QCOMPARE(dialog->exec(), 1);
     }

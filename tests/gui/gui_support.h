@@ -1,17 +1,14 @@
 #pragma once
 
-#include <memory>
-
 #include <QApplication>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
-#include "core/renderer.h"
+#include "../test_support.h"
 
 namespace trivane::gui {
 
-// The Renderer is several megabytes: tests keep theirs on the heap.
-inline std::unique_ptr<Renderer> makeRenderer() { return std::make_unique<Renderer>(); }
+using test::makeRenderer;
 
 inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button,
                       Qt::MouseButtons held, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
