@@ -84,13 +84,18 @@ void Renderer::onKey(int32_t keyCode, uint8_t pressed) {
     keyHeld = 1;
 }
 
+// Either button starts the one drag; its start is where both drags measure from.
+static void beginDrag(Renderer& r, int32_t x, int32_t y) {
+    r.mouseDragging = 1;
+    r.dragStartX = x;
+    r.dragStartY = y;
+    r.lastMouseX = x;
+    r.lastMouseY = y;
+}
+
 void Renderer::onLeftButtonDown(int32_t x, int32_t y) {
-    mouseDragging = 1;
     leftButtonDown = 1;
-    dragStartX = x;
-    dragStartY = y;
-    lastMouseX = x;
-    lastMouseY = y;
+    beginDrag(*this, x, y);
 }
 
 void Renderer::onLeftButtonUp() {
@@ -99,12 +104,8 @@ void Renderer::onLeftButtonUp() {
 }
 
 void Renderer::onRightButtonDown(int32_t x, int32_t y) {
-    mouseDragging = 1;
     rightButtonDown = 1;
-    dragStartX = x;
-    dragStartY = y;
-    lastMouseX = x;
-    lastMouseY = y;
+    beginDrag(*this, x, y);
 }
 
 void Renderer::onRightButtonUp() {
