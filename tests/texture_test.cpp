@@ -14,7 +14,9 @@ using test::TempDir;
 
 std::string withLe32(std::string bytes, size_t offset, int32_t value) {
     const uint32_t v = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    const char le[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
+                        static_cast<char>((v >> 16) & 0xFF), static_cast<char>(v >> 24)};
+    bytes.replace(offset, 4, le, 4);
     return bytes;
 }
 

@@ -150,7 +150,15 @@ public:
 
     // ---- shading and rasterisation ----
     void lightVertex(int32_t meshIndex, int32_t vertexIndex, Vertex normal, int32_t materialIndex);
-    void putPixel(int32_t x, int32_t y);
+    // Fixed bounds, not the size fields: column 0 and row 0 are never written.
+    // Inline: the fills store every pixel through it.
+    void putPixel(int32_t x, int32_t y) {
+        if (x <= 0 || x >= 800 || y <= 0 || y >= 600 || frameBits == nullptr) return;
+        uint8_t* pixel = frameBits + static_cast<int64_t>(y) * frameStride + 3 * x;
+        pixel[0] = drawColor[2];
+        pixel[1] = drawColor[1];
+        pixel[2] = drawColor[0];
+    }
     void drawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
     void drawGouraudTriangle(Vertex a, Vertex b, Vertex c, int32_t faceIndex);
     void fillGouraudApexFirst(Vertex left, Vertex right, Vertex apex);

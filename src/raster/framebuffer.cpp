@@ -4,15 +4,6 @@
 
 namespace trivane {
 
-void Renderer::putPixel(int32_t x, int32_t y) {
-    // Fixed bounds, not the size fields: column 0 and row 0 are never written.
-    if (x <= 0 || x >= 800 || y <= 0 || y >= 600 || frameBits == nullptr) return;
-    uint8_t* pixel = frameBits + static_cast<int64_t>(y) * frameStride + 3 * x;
-    pixel[0] = drawColor[2];
-    pixel[1] = drawColor[1];
-    pixel[2] = drawColor[0];
-}
-
 namespace {
 
 using Wide = __int128;

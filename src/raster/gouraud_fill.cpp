@@ -27,8 +27,6 @@ void fillGouraudHalf(Renderer& r, const Vertex& left, const Vertex& right, const
     }
     const float depthRiseL = static_cast<float>(qL - qP);
     const float depthRiseR = static_cast<float>(qR - qP);
-    uint8_t* const bits = r.frameBits;
-    const int64_t stride = r.frameStride;
 
     raster::forEachHalfRow(left, right, apex, apexFirst,
         [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
@@ -54,20 +52,14 @@ void fillGouraudHalf(Renderer& r, const Vertex& left, const Vertex& right, const
             double q = span.skip == 0 ? qa : qa + static_cast<double>(span.skip) * depthStep;
 
             float* depthRow = r.zBuffer + static_cast<int64_t>(y) * kFrameWidth;
-            uint8_t* pixelRow = bits != nullptr ? bits + y * stride : nullptr;
             for (int32_t x = span.start; x <= span.end; ++x) {
                 // NaN on either side fails, as does an equal value.
                 if (q > static_cast<double>(depthRow[x])) {
                     r.drawColor[0] = raster::channelByte(colour[0]);
                     r.drawColor[1] = raster::channelByte(colour[1]);
                     r.drawColor[2] = raster::channelByte(colour[2]);
-                    // Column 0 takes the depth but never a colour, like putPixel.
-                    if (x > 0 && pixelRow != nullptr) {
-                        uint8_t* p = pixelRow + 3 * x;
-                        p[0] = r.drawColor[2];
-                        p[1] = r.drawColor[1];
-                        p[2] = r.drawColor[0];
-                    }
+                    // Column 0 takes the depth but never a colour.
+                    r.putPixel(x, y);
                     depthRow[x] = static_cast<float>(q);
                 }
                 for (int k = 0; k < 3; ++k) colour[k] += step[k];

@@ -79,8 +79,6 @@ void fillTexturedHalf(Renderer& r, const Vertex& left, const Vertex& right, cons
     const float depthRiseL = static_cast<float>(qL - qP);
     const float depthRiseR = static_cast<float>(qR - qP);
     const TexelSource texels(r);
-    uint8_t* const bits = r.frameBits;
-    const int64_t stride = r.frameStride;
 
     raster::forEachHalfRow(left, right, apex, apexFirst,
         [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
@@ -101,7 +99,6 @@ void fillTexturedHalf(Renderer& r, const Vertex& left, const Vertex& right, cons
             double q = span.skip == 0 ? static_cast<double>(qa) : qa + skip * depthStep;
 
             float* depthRow = r.zBuffer + static_cast<int64_t>(y) * kFrameWidth;
-            uint8_t* pixelRow = bits != nullptr ? bits + y * stride : nullptr;
             for (int32_t x = span.start; x <= span.end; ++x) {
                 const double d = 1.0 / q;
                 const float v = static_cast<float>(d * value[V]);
@@ -116,12 +113,7 @@ void fillTexturedHalf(Renderer& r, const Vertex& left, const Vertex& right, cons
                         r.drawColor[1] = raster::channelByte(texel[1] * (d * value[G]));
                         r.drawColor[0] = raster::channelByte(texel[2] * (d * value[R]));
                         if (q > static_cast<double>(depthRow[x])) {
-                            if (x > 0 && pixelRow != nullptr) {
-                                uint8_t* p = pixelRow + 3 * x;
-                                p[0] = r.drawColor[2];
-                                p[1] = r.drawColor[1];
-                                p[2] = r.drawColor[0];
-                            }
+                            r.putPixel(x, y);
                             depthRow[x] = static_cast<float>(q);
                         }
                     }
