@@ -5,6 +5,7 @@
 
 #include "core/clock.h"
 #include "math/vertex.h"
+#include "raster/frame_layout.h"
 #include "raster/lighting_terms.h"
 #include "scene/mesh.h"
 
@@ -14,10 +15,6 @@ class PlatformServices;
 
 enum RenderMode : int32_t { Wire = 1, Mapping = 2, Gouraud = 3 };
 
-// Fixed sizes of the picture and of the scene.
-constexpr int32_t kFrameWidth = 800;
-constexpr int32_t kFrameHeight = 600;
-constexpr int32_t kFrameStride = 2400;  // (3 * 800 + 3) & ~3, no padding
 constexpr int32_t kMaxMeshes = 1000;
 
 // Stands in for the console window that the viewer historically opened; it
@@ -154,10 +151,7 @@ public:
     // Inline: the fills store every pixel through it.
     void putPixel(int32_t x, int32_t y) {
         if (x <= 0 || x >= 800 || y <= 0 || y >= 600 || frameBits == nullptr) return;
-        uint8_t* pixel = frameBits + static_cast<int64_t>(y) * frameStride + 3 * x;
-        pixel[0] = drawColor[2];
-        pixel[1] = drawColor[1];
-        pixel[2] = drawColor[0];
+        storeRgb(frameRow(frameBits, y) + 3 * x, drawColor[0], drawColor[1], drawColor[2]);
     }
     void drawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
     void drawGouraudTriangle(Vertex a, Vertex b, Vertex c, int32_t faceIndex);

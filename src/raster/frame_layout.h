@@ -1,0 +1,40 @@
+#pragma once
+
+// The one place that knows how the colour buffer is laid out: 800 x 600
+// pixels, three bytes each in the order blue, green, red, 2400 bytes a row,
+// row 0 at the bottom of the picture. Everything that reads or writes pixels
+// (the fills, the text painter, the PNG writer, the screen copy) goes through
+// these, so the order is written down once.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace trivane {
+
+constexpr int32_t kFrameWidth = 800;
+constexpr int32_t kFrameHeight = 600;
+constexpr int32_t kFrameStride = 2400;  // (3 * 800 + 3) & ~3, no padding
+constexpr size_t kFrameBytes = static_cast<size_t>(kFrameStride) * kFrameHeight;
+constexpr size_t kDepthCount = static_cast<size_t>(kFrameWidth) * kFrameHeight;
+
+// Row y counted from the bottom, as stored.
+inline uint8_t* frameRow(uint8_t* bits, int32_t y) { return bits + static_cast<ptrdiff_t>(y) * kFrameStride; }
+inline const uint8_t* frameRow(const uint8_t* bits, int32_t y) {
+    return bits + static_cast<ptrdiff_t>(y) * kFrameStride;
+}
+// Row `top` counted from the top, as a person sees the picture.
+inline const uint8_t* frameRowFromTop(const uint8_t* bits, int32_t top) {
+    return frameRow(bits, kFrameHeight - 1 - top);
+}
+
+// One pixel's bytes from its red, green and blue.
+inline void storeRgb(uint8_t* pixel, uint8_t red, uint8_t green, uint8_t blue) {
+    pixel[0] = blue;
+    pixel[1] = green;
+    pixel[2] = red;
+}
+inline uint8_t redOf(const uint8_t* pixel) { return pixel[2]; }
+inline uint8_t greenOf(const uint8_t* pixel) { return pixel[1]; }
+inline uint8_t blueOf(const uint8_t* pixel) { return pixel[0]; }
+
+}  // namespace trivane
