@@ -2,7 +2,7 @@
 # Both install the Debian packages the project needs when they are missing.
 
 PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-            qt6-base-dev libgl-dev fonts-nanum locales python3
+            qt6-base-dev libgl-dev fonts-nanum locales python3 libtbb-dev
 
 .PHONY: run test deps build-release build-asan clean
 

@@ -1,9 +1,14 @@
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
 #include "core/renderer.h"
+#include "core/workers.h"
 #include "math/numeric.h"
+#include "math/transforms.h"
+#include "raster/fills.h"
+#include "raster/lighting.h"
 
 namespace trivane {
 
@@ -41,127 +46,262 @@ const TexCoord* cornerTexCoord(const Mesh& mesh, int32_t corner) {
     return &mesh.texVertices[t];
 }
 
+// Vertices handed to one task, and lit together within it.
+constexpr int64_t kVerticesPerTask = 512;
+constexpr int32_t kLightBatch = 64;
+
+struct StageMatrices {
+    Matrix4 modelView;
+    Matrix4 projection;
+    Matrix4 viewport;
+};
+
+// Vertices [begin, end) of one mesh: transformed, lit, projected, flagged,
+// divided, mapped to pixels and rounded. Each vertex goes through the same
+// operations in the same order wherever it is processed.
+void processVertices(Mesh& mesh, int32_t begin, int32_t end, const StageMatrices& mx,
+                     const raster::LightingSetup& lighting) {
+    Vertex normals[kLightBatch];
+    for (int32_t first = begin; first < end; first += kLightBatch) {
+        const int32_t n = std::min(end - first, kLightBatch);
+        for (int32_t j = 0; j < n; ++j) {
+            const int32_t i = first + j;
+            Vertex& out = mesh.transformed[i];
+            out = mesh.vertices[i].transformedBy(mx.modelView);
+            out.depth = static_cast<double>(roundToInt32(out.z));
+            Vertex normal = mesh.normals[i];
+            normal.transformBy(mx.modelView);
+            normal.normalize();
+            normals[j] = normal;
+        }
+        Vertex* out = mesh.transformed.data() + first;
+        raster::lightVertices(lighting, out, normals, n, out);
+        for (int32_t j = 0; j < n; ++j) {
+            Vertex& v = out[j];
+            v.transformBy(mx.projection);
+            mesh.clipFlags[first + j] = outsideViewVolume(v) ? 1 : 0;
+            // Every vertex is divided, clipped or not.
+            const double k = 1.0 / v.w;
+            v.x = static_cast<float>(v.x * k);
+            v.y = static_cast<float>(v.y * k);
+            v.z = static_cast<float>(v.z * k);
+            v.w = static_cast<float>(v.w * k);
+            v.transformBy(mx.viewport);
+            v.z = wholeNumber(v.z);
+            v.x = wholeNumber(v.x);
+            v.y = wholeNumber(v.y);
+            v.w = wholeNumber(v.w);
+        }
+    }
+}
+
+// Rows a face with corners at these rows can touch, limited to the picture.
+// A NaN row could reach anywhere.
+void faceRows(const Vertex& a, const Vertex& b, const Vertex& c, AssembledFace& face) {
+    const double ys[3] = {a.y, b.y, c.y};
+    if (std::isnan(ys[0]) || std::isnan(ys[1]) || std::isnan(ys[2])) {
+        face.rowLow = 0;
+        face.rowHigh = kFrameHeight - 1;
+        return;
+    }
+    const double low = std::floor(std::min({ys[0], ys[1], ys[2]})) - 1.0;
+    const double high = std::ceil(std::max({ys[0], ys[1], ys[2]})) + 1.0;
+    face.rowLow = low <= 0.0 ? 0 : low >= kFrameHeight ? kFrameHeight : static_cast<int32_t>(low);
+    face.rowHigh = high < 0.0 ? -1 : high >= kFrameHeight - 1 ? kFrameHeight - 1 : static_cast<int32_t>(high);
+}
+
+constexpr uint8_t kWireColour[3] = {255, 0, 0};
+
 }  // namespace
 
-void Renderer::renderFrame() {
-    const bool canDraw = frameBits != nullptr;
-    if (canDraw) {
-        std::memset(frameBits, 0, static_cast<size_t>(frameStride) * static_cast<size_t>(frameHeight));
-        if (renderMode == Mapping || renderMode == Gouraud) std::fill(std::begin(zBuffer), std::end(zBuffer), 0.0f);
+bool Renderer::transformVertices(int32_t meshesInUse) {
+    const Mesh& model = meshes[0];
+    scaleBy(model.scale.x, model.scale.y, model.scale.z);
+    rotateZ(model.rotation.z);
+    rotateX(model.rotation.x);
+    rotateY(model.rotation.y);
+    translate(model.position.x, model.position.y, model.position.z);
+    if (lookAtMode) {
+        lookAt(cameraPosition, cameraTarget, cameraUp);
+    } else {
+        // The camera's own rotations enter inverted, after its negated position.
+        transposeRotations = 1;
+        translate(-cameraPosition.x, -cameraPosition.y, -cameraPosition.z);
+        rotateZ(cameraRotation.z);
+        rotateX(cameraRotation.x);
+        rotateY(cameraRotation.y);
+        transposeRotations = 0;
     }
-    const int32_t meshesInUse = std::clamp(meshCount, 0, kMaxMeshes);
+    frameTransform = transform;
 
-    if (keyHeld || mouseDragging || dirty) {
-        const Mesh& model = meshes[0];
-        scaleBy(model.scale.x, model.scale.y, model.scale.z);
-        rotateZ(model.rotation.z);
-        rotateX(model.rotation.x);
-        rotateY(model.rotation.y);
-        translate(model.position.x, model.position.y, model.position.z);
-        if (lookAtMode) {
-            lookAt(cameraPosition, cameraTarget, cameraUp);
-        } else {
-            // The camera's own rotations enter inverted, after its negated position.
-            transposeRotations = 1;
-            translate(-cameraPosition.x, -cameraPosition.y, -cameraPosition.z);
-            rotateZ(cameraRotation.z);
-            rotateX(cameraRotation.x);
-            rotateY(cameraRotation.y);
-            transposeRotations = 0;
-        }
-        frameTransform = transform;
-
-        for (int32_t m = 0; m < meshesInUse; ++m) {
+    const StageMatrices mx{transform, projectionMatrix(nearPlane, farPlane, viewportWidth, viewportHeight),
+                           viewportMatrix(viewportWidth, viewportHeight)};
+    int32_t lastLit = -1;
+    vertexStarts[0] = 0;
+    for (int32_t m = 0; m < meshesInUse; ++m) {
+        const int32_t count = usableVertexCount(meshes[m]);
+        vertexStarts[m + 1] = vertexStarts[m] + count;
+        if (count > 0) lastLit = m;
+    }
+    const int64_t total = vertexStarts[meshesInUse];
+    const int32_t tasks = static_cast<int32_t>((total + kVerticesPerTask - 1) / kVerticesPerTask);
+    auto task = [&](int32_t t) {
+        const int64_t begin = t * kVerticesPerTask;
+        const int64_t end = std::min(total, begin + kVerticesPerTask);
+        // The mesh holding vertex `begin`, then on through the meshes the
+        // range reaches.
+        int32_t m = static_cast<int32_t>(
+            std::upper_bound(vertexStarts, vertexStarts + meshesInUse + 1, begin) - vertexStarts - 1);
+        for (int64_t at = begin; at < end; ++m) {
+            const int64_t meshEnd = std::min(end, vertexStarts[m + 1]);
+            if (meshEnd <= at) continue;
             Mesh& mesh = meshes[m];
-            const int32_t count = usableVertexCount(mesh);
-            for (int32_t i = 0; i < count; ++i) {
-                Vertex& out = mesh.transformed[i];
-                out = mesh.vertices[i].transformedBy(transform);
-                out.depth = static_cast<double>(roundToInt32(out.z));
-                Vertex normal = mesh.normals[i];
-                normal.transformBy(transform);
-                normal.normalize();
-                lightVertex(m, i, normal, mesh.materialIndex);
-                project(out);
-                mesh.clipFlags[i] = outsideViewVolume(out) ? 1 : 0;
-                // Every vertex is divided, clipped or not.
-                const double k = 1.0 / out.w;
-                out.x = static_cast<float>(out.x * k);
-                out.y = static_cast<float>(out.y * k);
-                out.z = static_cast<float>(out.z * k);
-                out.w = static_cast<float>(out.w * k);
-                toViewport(out);
-                out.z = wholeNumber(out.z);
-                out.x = wholeNumber(out.x);
-                out.y = wholeNumber(out.y);
-                out.w = wholeNumber(out.w);
+            const MaterialChoice choice = materialFor(mesh.materialIndex);
+            const raster::LightingSetup lighting{lightPosition, cameraPosition, light, choice.terms,
+                                                 choice.shininess};
+            processVertices(mesh, static_cast<int32_t>(at - vertexStarts[m]),
+                            static_cast<int32_t>(meshEnd - vertexStarts[m]), mx, lighting);
+            at = meshEnd;
+        }
+    };
+    runTasks(tasks, task);
+
+    // What the serial walk leaves behind: the last vertex lit chose the
+    // material, and the viewport matrix was built last.
+    if (lastLit >= 0) {
+        const MaterialChoice choice = materialFor(meshes[lastLit].materialIndex);
+        material = choice.terms;
+        materialSource = choice.source;
+        builderMatrix = mx.viewport;
+    }
+    transform.setIdentity();
+    return lastLit >= 0;
+}
+
+size_t Renderer::assembleFaces(int32_t meshesInUse) {
+    size_t needed = 0;
+    for (int32_t m = 0; m < meshesInUse; ++m) needed += static_cast<size_t>(usableIndexCount(meshes[m])) / 3;
+    // Grows only when a larger model arrives.
+    if (assembledFaces.size() < needed) assembledFaces.resize(needed);
+
+    size_t count = 0;
+    for (int32_t m = 0; m < meshesInUse; ++m) {
+        Mesh& mesh = meshes[m];
+        const int32_t vertexLimit = usableVertexCount(mesh);
+        const int32_t indexLimit = usableIndexCount(mesh);
+        for (int32_t f = 0; f + 2 < indexLimit; f += 3) {
+            const int32_t ia = mesh.indices[f];
+            const int32_t ib = mesh.indices[f + 1];
+            const int32_t ic = mesh.indices[f + 2];
+            // A face naming a vertex the mesh does not have is not drawn.
+            if (ia < 0 || ia >= vertexLimit || ib < 0 || ib >= vertexLimit || ic < 0 || ic >= vertexLimit)
+                continue;
+            Vertex& a = mesh.transformed[ia];
+            Vertex& b = mesh.transformed[ib];
+            Vertex& c = mesh.transformed[ic];
+
+            const double e1x = static_cast<double>(b.x) - a.x;
+            const double e1y = static_cast<double>(b.y) - a.y;
+            const double e2x = static_cast<double>(c.x) - a.x;
+            const double e2y = static_cast<double>(c.y) - a.y;
+            const double det = e1y * e2x - e1x * e2y;
+            if (!(det > 0.0)) continue;
+
+            const bool allClipped = mesh.clipFlags[ia] && mesh.clipFlags[ib] && mesh.clipFlags[ic];
+            if (renderMode == Wire) std::copy(std::begin(kWireColour), std::end(kWireColour), drawColor);
+            if (allClipped || !mesh.visible) continue;
+
+            AssembledFace& face = assembledFaces[count++];
+            face.corner[0] = &a;
+            face.corner[1] = &b;
+            face.corner[2] = &c;
+            faceRows(a, b, c, face);
+            face.kind = renderMode == Wire ? AssembledFace::Lines : AssembledFace::Shaded;
+            if (renderMode == Mapping && mesh.texVertexCount != 0) {
+                const TexCoord* t[3] = {cornerTexCoord(mesh, f), cornerTexCoord(mesh, f + 1),
+                                        cornerTexCoord(mesh, f + 2)};
+                if (t[0] != nullptr && t[1] != nullptr && t[2] != nullptr) {
+                    // The shared vertices keep the last face's texture corners,
+                    // as drawing face by face into them would leave them.
+                    Vertex* corners[3] = {&a, &b, &c};
+                    for (int k = 0; k < 3; ++k) {
+                        corners[k]->u = face.u[k] = t[k]->u;
+                        corners[k]->v = face.v[k] = t[k]->v;
+                    }
+                    face.kind = AssembledFace::Textured;
+                }
             }
         }
-        transform.setIdentity();
+    }
+    return count;
+}
+
+void Renderer::drawBands(size_t faceCount) {
+    const bool clearDepth = renderMode == Mapping || renderMode == Gouraud;
+    const bool draw = renderMode == Wire || renderMode == Mapping || renderMode == Gouraud;
+    const int32_t workers = workerCount();
+    const int32_t bandCount = workers == 1 ? 1 : std::min(kMaxBands, workers * 4);
+    const raster::TexelSource texelsOfFrame = texels();
+    const bool seam = fixTextureSeam != 0;
+
+    auto task = [&](int32_t i) {
+        raster::FrameBand& band = bands[i];
+        band = wholeFrame();
+        band.rowBegin = kFrameHeight * i / bandCount;
+        band.rowEnd = kFrameHeight * (i + 1) / bandCount;
+        const size_t rows = static_cast<size_t>(band.rowEnd - band.rowBegin);
+        std::memset(band.row(band.rowBegin), 0, rows * kFrameStride);
+        if (clearDepth) std::fill_n(band.depthRow(band.rowBegin), rows * kFrameWidth, 0.0f);
+        if (!draw) return;
+        for (size_t k = 0; k < faceCount; ++k) {
+            const AssembledFace& face = assembledFaces[k];
+            if (face.rowHigh < band.rowBegin || face.rowLow >= band.rowEnd) continue;
+            band.face = k;
+            const Vertex& a = *face.corner[0];
+            const Vertex& b = *face.corner[1];
+            const Vertex& c = *face.corner[2];
+            switch (face.kind) {
+            case AssembledFace::Lines: {
+                const int32_t ax = truncToInt32(a.x), ay = truncToInt32(a.y);
+                const int32_t bx = truncToInt32(b.x), by = truncToInt32(b.y);
+                const int32_t cx = truncToInt32(c.x), cy = truncToInt32(c.y);
+                raster::drawLine(band, ax, ay, bx, by, kWireColour);
+                raster::drawLine(band, ax, ay, cx, cy, kWireColour);
+                raster::drawLine(band, cx, cy, bx, by, kWireColour);
+                break;
+            }
+            case AssembledFace::Shaded:
+                raster::drawGouraud(band, a, b, c);
+                break;
+            case AssembledFace::Textured: {
+                Vertex ta = a, tb = b, tc = c;
+                ta.u = face.u[0], tb.u = face.u[1], tc.u = face.u[2];
+                ta.v = face.v[0], tb.v = face.v[1], tc.v = face.v[2];
+                raster::drawTextured(band, texelsOfFrame, seam, ta, tb, tc);
+                break;
+            }
+            }
+        }
+    };
+    runTasks(bandCount, task);
+
+    // The draw colour ends as the last pixel of the serial order left it.
+    const raster::FrameBand* last = nullptr;
+    for (int32_t i = 0; i < bandCount; ++i)
+        if (bands[i].hasLast && (last == nullptr || bands[i].lastOrder > last->lastOrder)) last = &bands[i];
+    if (last != nullptr) keepLastColour(*last);
+}
+
+void Renderer::renderFrame() {
+    const int32_t meshesInUse = std::clamp(meshCount, 0, kMaxMeshes);
+    if (keyHeld || mouseDragging || dirty) {
+        transformVertices(meshesInUse);
         dirty = 0;
     }
-
-    if (canDraw && (renderMode == Wire || renderMode == Mapping || renderMode == Gouraud)) {
-        for (int32_t m = 0; m < meshesInUse; ++m) {
-            Mesh& mesh = meshes[m];
-            const int32_t vertexLimit = usableVertexCount(mesh);
-            const int32_t indexLimit = usableIndexCount(mesh);
-            for (int32_t f = 0; f + 2 < indexLimit; f += 3) {
-                const int32_t ia = mesh.indices[f];
-                const int32_t ib = mesh.indices[f + 1];
-                const int32_t ic = mesh.indices[f + 2];
-                // A face naming a vertex the mesh does not have is not drawn.
-                if (ia < 0 || ia >= vertexLimit || ib < 0 || ib >= vertexLimit || ic < 0 ||
-                    ic >= vertexLimit)
-                    continue;
-                Vertex& a = mesh.transformed[ia];
-                Vertex& b = mesh.transformed[ib];
-                Vertex& c = mesh.transformed[ic];
-
-                const double e1x = static_cast<double>(b.x) - a.x;
-                const double e1y = static_cast<double>(b.y) - a.y;
-                const double e2x = static_cast<double>(c.x) - a.x;
-                const double e2y = static_cast<double>(c.y) - a.y;
-                const double det = e1y * e2x - e1x * e2y;
-                if (!(det > 0.0)) continue;
-
-                const bool allClipped = mesh.clipFlags[ia] && mesh.clipFlags[ib] && mesh.clipFlags[ic];
-                if (renderMode == Wire) {
-                    drawColor[0] = 255;
-                    drawColor[1] = 0;
-                    drawColor[2] = 0;
-                    if (allClipped || !mesh.visible) continue;
-                    const int32_t ax = truncToInt32(a.x), ay = truncToInt32(a.y);
-                    const int32_t bx = truncToInt32(b.x), by = truncToInt32(b.y);
-                    const int32_t cx = truncToInt32(c.x), cy = truncToInt32(c.y);
-                    drawLine(ax, ay, bx, by);
-                    drawLine(ax, ay, cx, cy);
-                    drawLine(cx, cy, bx, by);
-                    continue;
-                }
-                if (allClipped || !mesh.visible) continue;
-                if (renderMode == Mapping && mesh.texVertexCount != 0) {
-                    const TexCoord* ta = cornerTexCoord(mesh, f);
-                    const TexCoord* tb = cornerTexCoord(mesh, f + 1);
-                    const TexCoord* tc = cornerTexCoord(mesh, f + 2);
-                    if (ta != nullptr && tb != nullptr && tc != nullptr) {
-                        // Written into the shared vertices just before the fill, so
-                        // each face carries its own texture coordinates.
-                        a.u = ta->u;
-                        b.u = tb->u;
-                        c.u = tc->u;
-                        a.v = ta->v;
-                        b.v = tb->v;
-                        c.v = tc->v;
-                        drawTexturedTriangle(a, b, c, f);
-                        continue;
-                    }
-                }
-                drawGouraudTriangle(a, b, c, f);
-            }
-        }
+    if (frameBits != nullptr) {
+        const bool draw = renderMode == Wire || renderMode == Mapping || renderMode == Gouraud;
+        drawBands(draw ? assembleFaces(meshesInUse) : 0);
     }
-
     endOfFrame();
 }
 

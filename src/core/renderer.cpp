@@ -1,5 +1,7 @@
 #include "core/renderer.h"
 
+#include "raster/fills.h"
+
 namespace trivane {
 
 Renderer::Renderer() : counter(monotonicCounter()) {
@@ -33,6 +35,63 @@ void Renderer::endOfFrame() {
     } else {
         dirty = 0;
     }
+}
+
+raster::FrameBand Renderer::wholeFrame() {
+    raster::FrameBand band;
+    band.colour = frameBits;
+    band.depth = zBuffer;
+    return band;
+}
+
+void Renderer::keepLastColour(const raster::FrameBand& band) {
+    if (!band.hasLast) return;
+    for (int k = 0; k < 3; ++k) drawColor[k] = band.lastRgb[k];
+}
+
+void Renderer::drawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    raster::FrameBand band = wholeFrame();
+    raster::drawLine(band, x0, y0, x1, y1, drawColor);
+}
+
+void Renderer::drawGouraudTriangle(Vertex a, Vertex b, Vertex c, int32_t /*faceIndex*/) {
+    raster::FrameBand band = wholeFrame();
+    raster::drawGouraud(band, a, b, c);
+    keepLastColour(band);
+}
+
+void Renderer::fillGouraudApexFirst(Vertex left, Vertex right, Vertex apex) {
+    raster::FrameBand band = wholeFrame();
+    raster::fillGouraudHalf(band, left, right, apex, true);
+    keepLastColour(band);
+}
+
+void Renderer::fillGouraudApexLast(Vertex left, Vertex right, Vertex apex) {
+    raster::FrameBand band = wholeFrame();
+    raster::fillGouraudHalf(band, left, right, apex, false);
+    keepLastColour(band);
+}
+
+raster::TexelSource Renderer::texels() const {
+    return raster::texelSource(textureFile, texturePixels, textureWidth, textureMaxY, textureStride);
+}
+
+void Renderer::drawTexturedTriangle(Vertex a, Vertex b, Vertex c, int32_t /*faceIndex*/) {
+    raster::FrameBand band = wholeFrame();
+    raster::drawTextured(band, texels(), fixTextureSeam != 0, a, b, c);
+    keepLastColour(band);
+}
+
+void Renderer::fillTexturedApexFirst(Vertex left, Vertex right, Vertex apex) {
+    raster::FrameBand band = wholeFrame();
+    raster::fillTexturedHalf(band, texels(), left, right, apex, true);
+    keepLastColour(band);
+}
+
+void Renderer::fillTexturedApexLast(Vertex left, Vertex right, Vertex apex) {
+    raster::FrameBand band = wholeFrame();
+    raster::fillTexturedHalf(band, texels(), left, right, apex, false);
+    keepLastColour(band);
 }
 
 }  // namespace trivane

@@ -6,6 +6,7 @@
 #include "core/clock.h"
 #include "math/vertex.h"
 #include "raster/frame_layout.h"
+#include "raster/frame_target.h"
 #include "raster/lighting_terms.h"
 #include "scene/mesh.h"
 
@@ -16,6 +17,30 @@ class PlatformServices;
 enum RenderMode : int32_t { Wire = 1, Mapping = 2, Gouraud = 3 };
 
 constexpr int32_t kMaxMeshes = 1000;
+// Row bands a frame is cut into at most: a few per worker, so that a band
+// with much to draw does not leave the others idle.
+constexpr int32_t kMaxBands = 64;
+
+// A face that passed the back-face and clip tests, ready to be drawn by every
+// band it reaches: its corners in screen space, the texture corners of a
+// textured face, and the rows it can touch.
+struct AssembledFace {
+    enum Kind : uint8_t { Lines, Shaded, Textured };
+    const Vertex* corner[3];
+    float u[3];
+    float v[3];
+    int32_t rowLow;   // first row it can touch
+    int32_t rowHigh;  // last row it can touch
+    Kind kind;
+};
+
+// The material lighting uses for a mesh, its exponent and where it came from
+// (an index into the material table, or -1 for the default material).
+struct MaterialChoice {
+    LightingTerms terms;
+    int32_t shininess;
+    int32_t source;
+};
 
 // Stands in for the console window that the viewer historically opened; it
 // exists for the lifetime of the program and writes nothing.
@@ -108,6 +133,11 @@ public:
     CounterSource counter;
     // The colour buffer itself; frameBits points here once it is created.
     uint8_t frameStorage[kFrameStride * kFrameHeight] = {};
+    // Per-frame working storage, kept between frames so that frames allocate
+    // nothing once the model's size is known.
+    std::vector<AssembledFace> assembledFaces;
+    raster::FrameBand bands[kMaxBands];
+    int64_t vertexStarts[kMaxMeshes + 1] = {};
 
     // ---- core: context, start-up, frame ----
     void setDirty(bool value) { dirty = value ? 1 : 0; }
@@ -118,6 +148,16 @@ public:
     void endOfFrame();
     bool initialise();
     void renderFrame();
+    // The frame's stages, in order: vertices (true when any was processed),
+    // faces (how many were assembled), then the bands.
+    bool transformVertices(int32_t meshesInUse);
+    size_t assembleFaces(int32_t meshesInUse);
+    void drawBands(size_t faceCount);
+    // The whole picture as one band, for drawing outside a frame.
+    raster::FrameBand wholeFrame();
+    raster::TexelSource texels() const;
+    // Takes the last colour a band's fills computed into drawColor.
+    void keepLastColour(const raster::FrameBand& band);
 
     // ---- geometry: transform builders ----
     void translate(float tx, float ty, float tz);
@@ -147,6 +187,7 @@ public:
 
     // ---- shading and rasterisation ----
     void lightVertex(int32_t meshIndex, int32_t vertexIndex, Vertex normal, int32_t materialIndex);
+    MaterialChoice materialFor(int32_t materialIndex) const;
     // Fixed bounds, not the size fields: column 0 and row 0 are never written.
     // Inline: the fills store every pixel through it.
     void putPixel(int32_t x, int32_t y) {

@@ -1,6 +1,7 @@
 #include <cmath>
 
 #include "core/renderer.h"
+#include "math/transforms.h"
 
 namespace trivane {
 
@@ -90,7 +91,7 @@ void Renderer::lookAt(Vertex eye, Vertex target, Vertex up) {
     transform.multiply(view);
 }
 
-void Renderer::project(Vertex& vertex) {
+Matrix4 projectionMatrix(float nearPlane, float farPlane, float viewportWidth, float viewportHeight) {
     // With all parameters 0 (start-up stopped early) these are NaN, which is
     // harmless: the vertex becomes NaN and is neither clipped nor drawn sensibly.
     const double n = nearPlane, f = farPlane, w = viewportWidth, h = viewportHeight;
@@ -98,14 +99,26 @@ void Renderer::project(Vertex& vertex) {
     const float sy = static_cast<float>(2.0 * n / h);
     const float sz = static_cast<float>(f / (f - n));
     const float tz = static_cast<float>(-(f * n) / (f - n));
-    setRows(builderMatrix, {sx, 0, 0, 0, 0, sy, 0, 0, 0, 0, sz, 1, 0, 0, tz, 0});
+    Matrix4 m;
+    setRows(m, {sx, 0, 0, 0, 0, sy, 0, 0, 0, 0, sz, 1, 0, 0, tz, 0});
+    return m;
+}
+
+Matrix4 viewportMatrix(float viewportWidth, float viewportHeight) {
+    const float hw = static_cast<float>(viewportWidth / 2.0);
+    const float hh = static_cast<float>(viewportHeight / 2.0);
+    Matrix4 m;
+    setRows(m, {hw, 0, 0, 0, 0, hh, 0, 0, 0, 0, 1, 0, hw, hh, 0, 1});
+    return m;
+}
+
+void Renderer::project(Vertex& vertex) {
+    builderMatrix = projectionMatrix(nearPlane, farPlane, viewportWidth, viewportHeight);
     vertex.transformBy(builderMatrix);
 }
 
 void Renderer::toViewport(Vertex& vertex) {
-    const float hw = static_cast<float>(viewportWidth / 2.0);
-    const float hh = static_cast<float>(viewportHeight / 2.0);
-    setRows(builderMatrix, {hw, 0, 0, 0, 0, hh, 0, 0, 0, 0, 1, 0, hw, hh, 0, 1});
+    builderMatrix = viewportMatrix(viewportWidth, viewportHeight);
     vertex.transformBy(builderMatrix);
 }
 

@@ -1,8 +1,8 @@
 #include <cstdint>
 
-#include "core/renderer.h"
+#include "raster/fills.h"
 
-namespace trivane {
+namespace trivane::raster {
 
 namespace {
 
@@ -37,7 +37,11 @@ bool majorWindow(int64_t start, int sign, int64_t major, int64_t lo, int64_t hi,
 
 }  // namespace
 
-void Renderer::drawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+void drawLine(FrameBand& band, int32_t x0, int32_t y0, int32_t x1, int32_t y1, const uint8_t (&rgb)[3]) {
+    if (band.colour == nullptr) return;
+    const int64_t rowLo = band.rowBegin > 1 ? band.rowBegin : 1;
+    const int64_t rowHi = band.rowEnd - 1 < 599 ? band.rowEnd - 1 : 599;
+    if (rowLo > rowHi) return;
     const int64_t dx = static_cast<int64_t>(x1) - x0;
     const int64_t dy = static_cast<int64_t>(y1) - y0;
     if (dx == 0 && dy == 0) return;
@@ -51,18 +55,21 @@ void Renderer::drawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     const int minorSign = (xMajor ? dy : dx) > 0 ? 1 : -1;  // irrelevant when minor is 0
     const int64_t majorStart = xMajor ? x0 : y0;
     const int64_t minorStart = xMajor ? y0 : x0;
-    const int64_t majorLimit = xMajor ? 799 : 599;
-    const int64_t minorLimit = xMajor ? 599 : 799;
+    const int64_t majorLo = xMajor ? 1 : rowLo;
+    const int64_t majorHi = xMajor ? 799 : rowHi;
+    const int64_t minorLo = xMajor ? rowLo : 1;
+    const int64_t minorHi = xMajor ? rowHi : 799;
 
-    // Only the steps whose pixel can land inside 1..799 x 1..599 are walked:
+    // Only the steps whose pixel can land inside columns 1..799 and the rows
+    // of the band are walked:
     // first the steps where the major coordinate is inside, then, because the
     // minor coordinate moves monotonically, the sub-range where it is inside
     // too. Positions are computed exactly as the full walk would reach them.
     int64_t first, last;
-    if (!majorWindow(majorStart, majorSign, major, 1, majorLimit, first, last)) return;
+    if (!majorWindow(majorStart, majorSign, major, majorLo, majorHi, first, last)) return;
     auto minorAt = [&](int64_t t) { return minorStart + minorSign * minorAdvance(t, major, minor); };
-    auto belowRange = [&](int64_t t) { return minorAt(t) < 1; };
-    auto aboveRange = [&](int64_t t) { return minorAt(t) > minorLimit; };
+    auto belowRange = [&](int64_t t) { return minorAt(t) < minorLo; };
+    auto aboveRange = [&](int64_t t) { return minorAt(t) > minorHi; };
     // The predicate "not yet inside" holds for a prefix of the steps and
     // "already past" for a suffix; which of the two bounds comes first depends
     // on the walking direction.
@@ -98,8 +105,9 @@ void Renderer::drawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
         }
         const int64_t a = majorStart + majorSign * t;
         const int64_t b = minorStart + minorSign * s;
-        putPixel(static_cast<int32_t>(xMajor ? a : b), static_cast<int32_t>(xMajor ? b : a));
+        const int64_t x = xMajor ? a : b, y = xMajor ? b : a;
+        storeRgb(band.row(static_cast<int32_t>(y)) + 3 * x, rgb[0], rgb[1], rgb[2]);
     }
 }
 
-}  // namespace trivane
+}  // namespace trivane::raster

@@ -1,19 +1,39 @@
 #include <cstdint>
 
-#include "core/renderer.h"
+#include "raster/fills.h"
 #include "raster/triangle_setup.h"
 
-namespace trivane {
+namespace trivane::raster {
 
 namespace {
 
-using raster::HalfEdges;
-using raster::SpanColumns;
+// The fourth vertex on the long edge at the middle row: colours linear in
+// screen space, the reciprocal depth on the straight line between the ends.
+Vertex gouraudSplit(const Vertex& top, const Vertex& middle, const Vertex& bottom) {
+    const SplitRatio ratio = splitRatio(top, middle, bottom);
+    Vertex s;
+    s.x = static_cast<float>(top.x + ratio.of(static_cast<double>(bottom.x) - top.x));
+    s.y = middle.y;
+    s.z = 0.0f;
+    s.w = 1.0f;
+    s.u = 0.0f;
+    s.v = 0.0f;
+    const double qTop = 1.0 / top.depth;
+    const double qBottom = 1.0 / bottom.depth;
+    s.depth = 1.0 / (qTop + ratio.of(qBottom - qTop));
+    s.r = static_cast<float>(top.r + ratio.of(static_cast<double>(bottom.r) - top.r));
+    s.g = static_cast<float>(top.g + ratio.of(static_cast<double>(bottom.g) - top.g));
+    s.b = static_cast<float>(top.b + ratio.of(static_cast<double>(bottom.b) - top.b));
+    return s;
+}
+
+}  // namespace
 
 // Colours on the 0..255 scale and the reciprocal depth, interpolated linearly
 // in screen space along the two edges and across each row.
-void fillGouraudHalf(Renderer& r, const Vertex& left, const Vertex& right, const Vertex& apex,
+void fillGouraudHalf(FrameBand& band, const Vertex& left, const Vertex& right, const Vertex& apex,
                      bool apexFirst) {
+    if (band.colour == nullptr) return;
     const double qL = 1.0 / left.depth;
     const double qR = 1.0 / right.depth;
     const double qP = 1.0 / apex.depth;
@@ -28,7 +48,7 @@ void fillGouraudHalf(Renderer& r, const Vertex& left, const Vertex& right, const
     const float depthRiseL = static_cast<float>(qL - qP);
     const float depthRiseR = static_cast<float>(qR - qP);
 
-    raster::forEachHalfRow(left, right, apex, apexFirst,
+    forEachHalfRow(left, right, apex, apexFirst, band.rowBegin, band.rowEnd,
         [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
             float colour[3], step[3];
             for (int k = 0; k < 3; ++k) {
@@ -51,66 +71,43 @@ void fillGouraudHalf(Renderer& r, const Vertex& left, const Vertex& right, const
                                 : static_cast<float>((qb - qa) / static_cast<double>(span.width));
             double q = span.skip == 0 ? qa : qa + static_cast<double>(span.skip) * depthStep;
 
-            float* depthRow = r.zBuffer + static_cast<int64_t>(y) * kFrameWidth;
-            for (int32_t x = span.start; x <= span.end; ++x) {
+            // Locals the byte stores cannot alias, so they stay in registers.
+            float red = colour[0], green = colour[1], blue = colour[2];
+            const float stepRed = step[0], stepGreen = step[1], stepBlue = step[2];
+            float* depth = band.depthRow(y);
+            uint8_t* pixel = band.row(y) + 3 * span.start;
+            bool passed = false;
+            uint8_t last[3] = {0, 0, 0};
+            for (int32_t x = span.start; x <= span.end; ++x, pixel += 3) {
                 // NaN on either side fails, as does an equal value.
-                if (q > static_cast<double>(depthRow[x])) {
-                    r.drawColor[0] = raster::channelByte(colour[0]);
-                    r.drawColor[1] = raster::channelByte(colour[1]);
-                    r.drawColor[2] = raster::channelByte(colour[2]);
+                if (q > static_cast<double>(depth[x])) {
+                    last[0] = channelByte(red);
+                    last[1] = channelByte(green);
+                    last[2] = channelByte(blue);
+                    passed = true;
                     // Column 0 takes the depth but never a colour.
-                    r.putPixel(x, y);
-                    depthRow[x] = static_cast<float>(q);
+                    if (x != 0) storeRgb(pixel, last[0], last[1], last[2]);
+                    depth[x] = static_cast<float>(q);
                 }
-                for (int k = 0; k < 3; ++k) colour[k] += step[k];
+                red += stepRed;
+                green += stepGreen;
+                blue += stepBlue;
                 q += depthStep;
             }
+            if (passed) band.noteLastColour(!apexFirst, y, last[0], last[1], last[2]);
         });
 }
 
-// The fourth vertex on the long edge at the middle row: colours linear in
-// screen space, the reciprocal depth on the straight line between the ends.
-Vertex gouraudSplit(const Vertex& top, const Vertex& middle, const Vertex& bottom) {
-    const raster::SplitRatio ratio = raster::splitRatio(top, middle, bottom);
-    Vertex s;
-    s.x = static_cast<float>(top.x + ratio.of(static_cast<double>(bottom.x) - top.x));
-    s.y = middle.y;
-    s.z = 0.0f;
-    s.w = 1.0f;
-    s.u = 0.0f;
-    s.v = 0.0f;
-    const double qTop = 1.0 / top.depth;
-    const double qBottom = 1.0 / bottom.depth;
-    s.depth = 1.0 / (qTop + ratio.of(qBottom - qTop));
-    s.r = static_cast<float>(top.r + ratio.of(static_cast<double>(bottom.r) - top.r));
-    s.g = static_cast<float>(top.g + ratio.of(static_cast<double>(bottom.g) - top.g));
-    s.b = static_cast<float>(top.b + ratio.of(static_cast<double>(bottom.b) - top.b));
-    return s;
-}
-
-}  // namespace
-
-void Renderer::drawGouraudTriangle(Vertex a, Vertex b, Vertex c, int32_t /*faceIndex*/) {
+void drawGouraud(FrameBand& band, Vertex a, Vertex b, Vertex c) {
     for (Vertex* v : {&a, &b, &c}) {
         v->r = v->r * 255.0f;
         v->g = v->g * 255.0f;
         v->b = v->b * 255.0f;
     }
-    raster::drawPlannedTriangle(a, b, c, gouraudSplit,
-        [this](const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst) {
-            if (apexFirst)
-                fillGouraudApexFirst(left, right, apex);
-            else
-                fillGouraudApexLast(left, right, apex);
+    drawPlannedTriangle(a, b, c, gouraudSplit,
+        [&band](const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst) {
+            fillGouraudHalf(band, left, right, apex, apexFirst);
         });
 }
 
-void Renderer::fillGouraudApexFirst(Vertex left, Vertex right, Vertex apex) {
-    fillGouraudHalf(*this, left, right, apex, true);
-}
-
-void Renderer::fillGouraudApexLast(Vertex left, Vertex right, Vertex apex) {
-    fillGouraudHalf(*this, left, right, apex, false);
-}
-
-}  // namespace trivane
+}  // namespace trivane::raster

@@ -92,7 +92,7 @@ Bracket remainingProducts(double e, float s, int32_t m) {
 // same colour, every product in between gives it too. Ordinary exponents
 // (up to a few thousand) run the plain loop untouched.
 double specularPower(float s, int32_t times, const ColourTerms& terms) {
-    constexpr int32_t kCheckEvery = 4096;
+    constexpr int32_t kCheckEvery = kPlainPowerLimit;
     double e = 1.0;
     for (int32_t i = 0; i < times; ++i) {
         if (i % kCheckEvery == 0 && times - i > kCheckEvery && s != 1.0f && s > 0.0f) {
@@ -109,6 +109,90 @@ double specularPower(float s, int32_t times, const ColourTerms& terms) {
 
 }  // namespace raster
 
+namespace raster {
+
+namespace {
+
+// Vertices lit together: their exponent is the same (one material per mesh),
+// so the powers can be taken side by side, which the compiler vectorises.
+constexpr int32_t kBatch = 16;
+
+}  // namespace
+
+void lightVertices(const LightingSetup& setup, const Vertex* positions, const Vertex* normals, int32_t count,
+                   Vertex* out) {
+    const LightingTerms& light = setup.light;
+    const LightingTerms& material = setup.material;
+    const float la[3] = {light.ambient.r, light.ambient.g, light.ambient.b};
+    const float ld[3] = {light.diffuse.r, light.diffuse.g, light.diffuse.b};
+    const float ma[3] = {material.ambient.r, material.ambient.g, material.ambient.b};
+    const float md[3] = {material.diffuse.r, material.diffuse.g, material.diffuse.b};
+    ColourTerms terms[kBatch];
+    double base[kBatch];
+    double power[kBatch];
+
+    for (int32_t first = 0; first < count; first += kBatch) {
+        const int32_t n = count - first < kBatch ? count - first : kBatch;
+        for (int32_t j = 0; j < n; ++j) {
+            const Vertex& p = positions[first + j];
+            const Vertex& normal = normals[first + j];
+            Vertex toLight = difference(setup.lightPosition, p);
+            toLight.normalize();
+            // The stored camera position is a world-space point used as if it
+            // were in camera space; the highlight depends on that.
+            Vertex toViewer = difference(setup.viewerPosition, p);
+            toViewer.normalize();
+            Vertex halfway;
+            halfway.x = static_cast<float>(static_cast<double>(toLight.x) + toViewer.x);
+            halfway.y = static_cast<float>(static_cast<double>(toLight.y) + toViewer.y);
+            halfway.z = static_cast<float>(static_cast<double>(toLight.z) + toViewer.z);
+            halfway.normalize();
+
+            double diffuse = dot3(normal, toLight);
+            if (!(diffuse > 0.0)) diffuse = 0.0;
+            double specBase = dot3(normal, halfway);
+            if (!(specBase > 0.0)) specBase = 0.0;
+            if (diffuse == 0.0) specBase = 0.0;
+
+            terms[j] = ColourTerms{{0, 0, 0},
+                                   {light.specular.r, light.specular.g, light.specular.b},
+                                   {material.specular.r, material.specular.g, material.specular.b}};
+            for (int k = 0; k < 3; ++k)
+                terms[j].base[k] = static_cast<double>(la[k]) * ma[k] + diffuse * ld[k] * md[k];
+            base[j] = static_cast<float>(specBase);
+        }
+        for (int32_t j = n; j < kBatch; ++j) base[j] = 0.0;
+        if (setup.shininess <= kPlainPowerLimit) {
+            // The plain product: once a product stops changing it stays, so
+            // running on past that point gives what stopping there gives.
+            for (int32_t j = 0; j < kBatch; ++j) power[j] = 1.0;
+            for (int32_t i = 0; i < setup.shininess; ++i)
+                for (int32_t j = 0; j < kBatch; ++j) power[j] *= base[j];
+        } else {
+            for (int32_t j = 0; j < n; ++j)
+                power[j] = specularPower(static_cast<float>(base[j]), setup.shininess, terms[j]);
+        }
+        for (int32_t j = 0; j < n; ++j) {
+            Vertex& v = out[first + j];
+            v.r = terms[j].channel(0, power[j]);
+            v.g = terms[j].channel(1, power[j]);
+            v.b = terms[j].channel(2, power[j]);
+        }
+    }
+}
+
+}  // namespace raster
+
+MaterialChoice Renderer::materialFor(int32_t materialIndex) const {
+    // A material number the table does not have is lit as if there were no
+    // table at all.
+    const bool fromTable = materialCount > 0 && materialIndex >= 0 && materialIndex < materialCount &&
+                           static_cast<size_t>(materialIndex) < materials.size() &&
+                           static_cast<size_t>(materialIndex) < materialShine.size();
+    if (fromTable) return MaterialChoice{materials[materialIndex], truncToInt32(materialShine[materialIndex]), materialIndex};
+    return MaterialChoice{defaultMaterial, 128, -1};
+}
+
 void Renderer::lightVertex(int32_t meshIndex, int32_t vertexIndex, Vertex normal,
                            int32_t materialIndex) {
     if (meshIndex < 0 || meshIndex >= kMaxMeshes) return;
@@ -116,58 +200,12 @@ void Renderer::lightVertex(int32_t meshIndex, int32_t vertexIndex, Vertex normal
     if (vertexIndex < 0 || static_cast<size_t>(vertexIndex) >= mesh.vertices.size() ||
         static_cast<size_t>(vertexIndex) >= mesh.transformed.size())
         return;
-
-    // A material number the table does not have is lit as if there were no
-    // table at all.
-    int32_t shininess;
-    const bool fromTable = materialCount > 0 && materialIndex >= 0 && materialIndex < materialCount &&
-                           static_cast<size_t>(materialIndex) < materials.size() &&
-                           static_cast<size_t>(materialIndex) < materialShine.size();
-    if (fromTable) {
-        material = materials[materialIndex];
-        shininess = truncToInt32(materialShine[materialIndex]);
-        materialSource = materialIndex;
-    } else {
-        material = defaultMaterial;
-        shininess = 128;
-        materialSource = -1;
-    }
-
+    const MaterialChoice choice = materialFor(materialIndex);
+    material = choice.terms;
+    materialSource = choice.source;
+    const raster::LightingSetup setup{lightPosition, cameraPosition, light, choice.terms, choice.shininess};
     const Vertex p = mesh.vertices[vertexIndex].transformedBy(frameTransform);
-    Vertex toLight = difference(lightPosition, p);
-    toLight.normalize();
-    // The stored camera position is a world-space point used as if it were in
-    // camera space; the highlight depends on that.
-    Vertex toViewer = difference(cameraPosition, p);
-    toViewer.normalize();
-    Vertex halfway;
-    halfway.x = static_cast<float>(static_cast<double>(toLight.x) + toViewer.x);
-    halfway.y = static_cast<float>(static_cast<double>(toLight.y) + toViewer.y);
-    halfway.z = static_cast<float>(static_cast<double>(toLight.z) + toViewer.z);
-    halfway.normalize();
-
-    double diffuse = dot3(normal, toLight);
-    if (!(diffuse > 0.0)) diffuse = 0.0;
-    double specBase = dot3(normal, halfway);
-    if (!(specBase > 0.0)) specBase = 0.0;
-    if (diffuse == 0.0) specBase = 0.0;
-
-    const float la[3] = {light.ambient.r, light.ambient.g, light.ambient.b};
-    const float ld[3] = {light.diffuse.r, light.diffuse.g, light.diffuse.b};
-    const float ma[3] = {material.ambient.r, material.ambient.g, material.ambient.b};
-    const float md[3] = {material.diffuse.r, material.diffuse.g, material.diffuse.b};
-    raster::ColourTerms terms{{0, 0, 0},
-                      {light.specular.r, light.specular.g, light.specular.b},
-                      {material.specular.r, material.specular.g, material.specular.b}};
-    for (int k = 0; k < 3; ++k)
-        terms.base[k] = static_cast<double>(la[k]) * ma[k] + diffuse * ld[k] * md[k];
-
-    const double specular = raster::specularPower(static_cast<float>(specBase), shininess, terms);
-
-    Vertex& out = mesh.transformed[vertexIndex];
-    out.r = terms.channel(0, specular);
-    out.g = terms.channel(1, specular);
-    out.b = terms.channel(2, specular);
+    raster::lightVertices(setup, &p, &normal, 1, &mesh.transformed[vertexIndex]);
 }
 
 }  // namespace trivane

@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+#include "math/vertex.h"
+#include "raster/lighting_terms.h"
+
 namespace trivane::raster {
 
 // The colour products of one lit vertex. Only the specular factor varies while
@@ -22,5 +25,23 @@ struct ColourTerms {
 // the colour can tell: the returned factor gives the same channels as the
 // plain product would, without walking billions of steps.
 double specularPower(float s, int32_t times, const ColourTerms& terms);
+
+// Up to this exponent specularPower is the plain loop of products.
+constexpr int32_t kPlainPowerLimit = 4096;
+
+// Everything lighting needs besides the vertex: the light, the viewer and
+// the material with its exponent.
+struct LightingSetup {
+    Vertex lightPosition;
+    Vertex viewerPosition;
+    LightingTerms light;
+    LightingTerms material;
+    int32_t shininess;
+};
+
+// Lights count vertices at camera-space positions with unit normals and
+// writes the clamped colours into r, g and b of out (which may be positions).
+void lightVertices(const LightingSetup& setup, const Vertex* positions, const Vertex* normals, int32_t count,
+                   Vertex* out);
 
 }  // namespace trivane::raster

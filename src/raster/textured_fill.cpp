@@ -1,14 +1,11 @@
 #include <cstdint>
 
-#include "core/renderer.h"
+#include "raster/fills.h"
 #include "raster/triangle_setup.h"
 
-namespace trivane {
+namespace trivane::raster {
 
 namespace {
-
-using raster::HalfEdges;
-using raster::SpanColumns;
 
 // Attribute order inside the textured fill.
 enum Attr { U = 0, V = 1, R = 2, G = 3, B = 4, kAttrs = 5 };
@@ -21,113 +18,10 @@ void attributes(const Vertex& v, float (&out)[kAttrs]) {
     out[B] = v.b;
 }
 
-// Where texels may be read: the bytes of the texture file from the first texel
-// on. A texel row or column outside the stored image is never read.
-struct TexelSource {
-    const uint8_t* pixels = nullptr;
-    int64_t available = 0;
-    int32_t width = 0;
-    int32_t maxY = 0;
-    int64_t stride = 0;
-
-    explicit TexelSource(const Renderer& r) {
-        const std::vector<uint8_t>& file = r.textureFile;
-        if (r.texturePixels == nullptr || file.empty() || r.textureWidth <= 0 ||
-            r.textureMaxY < 0 || r.textureStride < 0)
-            return;
-        const uint8_t* begin = file.data();
-        const uint8_t* end = begin + file.size();
-        if (r.texturePixels < begin || r.texturePixels >= end) return;
-        pixels = r.texturePixels;
-        available = end - r.texturePixels;
-        width = r.textureWidth;
-        maxY = r.textureMaxY;
-        stride = r.textureStride;
-    }
-
-    // The texel at (u, v), both within 0..1; null when it lies outside the file.
-    const uint8_t* at(float u, float v) const {
-        if (pixels == nullptr) return nullptr;
-        const int64_t row = truncToInt32(static_cast<double>(v) * maxY);
-        int64_t column = truncToInt32(static_cast<double>(u) * width);
-        // u of exactly 1 names the column just past the row: use the last one.
-        if (column >= width) column = width - 1;
-        const int64_t offset = row * stride + 3 * column;
-        if (offset < 0 || offset + 3 > available) return nullptr;
-        return pixels + offset;
-    }
-};
-
-// Attributes divided by depth and the reciprocal depth, interpolated linearly
-// in screen space and divided back per pixel.
-void fillTexturedHalf(Renderer& r, const Vertex& left, const Vertex& right, const Vertex& apex,
-                      bool apexFirst) {
-    const double qL = 1.0 / left.depth;
-    const double qR = 1.0 / right.depth;
-    const double qP = 1.0 / apex.depth;
-    float la[kAttrs], ra[kAttrs], pa[kAttrs];
-    attributes(left, la);
-    attributes(right, ra);
-    attributes(apex, pa);
-    double apexDivided[kAttrs];
-    float riseL[kAttrs], riseR[kAttrs];
-    for (int k = 0; k < kAttrs; ++k) {
-        apexDivided[k] = pa[k] * qP;
-        riseL[k] = static_cast<float>(la[k] * qL - apexDivided[k]);
-        riseR[k] = static_cast<float>(ra[k] * qR - apexDivided[k]);
-    }
-    const float depthRiseL = static_cast<float>(qL - qP);
-    const float depthRiseR = static_cast<float>(qR - qP);
-    const TexelSource texels(r);
-
-    raster::forEachHalfRow(left, right, apex, apexFirst,
-        [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
-            const double width = static_cast<double>(span.width);
-            const double skip = static_cast<double>(span.skip);
-            float value[kAttrs], step[kAttrs];
-            for (int k = 0; k < kAttrs; ++k) {
-                const float aL = static_cast<float>(apexDivided[k] + f * riseL[k] / edges.heightL);
-                const float aR = static_cast<float>(apexDivided[k] + f * riseR[k] / edges.heightR);
-                step[k] = span.width == 0 ? 0.0f
-                                          : static_cast<float>((static_cast<double>(aR) - aL) / width);
-                value[k] = span.skip == 0 ? aL : static_cast<float>(aL + skip * step[k]);
-            }
-            const float qa = static_cast<float>(qP + f * depthRiseL / edges.heightL);
-            const float qb = static_cast<float>(qP + f * depthRiseR / edges.heightR);
-            const float depthStep =
-                span.width == 0 ? 0.0f : static_cast<float>((static_cast<double>(qb) - qa) / width);
-            double q = span.skip == 0 ? static_cast<double>(qa) : qa + skip * depthStep;
-
-            float* depthRow = r.zBuffer + static_cast<int64_t>(y) * kFrameWidth;
-            for (int32_t x = span.start; x <= span.end; ++x) {
-                const double d = 1.0 / q;
-                const float v = static_cast<float>(d * value[V]);
-                const float u = static_cast<float>(d * value[U]);
-                // Outside 0..1 (or NaN) the pixel is left alone, depth included.
-                if (v >= 0.0f && v <= 1.0f && u >= 0.0f && u <= 1.0f) {
-                    const uint8_t* texel = texels.at(u, v);
-                    if (texel != nullptr) {
-                        // The colour factors stay double up to the product with
-                        // the texel byte.
-                        r.drawColor[2] = raster::channelByte(texel[0] * (d * value[B]));
-                        r.drawColor[1] = raster::channelByte(texel[1] * (d * value[G]));
-                        r.drawColor[0] = raster::channelByte(texel[2] * (d * value[R]));
-                        if (q > static_cast<double>(depthRow[x])) {
-                            r.putPixel(x, y);
-                            depthRow[x] = static_cast<float>(q);
-                        }
-                    }
-                }
-                for (int k = 0; k < kAttrs; ++k) value[k] += step[k];
-                q += depthStep;
-            }
-        });
-}
-
 // The fourth vertex on the long edge at the middle row, its texture
 // coordinate and colour interpolated perspective-correctly.
 Vertex texturedSplit(const Vertex& top, const Vertex& middle, const Vertex& bottom) {
-    const raster::SplitRatio ratio = raster::splitRatio(top, middle, bottom);
+    const SplitRatio ratio = splitRatio(top, middle, bottom);
     Vertex s;
     s.x = static_cast<float>(top.x + ratio.of(static_cast<double>(bottom.x) - top.x));
     s.y = middle.y;
@@ -170,23 +64,118 @@ void fixSeam(Vertex& a, Vertex& b, Vertex& c) {
 
 }  // namespace
 
-void Renderer::drawTexturedTriangle(Vertex a, Vertex b, Vertex c, int32_t /*faceIndex*/) {
-    if (fixTextureSeam) fixSeam(a, b, c);
-    raster::drawPlannedTriangle(a, b, c, texturedSplit,
-        [this](const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst) {
-            if (apexFirst)
-                fillTexturedApexFirst(left, right, apex);
-            else
-                fillTexturedApexLast(left, right, apex);
+TexelSource texelSource(const std::vector<uint8_t>& file, const uint8_t* pixels, int32_t width, int32_t maxY,
+                        int32_t stride) {
+    TexelSource t;
+    if (pixels == nullptr || file.empty() || width <= 0 || maxY < 0 || stride < 0) return t;
+    const uint8_t* begin = file.data();
+    const uint8_t* end = begin + file.size();
+    if (pixels < begin || pixels >= end) return t;
+    t.pixels = pixels;
+    t.available = end - pixels;
+    t.width = width;
+    t.maxY = maxY;
+    t.stride = stride;
+    return t;
+}
+
+// Attributes divided by depth and the reciprocal depth, interpolated linearly
+// in screen space and divided back per pixel.
+void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& left, const Vertex& right,
+                      const Vertex& apex, bool apexFirst) {
+    if (band.colour == nullptr) return;
+    const double qL = 1.0 / left.depth;
+    const double qR = 1.0 / right.depth;
+    const double qP = 1.0 / apex.depth;
+    float la[kAttrs], ra[kAttrs], pa[kAttrs];
+    attributes(left, la);
+    attributes(right, ra);
+    attributes(apex, pa);
+    double apexDivided[kAttrs];
+    float riseL[kAttrs], riseR[kAttrs];
+    for (int k = 0; k < kAttrs; ++k) {
+        apexDivided[k] = pa[k] * qP;
+        riseL[k] = static_cast<float>(la[k] * qL - apexDivided[k]);
+        riseR[k] = static_cast<float>(ra[k] * qR - apexDivided[k]);
+    }
+    const float depthRiseL = static_cast<float>(qL - qP);
+    const float depthRiseR = static_cast<float>(qR - qP);
+    // Copies the byte stores cannot alias.
+    const uint8_t* const texPixels = texels.pixels;
+    const int64_t texAvailable = texels.available;
+    const int32_t texWidth = texels.width;
+    const double texMaxY = texels.maxY;
+    const int64_t texStride = texels.stride;
+
+    forEachHalfRow(left, right, apex, apexFirst, band.rowBegin, band.rowEnd,
+        [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
+            const double width = static_cast<double>(span.width);
+            const double skip = static_cast<double>(span.skip);
+            float value[kAttrs], step[kAttrs];
+            for (int k = 0; k < kAttrs; ++k) {
+                const float aL = static_cast<float>(apexDivided[k] + f * riseL[k] / edges.heightL);
+                const float aR = static_cast<float>(apexDivided[k] + f * riseR[k] / edges.heightR);
+                step[k] = span.width == 0 ? 0.0f
+                                          : static_cast<float>((static_cast<double>(aR) - aL) / width);
+                value[k] = span.skip == 0 ? aL : static_cast<float>(aL + skip * step[k]);
+            }
+            const float qa = static_cast<float>(qP + f * depthRiseL / edges.heightL);
+            const float qb = static_cast<float>(qP + f * depthRiseR / edges.heightR);
+            const float depthStep =
+                span.width == 0 ? 0.0f : static_cast<float>((static_cast<double>(qb) - qa) / width);
+            double q = span.skip == 0 ? static_cast<double>(qa) : qa + skip * depthStep;
+            if (texPixels == nullptr) return;  // no pixel of the row can be drawn
+
+            float tu = value[U], tv = value[V], red = value[R], green = value[G], blue = value[B];
+            const float stepU = step[U], stepV = step[V], stepRed = step[R], stepGreen = step[G],
+                        stepBlue = step[B];
+            float* depth = band.depthRow(y);
+            uint8_t* pixel = band.row(y) + 3 * span.start;
+            bool computed = false;
+            uint8_t last[3] = {0, 0, 0};
+            for (int32_t x = span.start; x <= span.end; ++x, pixel += 3) {
+                const double d = 1.0 / q;
+                const float v = static_cast<float>(d * tv);
+                const float u = static_cast<float>(d * tu);
+                // Outside 0..1 (or NaN) the pixel is left alone, depth included.
+                if (v >= 0.0f && v <= 1.0f && u >= 0.0f && u <= 1.0f) {
+                    // In range, so the products are small and truncate directly.
+                    const int64_t texRow = static_cast<int32_t>(static_cast<double>(v) * texMaxY);
+                    int64_t texColumn = static_cast<int32_t>(static_cast<double>(u) * texWidth);
+                    // u of exactly 1 names the column just past the row: use the last one.
+                    if (texColumn >= texWidth) texColumn = texWidth - 1;
+                    const int64_t offset = texRow * texStride + 3 * texColumn;
+                    if (offset >= 0 && offset + 3 <= texAvailable) {
+                        const uint8_t* texel = texPixels + offset;
+                        // The colour factors stay double up to the product with
+                        // the texel byte.
+                        last[2] = channelByte(blueOf(texel) * (d * blue));
+                        last[1] = channelByte(greenOf(texel) * (d * green));
+                        last[0] = channelByte(redOf(texel) * (d * red));
+                        computed = true;
+                        if (q > static_cast<double>(depth[x])) {
+                            if (x != 0) storeRgb(pixel, last[0], last[1], last[2]);
+                            depth[x] = static_cast<float>(q);
+                        }
+                    }
+                }
+                tu += stepU;
+                tv += stepV;
+                red += stepRed;
+                green += stepGreen;
+                blue += stepBlue;
+                q += depthStep;
+            }
+            if (computed) band.noteLastColour(!apexFirst, y, last[0], last[1], last[2]);
         });
 }
 
-void Renderer::fillTexturedApexFirst(Vertex left, Vertex right, Vertex apex) {
-    fillTexturedHalf(*this, left, right, apex, true);
+void drawTextured(FrameBand& band, const TexelSource& texels, bool fixSeamFirst, Vertex a, Vertex b, Vertex c) {
+    if (fixSeamFirst) fixSeam(a, b, c);
+    drawPlannedTriangle(a, b, c, texturedSplit,
+        [&](const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst) {
+            fillTexturedHalf(band, texels, left, right, apex, apexFirst);
+        });
 }
 
-void Renderer::fillTexturedApexLast(Vertex left, Vertex right, Vertex apex) {
-    fillTexturedHalf(*this, left, right, apex, false);
-}
-
-}  // namespace trivane
+}  // namespace trivane::raster

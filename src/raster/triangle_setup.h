@@ -12,6 +12,10 @@
 
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "math/numeric.h"
 #include "math/vertex.h"
 
@@ -88,12 +92,16 @@ struct HalfEdges {
     }
 };
 
-// Drives one half: for every visited row with a non-empty span, calls
-// row(y, f, span, edges) with f = y - apex.y.
+// Drives one half: for every visited row inside [rowBegin, rowEnd) with a
+// non-empty span, calls row(y, f, span, edges) with f = y - apex.y. Every row
+// is computed from the apex alone, so a band of rows gets exactly the values
+// the whole triangle would give it.
 template <typename RowFn>
 void forEachHalfRow(const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst,
-                    RowFn&& row) {
-    const RowRange rows = apexFirst ? halfRowRange(apex.y, left.y) : halfRowRange(left.y, apex.y);
+                    int32_t rowBegin, int32_t rowEnd, RowFn&& row) {
+    RowRange rows = apexFirst ? halfRowRange(apex.y, left.y) : halfRowRange(left.y, apex.y);
+    if (rows.first < rowBegin) rows.first = rowBegin;
+    if (rows.end > rowEnd) rows.end = rowEnd;
     if (rows.first >= rows.end) return;
     const HalfEdges edges(left, right, apex);
     for (int32_t y = rows.first; y < rows.end; ++y) {
@@ -136,7 +144,17 @@ inline SplitRatio splitRatio(const Vertex& top, const Vertex& middle, const Vert
     return SplitRatio{static_cast<double>(middle.y) - top.y, static_cast<double>(bottom.y) - top.y};
 }
 
-// The colour byte of a running channel: truncated, low 8 bits kept.
-inline uint8_t channelByte(double value) { return static_cast<uint8_t>(truncToInt32(value)); }
+// The colour byte of a running channel: truncated, low 8 bits kept. The
+// processor's truncation already gives the int32 minimum (low byte 0) for NaN
+// and for values below the range, as the saturating rule does; only values
+// at or above 2^31 need the explicit 255.
+inline uint8_t channelByte(double value) {
+#if defined(__SSE2__)
+    if (value >= 2147483648.0) return 0xff;
+    return static_cast<uint8_t>(_mm_cvttsd_si32(_mm_set_sd(value)));
+#else
+    return static_cast<uint8_t>(truncToInt32(value));
+#endif
+}
 
 }  // namespace trivane::raster
