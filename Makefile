@@ -4,7 +4,7 @@
 PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             qt6-base-dev libgl-dev fonts-nanum locales python3 libtbb-dev
 
-.PHONY: run test deps build-release build-asan clean
+.PHONY: run test deps build-release build-asan build-tsan clean
 
 deps:
 	@missing=""; \
@@ -26,9 +26,15 @@ build-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan
 
-test: build-release build-asan
+# Only the parallel frame test runs under ThreadSanitizer.
+build-tsan: deps
+	cmake --preset tsan
+	cmake --build --preset tsan
+
+test: build-release build-asan build-tsan
 	ctest --preset release
 	ctest --preset asan
+	ctest --preset tsan
 
 # Without a display the viewer cannot open its window: say so, and render the
 # default scene headless instead.
