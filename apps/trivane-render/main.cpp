@@ -19,6 +19,7 @@
 
 #include "core/png_writer.h"
 #include "core/renderer.h"
+#include "core/workers.h"
 #include "platform/text_painter.h"
 #include "ui/event_script.h"
 #include "ui/text_lines.h"
@@ -31,7 +32,7 @@ constexpr int kBadUsage = 2;
 constexpr int kMaxFrames = 1000000;
 
 const char kHelp[] = R"(Usage: trivane-render [-C DIR] [--events "E;E;..."] [--frames N] [--no-text]
-                      [--raw FILE] [-o FILE.png]
+                      [--threads N] [--raw FILE] [-o FILE.png]
 
 Starts the viewer without a window, as at window creation (800 x 600
 framebuffer, start-up, scene marked dirty), applies the input events in order,
@@ -82,6 +83,9 @@ Options:
                                         one opening of the dialog.
   --frames N        frames rendered after the events (default 1)
   --no-text         leave out the text lines drawn into the picture
+  --threads N       draw with N workers, 1 to 256 (default: the
+                    TRIVANE_THREADS environment variable, else one per
+                    hardware thread); the picture is the same for any N
   --raw FILE        write the framebuffer exactly as stored: 1440000 bytes,
                     row 0 (the bottom line) first, blue green red
   -o FILE.png       write the picture as a person sees it (row 599 on top)
@@ -112,15 +116,15 @@ int usageError(const std::string& message) {
     return kBadUsage;
 }
 
-bool parseFrames(std::string_view text, int& frames) {
+bool parseCount(std::string_view text, int low, int high, int& out) {
     if (text.empty() || text.size() > 9) return false;
     int value = 0;
     for (char c : text) {
         if (c < '0' || c > '9') return false;
         value = value * 10 + (c - '0');
     }
-    if (value > kMaxFrames) return false;
-    frames = value;
+    if (value < low || value > high) return false;
+    out = value;
     return true;
 }
 
@@ -152,6 +156,7 @@ struct Options {
     std::optional<std::string> png;
     int frames = 1;
     bool framesGiven = false;
+    std::optional<int> threads;
     bool noText = false;
 };
 
@@ -210,9 +215,16 @@ int main(int argc, char** argv) {
             if (options.framesGiven) return usageError("option --frames given twice");
             std::string v;
             if (!value("--frames", v)) return kBadUsage;
-            if (!parseFrames(v, options.frames))
+            if (!parseCount(v, 0, kMaxFrames, options.frames))
                 return usageError("bad frame count \"" + v + "\": a whole number from 0 to 1000000");
             options.framesGiven = true;
+        } else if (arg == "--threads") {
+            if (options.threads) return usageError("option --threads given twice");
+            std::string v;
+            if (!value("--threads", v)) return kBadUsage;
+            int n = 0;
+            if (!parseCount(v, 1, 256, n)) return usageError("bad thread count \"" + v + "\": a whole number from 1 to 256");
+            options.threads = n;
         } else if (arg == "--no-text" && !inlineValue) {
             options.noText = true;
         } else {
@@ -243,6 +255,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    if (options.threads) trivane::setWorkerCount(*options.threads);
     // Several megabytes: not on the stack.
     auto renderer = std::make_unique<Renderer>();
     renderer->counter = trivane::CounterSource{&simulatedFrequency, &simulatedRead};
