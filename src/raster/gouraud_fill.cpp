@@ -37,43 +37,53 @@ void fillGouraudHalf(FrameBand& band, const Vertex& left, const Vertex& right, c
     const double qL = 1.0 / left.depth;
     const double qR = 1.0 / right.depth;
     const double qP = 1.0 / apex.depth;
-    const float apexColour[3] = {apex.r, apex.g, apex.b};
+    // Red, green, blue and the reciprocal depth as four lanes: apex value
+    // and rise along each edge. The colours are stored as floats at the row
+    // ends, the reciprocal depths stay double.
+    const double base[4] = {apex.r, apex.g, apex.b, qP};
+    float riseL[4], riseR[4];
     const float leftColour[3] = {left.r, left.g, left.b};
     const float rightColour[3] = {right.r, right.g, right.b};
-    float riseL[3], riseR[3];
     for (int k = 0; k < 3; ++k) {
-        riseL[k] = static_cast<float>(static_cast<double>(leftColour[k]) - apexColour[k]);
-        riseR[k] = static_cast<float>(static_cast<double>(rightColour[k]) - apexColour[k]);
+        riseL[k] = static_cast<float>(static_cast<double>(leftColour[k]) - base[k]);
+        riseR[k] = static_cast<float>(static_cast<double>(rightColour[k]) - base[k]);
     }
-    const float depthRiseL = static_cast<float>(qL - qP);
-    const float depthRiseR = static_cast<float>(qR - qP);
+    riseL[3] = static_cast<float>(qL - qP);
+    riseR[3] = static_cast<float>(qR - qP);
 
     forEachHalfRow(left, right, apex, apexFirst, band.rowBegin, band.rowEnd,
         [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
-            float colour[3], step[3];
-            for (int k = 0; k < 3; ++k) {
-                const float cL = static_cast<float>(apexColour[k] + f * riseL[k] / edges.heightL);
-                const float cR = static_cast<float>(apexColour[k] + f * riseR[k] / edges.heightR);
-                // A span of width 0 is one pixel with the left-end values.
-                step[k] = span.width == 0
-                              ? 0.0f
-                              : static_cast<float>((static_cast<double>(cR) - cL) /
-                                                   static_cast<double>(span.width));
-                colour[k] = span.skip == 0
-                                ? cL
-                                : static_cast<float>(cL + static_cast<double>(span.skip) * step[k]);
+            double endL[4], endR[4], step[4];
+            alongEdge(base, riseL, f, edges.heightL, endL);
+            alongEdge(base, riseR, f, edges.heightR, endR);
+            const double qa = endL[3], qb = endR[3];
+            roundToFloat(endL);
+            roundToFloat(endR);
+            endL[3] = qa;
+            endR[3] = qb;
+            // A span of width 0 is one pixel with the left-end values.
+            if (span.width == 0) {
+                for (double& s : step) s = 0.0;
+            } else {
+                acrossRow(endL, endR, static_cast<double>(span.width), step);
+                roundToFloat(step);
             }
-            // The end-of-row reciprocal depths stay double.
-            const double qa = qP + f * depthRiseL / edges.heightL;
-            const double qb = qP + f * depthRiseR / edges.heightR;
-            const float depthStep =
-                span.width == 0 ? 0.0f
-                                : static_cast<float>((qb - qa) / static_cast<double>(span.width));
-            double q = span.skip == 0 ? qa : qa + static_cast<double>(span.skip) * depthStep;
+            float colour[3];
+            double q;
+            if (span.skip == 0) {
+                for (int k = 0; k < 3; ++k) colour[k] = static_cast<float>(endL[k]);
+                q = qa;
+            } else {
+                const double skip = static_cast<double>(span.skip);
+                for (int k = 0; k < 3; ++k) colour[k] = static_cast<float>(endL[k] + skip * step[k]);
+                q = qa + skip * step[3];
+            }
+            const float depthStep = static_cast<float>(step[3]);
 
             // Locals the byte stores cannot alias, so they stay in registers.
             float red = colour[0], green = colour[1], blue = colour[2];
-            const float stepRed = step[0], stepGreen = step[1], stepBlue = step[2];
+            const float stepRed = static_cast<float>(step[0]), stepGreen = static_cast<float>(step[1]),
+                        stepBlue = static_cast<float>(step[2]);
             float* depth = band.depthRow(y);
             uint8_t* pixel = band.row(y) + 3 * span.start;
             bool passed = false;

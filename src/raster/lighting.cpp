@@ -128,7 +128,7 @@ void lightVertices(const LightingSetup& setup, const Vertex* positions, const Ve
     const float ma[3] = {material.ambient.r, material.ambient.g, material.ambient.b};
     const float md[3] = {material.diffuse.r, material.diffuse.g, material.diffuse.b};
     ColourTerms terms[kBatch];
-    double base[kBatch];
+    float base[kBatch];  // float values stay in a float array (see alongEdge)
     double power[kBatch];
 
     for (int32_t first = 0; first < count; first += kBatch) {
@@ -161,7 +161,7 @@ void lightVertices(const LightingSetup& setup, const Vertex* positions, const Ve
                 terms[j].base[k] = static_cast<double>(la[k]) * ma[k] + diffuse * ld[k] * md[k];
             base[j] = static_cast<float>(specBase);
         }
-        for (int32_t j = n; j < kBatch; ++j) base[j] = 0.0;
+        for (int32_t j = n; j < kBatch; ++j) base[j] = 0.0f;
         if (setup.shininess <= kPlainPowerLimit) {
             // The plain product: once a product stops changing it stays, so
             // running on past that point gives what stopping there gives.
@@ -170,7 +170,7 @@ void lightVertices(const LightingSetup& setup, const Vertex* positions, const Ve
                 for (int32_t j = 0; j < kBatch; ++j) power[j] *= base[j];
         } else {
             for (int32_t j = 0; j < n; ++j)
-                power[j] = specularPower(static_cast<float>(base[j]), setup.shininess, terms[j]);
+                power[j] = specularPower(base[j], setup.shininess, terms[j]);
         }
         for (int32_t j = 0; j < n; ++j) {
             Vertex& v = out[first + j];

@@ -83,7 +83,8 @@ TexelSource texelSource(const std::vector<uint8_t>& file, const uint8_t* pixels,
 // in screen space and divided back per pixel.
 void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& left, const Vertex& right,
                       const Vertex& apex, bool apexFirst) {
-    if (band.colour == nullptr) return;
+    // Without texels no pixel can be drawn.
+    if (band.colour == nullptr || texels.pixels == nullptr) return;
     const double qL = 1.0 / left.depth;
     const double qR = 1.0 / right.depth;
     const double qP = 1.0 / apex.depth;
@@ -91,15 +92,19 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
     attributes(left, la);
     attributes(right, ra);
     attributes(apex, pa);
-    double apexDivided[kAttrs];
-    float riseL[kAttrs], riseR[kAttrs];
+    // The five attributes divided by depth, then the reciprocal depth itself,
+    // as six lanes: apex value and rise along each edge.
+    constexpr int kLanes = kAttrs + 1;
+    double base[kLanes];
+    float riseL[kLanes], riseR[kLanes];
     for (int k = 0; k < kAttrs; ++k) {
-        apexDivided[k] = pa[k] * qP;
-        riseL[k] = static_cast<float>(la[k] * qL - apexDivided[k]);
-        riseR[k] = static_cast<float>(ra[k] * qR - apexDivided[k]);
+        base[k] = pa[k] * qP;
+        riseL[k] = static_cast<float>(la[k] * qL - base[k]);
+        riseR[k] = static_cast<float>(ra[k] * qR - base[k]);
     }
-    const float depthRiseL = static_cast<float>(qL - qP);
-    const float depthRiseR = static_cast<float>(qR - qP);
+    base[kAttrs] = qP;
+    riseL[kAttrs] = static_cast<float>(qL - qP);
+    riseR[kAttrs] = static_cast<float>(qR - qP);
     // Copies the byte stores cannot alias.
     const uint8_t* const texPixels = texels.pixels;
     const int64_t texAvailable = texels.available;
@@ -109,26 +114,34 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
 
     forEachHalfRow(left, right, apex, apexFirst, band.rowBegin, band.rowEnd,
         [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
-            const double width = static_cast<double>(span.width);
-            const double skip = static_cast<double>(span.skip);
-            float value[kAttrs], step[kAttrs];
-            for (int k = 0; k < kAttrs; ++k) {
-                const float aL = static_cast<float>(apexDivided[k] + f * riseL[k] / edges.heightL);
-                const float aR = static_cast<float>(apexDivided[k] + f * riseR[k] / edges.heightR);
-                step[k] = span.width == 0 ? 0.0f
-                                          : static_cast<float>((static_cast<double>(aR) - aL) / width);
-                value[k] = span.skip == 0 ? aL : static_cast<float>(aL + skip * step[k]);
+            // Both ends of the row, stored as floats, and the steps between.
+            double endL[kLanes], endR[kLanes], step[kLanes];
+            alongEdge(base, riseL, f, edges.heightL, endL);
+            alongEdge(base, riseR, f, edges.heightR, endR);
+            roundToFloat(endL);
+            roundToFloat(endR);
+            if (span.width == 0) {
+                for (double& s : step) s = 0.0;
+            } else {
+                acrossRow(endL, endR, static_cast<double>(span.width), step);
+                roundToFloat(step);
             }
-            const float qa = static_cast<float>(qP + f * depthRiseL / edges.heightL);
-            const float qb = static_cast<float>(qP + f * depthRiseR / edges.heightR);
-            const float depthStep =
-                span.width == 0 ? 0.0f : static_cast<float>((static_cast<double>(qb) - qa) / width);
-            double q = span.skip == 0 ? static_cast<double>(qa) : qa + skip * depthStep;
-            if (texPixels == nullptr) return;  // no pixel of the row can be drawn
+            float value[kAttrs];
+            double q;
+            if (span.skip == 0) {
+                for (int k = 0; k < kAttrs; ++k) value[k] = static_cast<float>(endL[k]);
+                q = endL[kAttrs];
+            } else {
+                const double skip = static_cast<double>(span.skip);
+                for (int k = 0; k < kAttrs; ++k) value[k] = static_cast<float>(endL[k] + skip * step[k]);
+                q = endL[kAttrs] + skip * step[kAttrs];
+            }
+            const float depthStep = static_cast<float>(step[kAttrs]);
 
             float tu = value[U], tv = value[V], red = value[R], green = value[G], blue = value[B];
-            const float stepU = step[U], stepV = step[V], stepRed = step[R], stepGreen = step[G],
-                        stepBlue = step[B];
+            const float stepU = static_cast<float>(step[U]), stepV = static_cast<float>(step[V]),
+                        stepRed = static_cast<float>(step[R]), stepGreen = static_cast<float>(step[G]),
+                        stepBlue = static_cast<float>(step[B]);
             float* depth = band.depthRow(y);
             uint8_t* pixel = band.row(y) + 3 * span.start;
             bool computed = false;
