@@ -138,21 +138,6 @@ float foldTextureCoordinate(float value) {
     return value;
 }
 
-void releaseMeshArrays(Mesh& mesh) {
-    std::vector<Vertex>().swap(mesh.vertices);
-    std::vector<Vertex>().swap(mesh.transformed);
-    std::vector<Vertex>().swap(mesh.normals);
-    std::vector<uint8_t>().swap(mesh.clipFlags);
-    std::vector<int32_t>().swap(mesh.indices);
-    std::vector<int32_t>().swap(mesh.faceMaterialIds);
-    std::vector<TexCoord>().swap(mesh.texVertices);
-    std::vector<int32_t>().swap(mesh.texFaces);
-    mesh.vertexCount = 0;
-    mesh.indexCount = 0;
-    mesh.texVertexCount = 0;
-    mesh.texFaceIndexCount = 0;
-}
-
 struct LoaderState {
     int32_t vertexCursor = 0;
     int32_t faceCursor = 0;

@@ -70,18 +70,10 @@ void growTo(std::vector<T>& array, int64_t count) {
     if (static_cast<int64_t>(array.size()) < count) array.resize(static_cast<size_t>(count));
 }
 
-void freeMeshArrays(Mesh& mesh) {
-    std::vector<Vertex>().swap(mesh.vertices);
-    std::vector<Vertex>().swap(mesh.transformed);
-    std::vector<int32_t>().swap(mesh.indices);
-    std::vector<Vertex>().swap(mesh.normals);
-    std::vector<uint8_t>().swap(mesh.clipFlags);
-}
-
 // Allocates mesh 0 of a procedural model with exactly the given room, in the
 // order vertices, transformed, indices, normals, clip flags.
 void allocateBuildMesh(Mesh& mesh, int64_t vertices, int64_t indices) {
-    freeMeshArrays(mesh);
+    releaseMeshArrays(mesh);
     mesh.vertices.resize(static_cast<size_t>(vertices));
     mesh.transformed.resize(static_cast<size_t>(vertices));
     mesh.indices.resize(static_cast<size_t>(indices));
