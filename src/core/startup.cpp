@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/renderer.h"
+#include "scene/files.h"
 
 namespace trivane {
 
@@ -26,12 +27,8 @@ void reportMissing(const char* path, const char* consequence) {
                  consequence);
 }
 
-bool canOpen(const char* path) {
-    FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return false;
-    std::fclose(file);
-    return true;
-}
+// Only whether fopen succeeds: a directory of that name is not reported here.
+bool canOpen(const char* path) { return FileHandle(std::fopen(path, "rb")) != nullptr; }
 
 }  // namespace
 

@@ -1,11 +1,9 @@
-#include <sys/stat.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "core/renderer.h"
+#include "scene/files.h"
 #include "scene/text_scanner.h"
 
 // The model reader is a flat line scanner, not a parser of the nested blocks:
@@ -19,26 +17,6 @@ namespace {
 
 constexpr const char* kDefaultModel = "./data/bou.ASE";
 constexpr int kPieceLength = 255;  // longer lines are read as several lines
-
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-using FileHandle = std::unique_ptr<FILE, FileCloser>;
-
-FileHandle openModelFile(const char* path) {
-    if (path == nullptr) return nullptr;
-    FileHandle file(std::fopen(path, "rb"));
-    if (!file) return nullptr;
-    struct stat info {};
-    if (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) return nullptr;
-    return file;
-}
-
-int64_t fileSize(FILE* file) {
-    struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || info.st_size < 0) return 0;
-    return static_cast<int64_t>(info.st_size);
-}
 
 // Reads lines the way a text-mode read with a 256-byte buffer does: at most
 // 255 characters, up to and including a line feed, and a carriage return
@@ -151,8 +129,8 @@ struct LoaderState {
 }  // namespace
 
 int32_t Renderer::loadModel(const char* path) {
-    FileHandle file = openModelFile(path);
-    if (!file) file = openModelFile(kDefaultModel);
+    FileHandle file = openForReading(path);
+    if (!file) file = openForReading(kDefaultModel);
     if (!file) return 0;
 
     releaseModel();
