@@ -10,9 +10,6 @@ namespace trivane {
 
 namespace {
 
-constexpr const char* kTexturePath = "./64Bits.bmp";
-constexpr const char* kModelPath = "./data/bou.ASE";
-
 std::string workingDirectory() {
     std::string buffer(4096, '\0');
     if (getcwd(buffer.data(), buffer.size()) == nullptr) return "(unknown)";
@@ -37,7 +34,7 @@ bool Renderer::initialise() {
 
     // Without the texture nothing else is set up: the picture stays empty.
     if (!loadTexture()) {
-        reportMissing(kTexturePath, "nothing will be drawn");
+        reportMissing(kDefaultTexturePath, "nothing will be drawn");
         return false;
     }
 
@@ -83,8 +80,8 @@ bool Renderer::initialise() {
     buildVertexCursor = 4;
     buildIndexCursor = 0;
 
-    if (!canOpen(kModelPath)) reportMissing(kModelPath, "no model will be drawn");
-    loadModel(kModelPath);
+    if (!canOpen(kDefaultModelPath)) reportMissing(kDefaultModelPath, "no model will be drawn");
+    loadModel(kDefaultModelPath);
 
     drawColor[0] = 255;
     drawColor[1] = 0;

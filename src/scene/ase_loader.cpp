@@ -15,7 +15,6 @@ namespace trivane {
 
 namespace {
 
-constexpr const char* kDefaultModel = "./data/bou.ASE";
 constexpr int kPieceLength = 255;  // longer lines are read as several lines
 
 // Reads lines the way a text-mode read with a 256-byte buffer does: at most
@@ -130,7 +129,7 @@ struct LoaderState {
 
 int32_t Renderer::loadModel(const char* path) {
     FileHandle file = openForReading(path);
-    if (!file) file = openForReading(kDefaultModel);
+    if (!file) file = openForReading(kDefaultModelPath);
     if (!file) return 0;
 
     releaseModel();

@@ -6,6 +6,11 @@
 
 namespace trivane {
 
+// The scene read at start-up, relative to the working directory; the model
+// is also what the loader falls back to when a chosen file cannot be opened.
+constexpr const char* kDefaultTexturePath = "./64Bits.bmp";
+constexpr const char* kDefaultModelPath = "./data/bou.ASE";
+
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };

@@ -9,7 +9,6 @@ namespace trivane {
 
 namespace {
 
-constexpr const char* kTexturePath = "./64Bits.bmp";
 constexpr size_t kPixelOffset = 54;
 
 // Shown in place of a file that cannot serve as a texture: one white texel,
@@ -34,7 +33,7 @@ uint32_t readLe16(const std::vector<uint8_t>& bytes, size_t offset) {
 }  // namespace
 
 bool Renderer::loadTexture() {
-    FileHandle file = openForReading(kTexturePath);
+    FileHandle file = openForReading(kDefaultTexturePath);
     if (!file) return false;
 
     std::vector<uint8_t>().swap(textureFile);
