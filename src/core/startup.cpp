@@ -86,7 +86,6 @@ bool Renderer::initialise() {
     drawColor[0] = 255;
     drawColor[1] = 0;
     drawColor[2] = 0;
-    dragStartX = 0;
     dragStartY = 0;
     mouseDragging = 0;
     renderMode = Mapping;

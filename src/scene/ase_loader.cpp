@@ -175,7 +175,6 @@ int32_t Renderer::loadModel(const char* path) {
                 materialCount = count;
                 replaceArray(materials, count);
                 replaceArray(materialShine, count);
-                replaceArray(materialShineStrength, count);
                 materialSource = -1;
                 hasMaterials = 1;
             }
@@ -225,9 +224,9 @@ int32_t Renderer::loadModel(const char* path) {
             }
         } else if ((match = std::strstr(line, "*MATERIAL_SHINESTRENGTH ")) != nullptr) {
             if (material() != nullptr) {
-                LineScan scan(match, state.scratch);
-                scan.word() &&
-                    scan.real(materialShineStrength[static_cast<size_t>(state.materialCursor)]);
+                // The strength itself is never used; the line ends a material,
+                // and its keyword still lands in the scratch word.
+                LineScan(match, state.scratch).word();
                 ++state.materialCursor;
             }
         } else if ((match = std::strstr(line, "*NODE_NAME ")) != nullptr) {

@@ -35,7 +35,6 @@ void Renderer::releaseModel() {
     }
     freeArray(materials);
     freeArray(materialShine);
-    freeArray(materialShineStrength);
     materialCount = 0;
     // The dialog must not write into a table that no longer exists.
     materialSource = -1;

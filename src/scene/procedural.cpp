@@ -159,7 +159,6 @@ void buildSubdividedSphere(Renderer& r, int32_t radius, int32_t depth, const int
     Mesh& mesh = r.meshes[0];
     // The extent starts from vertex 0 before scaling; vertex 0 of both solids
     // lies inside the scaled extent, so the result is the true one.
-    r.sphereMinX[0] = r.sphereMaxX[0] = mesh.vertices[0].x;
     r.sphereMinY[0] = r.sphereMaxY[0] = mesh.vertices[0].y;
     const int32_t count = r.buildVertexCursor;
     for (int32_t i = 0; i < count; ++i) {
@@ -167,11 +166,6 @@ void buildSubdividedSphere(Renderer& r, int32_t radius, int32_t depth, const int
         v.x = static_cast<float>(static_cast<double>(v.x) * radius);
         v.y = static_cast<float>(static_cast<double>(v.y) * radius);
         v.z = static_cast<float>(static_cast<double>(v.z) * radius);
-        if (v.x < r.sphereMinX[0]) {
-            r.sphereMinX[0] = v.x;
-        } else if (v.x > r.sphereMaxX[0]) {
-            r.sphereMaxX[0] = v.x;
-        }
         if (v.y < r.sphereMinY[0]) {
             r.sphereMinY[0] = v.y;
         } else if (v.y > r.sphereMaxY[0]) {
