@@ -67,8 +67,10 @@ TEST(DialogTableTest, IdsGroupsAndLabels) {
         EXPECT_STREQ(c.group, row < 9 ? "빛" : "재질");
         EXPECT_STREQ(c.label, labels[row % 9]);
         EXPECT_EQ(colorControlRow(c.scrollBarId), row);
+        EXPECT_EQ(colorTextBoxRow(c.textBoxId), row);
     }
     for (int32_t id : {1059, 1041, 1061, 1019, 0, -1, 1, 2}) EXPECT_EQ(colorControlRow(id), -1) << id;
+    for (int32_t id : {1018, 1037, 1060}) EXPECT_EQ(colorTextBoxRow(id), -1) << id;
 }
 
 TEST(DialogInitTest, ShowsTheStartValuesInOrder) {

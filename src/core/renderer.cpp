@@ -24,10 +24,9 @@ void Renderer::createFrameBitmap(int32_t width, int32_t height) {
 }
 
 void Renderer::endOfFrame() {
-    currentCounter = counter.read();
-    const double elapsed =
-        static_cast<double>(currentCounter - lastCounter) / static_cast<double>(perfFrequency);
-    lastCounter = currentCounter;
+    const int64_t now = counter.read();
+    const double elapsed = static_cast<double>(now - lastCounter) / static_cast<double>(perfFrequency);
+    lastCounter = now;
     fps = static_cast<float>(1.0 / elapsed);
     if (animating) {
         meshes[0].rotation.y += 2.0f;

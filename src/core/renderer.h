@@ -65,9 +65,8 @@ public:
     float fps = 0.0f;
     int64_t perfFrequency = 0;
     int64_t lastCounter = 0;
-    int64_t currentCounter = 0;
     Mesh meshes[kMaxMeshes];
-    int32_t dragStartX = 0, dragStartY = 0;
+    int32_t dragStartY = 0;
     int32_t lastMouseX = 0, lastMouseY = 0;
     int32_t meshCount = 0;
     int32_t presentWidth = 0, presentHeight = 0;
@@ -111,8 +110,6 @@ public:
     float zBuffer[kFrameWidth * kFrameHeight] = {};  // reciprocal depth, 0 = empty
     double sphereMaxY[1000] = {};
     double sphereMinY[1000] = {};
-    double sphereMinX[1000] = {};
-    double sphereMaxX[1000] = {};
     LightingTerms material;
     Vertex lightPosition;
     LightingTerms light;
@@ -120,7 +117,6 @@ public:
     int32_t materialCount = 0;
     uint8_t hasMaterials = 0;
     std::vector<float> materialShine;
-    std::vector<float> materialShineStrength;
 
     // ---- our additions ----
     // The material that lighting uses when the model has no material list (or

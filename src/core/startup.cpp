@@ -4,13 +4,11 @@
 #include <string>
 
 #include "core/renderer.h"
+#include "scene/files.h"
 
 namespace trivane {
 
 namespace {
-
-constexpr const char* kTexturePath = "./64Bits.bmp";
-constexpr const char* kModelPath = "./data/bou.ASE";
 
 std::string workingDirectory() {
     std::string buffer(4096, '\0');
@@ -26,12 +24,8 @@ void reportMissing(const char* path, const char* consequence) {
                  consequence);
 }
 
-bool canOpen(const char* path) {
-    FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return false;
-    std::fclose(file);
-    return true;
-}
+// Only whether fopen succeeds: a directory of that name is not reported here.
+bool canOpen(const char* path) { return FileHandle(std::fopen(path, "rb")) != nullptr; }
 
 }  // namespace
 
@@ -40,7 +34,7 @@ bool Renderer::initialise() {
 
     // Without the texture nothing else is set up: the picture stays empty.
     if (!loadTexture()) {
-        reportMissing(kTexturePath, "nothing will be drawn");
+        reportMissing(kDefaultTexturePath, "nothing will be drawn");
         return false;
     }
 
@@ -86,13 +80,12 @@ bool Renderer::initialise() {
     buildVertexCursor = 4;
     buildIndexCursor = 0;
 
-    if (!canOpen(kModelPath)) reportMissing(kModelPath, "no model will be drawn");
-    loadModel(kModelPath);
+    if (!canOpen(kDefaultModelPath)) reportMissing(kDefaultModelPath, "no model will be drawn");
+    loadModel(kDefaultModelPath);
 
     drawColor[0] = 255;
     drawColor[1] = 0;
     drawColor[2] = 0;
-    dragStartX = 0;
     dragStartY = 0;
     mouseDragging = 0;
     renderMode = Mapping;

@@ -17,20 +17,6 @@ namespace {
 constexpr int kRowTops[9] = {21, 35, 51, 69, 87, 102, 116, 132, 149};
 constexpr int kScrollWidth = 89;
 
-int rowOfScrollBar(int32_t id) {
-    for (int row = 0; row < 18; ++row) {
-        if (kColorControls[row].scrollBarId == id) return row;
-    }
-    return -1;
-}
-
-int rowOfTextBox(int32_t id) {
-    for (int row = 0; row < 18; ++row) {
-        if (kColorControls[row].textBoxId == id) return row;
-    }
-    return -1;
-}
-
 }  // namespace
 
 DialogScrollBar::DialogScrollBar(int32_t controlId, LightDialogWindow& owner, QWidget* parent)
@@ -191,12 +177,12 @@ void LightDialogWindow::scrollEvent(int32_t controlId, int32_t code, int32_t thu
 void LightDialogWindow::reject() { handlers_.onCommand(2); }
 
 DialogScrollBar* LightDialogWindow::scrollBar(int32_t scrollBarId) const {
-    const int row = rowOfScrollBar(scrollBarId);
+    const int32_t row = colorControlRow(scrollBarId);
     return row < 0 ? nullptr : scrollBars_[row];
 }
 
 QLineEdit* LightDialogWindow::textBox(int32_t textBoxId) const {
-    const int row = rowOfTextBox(textBoxId);
+    const int32_t row = colorTextBoxRow(textBoxId);
     return row < 0 ? nullptr : textBoxes_[row];
 }
 

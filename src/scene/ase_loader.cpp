@@ -1,11 +1,9 @@
-#include <sys/stat.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "core/renderer.h"
+#include "scene/files.h"
 #include "scene/text_scanner.h"
 
 // The model reader is a flat line scanner, not a parser of the nested blocks:
@@ -17,28 +15,7 @@ namespace trivane {
 
 namespace {
 
-constexpr const char* kDefaultModel = "./data/bou.ASE";
 constexpr int kPieceLength = 255;  // longer lines are read as several lines
-
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-using FileHandle = std::unique_ptr<FILE, FileCloser>;
-
-FileHandle openModelFile(const char* path) {
-    if (path == nullptr) return nullptr;
-    FileHandle file(std::fopen(path, "rb"));
-    if (!file) return nullptr;
-    struct stat info {};
-    if (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) return nullptr;
-    return file;
-}
-
-int64_t fileSize(FILE* file) {
-    struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || info.st_size < 0) return 0;
-    return static_cast<int64_t>(info.st_size);
-}
 
 // Reads lines the way a text-mode read with a 256-byte buffer does: at most
 // 255 characters, up to and including a line feed, and a carriage return
@@ -138,21 +115,6 @@ float foldTextureCoordinate(float value) {
     return value;
 }
 
-void releaseMeshArrays(Mesh& mesh) {
-    std::vector<Vertex>().swap(mesh.vertices);
-    std::vector<Vertex>().swap(mesh.transformed);
-    std::vector<Vertex>().swap(mesh.normals);
-    std::vector<uint8_t>().swap(mesh.clipFlags);
-    std::vector<int32_t>().swap(mesh.indices);
-    std::vector<int32_t>().swap(mesh.faceMaterialIds);
-    std::vector<TexCoord>().swap(mesh.texVertices);
-    std::vector<int32_t>().swap(mesh.texFaces);
-    mesh.vertexCount = 0;
-    mesh.indexCount = 0;
-    mesh.texVertexCount = 0;
-    mesh.texFaceIndexCount = 0;
-}
-
 struct LoaderState {
     int32_t vertexCursor = 0;
     int32_t faceCursor = 0;
@@ -166,8 +128,8 @@ struct LoaderState {
 }  // namespace
 
 int32_t Renderer::loadModel(const char* path) {
-    FileHandle file = openModelFile(path);
-    if (!file) file = openModelFile(kDefaultModel);
+    FileHandle file = openForReading(path);
+    if (!file) file = openForReading(kDefaultModelPath);
     if (!file) return 0;
 
     releaseModel();
@@ -213,7 +175,6 @@ int32_t Renderer::loadModel(const char* path) {
                 materialCount = count;
                 replaceArray(materials, count);
                 replaceArray(materialShine, count);
-                replaceArray(materialShineStrength, count);
                 materialSource = -1;
                 hasMaterials = 1;
             }
@@ -263,9 +224,9 @@ int32_t Renderer::loadModel(const char* path) {
             }
         } else if ((match = std::strstr(line, "*MATERIAL_SHINESTRENGTH ")) != nullptr) {
             if (material() != nullptr) {
-                LineScan scan(match, state.scratch);
-                scan.word() &&
-                    scan.real(materialShineStrength[static_cast<size_t>(state.materialCursor)]);
+                // The strength itself is never used; the line ends a material,
+                // and its keyword still lands in the scratch word.
+                LineScan(match, state.scratch).word();
                 ++state.materialCursor;
             }
         } else if ((match = std::strstr(line, "*NODE_NAME ")) != nullptr) {

@@ -39,4 +39,9 @@ struct Mesh {
     std::vector<int32_t> faceMaterialIds;
 };
 
+// Frees every array of the mesh (capacity too) and zeroes the counts that
+// describe them; position, rotation, scale, visibility, node transform and
+// material index stay.
+void releaseMeshArrays(Mesh& mesh);
+
 }  // namespace trivane

@@ -70,18 +70,10 @@ void growTo(std::vector<T>& array, int64_t count) {
     if (static_cast<int64_t>(array.size()) < count) array.resize(static_cast<size_t>(count));
 }
 
-void freeMeshArrays(Mesh& mesh) {
-    std::vector<Vertex>().swap(mesh.vertices);
-    std::vector<Vertex>().swap(mesh.transformed);
-    std::vector<int32_t>().swap(mesh.indices);
-    std::vector<Vertex>().swap(mesh.normals);
-    std::vector<uint8_t>().swap(mesh.clipFlags);
-}
-
 // Allocates mesh 0 of a procedural model with exactly the given room, in the
 // order vertices, transformed, indices, normals, clip flags.
 void allocateBuildMesh(Mesh& mesh, int64_t vertices, int64_t indices) {
-    freeMeshArrays(mesh);
+    releaseMeshArrays(mesh);
     mesh.vertices.resize(static_cast<size_t>(vertices));
     mesh.transformed.resize(static_cast<size_t>(vertices));
     mesh.indices.resize(static_cast<size_t>(indices));
@@ -167,7 +159,6 @@ void buildSubdividedSphere(Renderer& r, int32_t radius, int32_t depth, const int
     Mesh& mesh = r.meshes[0];
     // The extent starts from vertex 0 before scaling; vertex 0 of both solids
     // lies inside the scaled extent, so the result is the true one.
-    r.sphereMinX[0] = r.sphereMaxX[0] = mesh.vertices[0].x;
     r.sphereMinY[0] = r.sphereMaxY[0] = mesh.vertices[0].y;
     const int32_t count = r.buildVertexCursor;
     for (int32_t i = 0; i < count; ++i) {
@@ -175,11 +166,6 @@ void buildSubdividedSphere(Renderer& r, int32_t radius, int32_t depth, const int
         v.x = static_cast<float>(static_cast<double>(v.x) * radius);
         v.y = static_cast<float>(static_cast<double>(v.y) * radius);
         v.z = static_cast<float>(static_cast<double>(v.z) * radius);
-        if (v.x < r.sphereMinX[0]) {
-            r.sphereMinX[0] = v.x;
-        } else if (v.x > r.sphereMaxX[0]) {
-            r.sphereMaxX[0] = v.x;
-        }
         if (v.y < r.sphereMinY[0]) {
             r.sphereMinY[0] = v.y;
         } else if (v.y > r.sphereMaxY[0]) {

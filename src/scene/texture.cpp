@@ -1,17 +1,14 @@
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "core/renderer.h"
+#include "scene/files.h"
 
 namespace trivane {
 
 namespace {
 
-constexpr const char* kTexturePath = "./64Bits.bmp";
 constexpr size_t kPixelOffset = 54;
 
 // Shown in place of a file that cannot serve as a texture: one white texel,
@@ -33,20 +30,14 @@ uint32_t readLe16(const std::vector<uint8_t>& bytes, size_t offset) {
     return static_cast<uint32_t>(bytes[offset]) | (static_cast<uint32_t>(bytes[offset + 1]) << 8);
 }
 
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-
 }  // namespace
 
 bool Renderer::loadTexture() {
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(kTexturePath, "rb"));
+    FileHandle file = openForReading(kDefaultTexturePath);
     if (!file) return false;
-    struct stat info {};
-    if (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) return false;
 
     std::vector<uint8_t>().swap(textureFile);
-    if (info.st_size > 0) textureFile.reserve(static_cast<size_t>(info.st_size));
+    if (const int64_t size = fileSize(file.get()); size > 0) textureFile.reserve(static_cast<size_t>(size));
     uint8_t chunk[65536];
     for (;;) {
         const size_t got = std::fread(chunk, 1, sizeof chunk, file.get());

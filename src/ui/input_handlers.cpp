@@ -84,10 +84,10 @@ void Renderer::onKey(int32_t keyCode, uint8_t pressed) {
     keyHeld = 1;
 }
 
-// Either button starts the one drag; its start is where both drags measure from.
+// Either button starts the one drag: the scale drag measures from its starting
+// height, the turn from the last position.
 static void beginDrag(Renderer& r, int32_t x, int32_t y) {
     r.mouseDragging = 1;
-    r.dragStartX = x;
     r.dragStartY = y;
     r.lastMouseX = x;
     r.lastMouseY = y;

@@ -18,11 +18,21 @@ const ColorControl kColorControls[18] = {
     {1056, 1034, "재질", "Sr"}, {1057, 1035, "재질", "Sg"}, {1058, 1036, "재질", "Sb"},
 };
 
-int32_t colorControlRow(int32_t scrollBarId) {
-    if (scrollBarId == 1060) return 0;
-    if (scrollBarId >= 1042 && scrollBarId <= 1058) return scrollBarId - 1041;
+namespace {
+
+// The table is the one place that pairs ids with rows.
+int32_t rowWhere(int32_t ColorControl::*column, int32_t id) {
+    for (int32_t row = 0; row < 18; ++row) {
+        if (kColorControls[row].*column == id) return row;
+    }
     return -1;
 }
+
+}  // namespace
+
+int32_t colorControlRow(int32_t scrollBarId) { return rowWhere(&ColorControl::scrollBarId, scrollBarId); }
+
+int32_t colorTextBoxRow(int32_t textBoxId) { return rowWhere(&ColorControl::textBoxId, textBoxId); }
 
 int32_t positionOfValue(float value) {
     // Rounded, not truncated: the float nearest 0.22 lies just below it, and

@@ -21,6 +21,8 @@ extern const ColorControl kColorControls[18];
 
 // Row of a scroll bar id in kColorControls, or -1 for any other control.
 int32_t colorControlRow(int32_t scrollBarId);
+// Row of a text box id in kColorControls, or -1 for any other control.
+int32_t colorTextBoxRow(int32_t textBoxId);
 
 // Thumb position of a value: value x 100 rounded to the nearest integer
 // (saturating; NaN gives 0). Not clamped to the 0..100 range.
