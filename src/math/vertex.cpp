@@ -24,47 +24,12 @@ void Matrix4::multiply(const Matrix4& right) {
     for (int i = 0; i < 16; ++i) m[i] = result[i];
 }
 
-namespace {
-
-float rowTimesColumn(double x, double y, double z, double w, const Matrix4& m, int col) {
-    double sum = x * m.at(0, col);
-    sum += y * m.at(1, col);
-    sum += z * m.at(2, col);
-    sum += w * m.at(3, col);
-    return static_cast<float>(sum);
-}
-
-}  // namespace
-
-void Vertex::transformBy(const Matrix4& m) {
-    const double px = x, py = y, pz = z, pw = w;
-    x = rowTimesColumn(px, py, pz, pw, m, 0);
-    y = rowTimesColumn(px, py, pz, pw, m, 1);
-    z = rowTimesColumn(px, py, pz, pw, m, 2);
-    w = rowTimesColumn(px, py, pz, pw, m, 3);
-}
-
-Vertex Vertex::transformedBy(const Matrix4& m) const {
-    Vertex result = *this;
-    result.transformBy(m);
-    return result;
-}
-
 Vertex Vertex::cross(const Vertex& o) const {
     Vertex result;
     result.x = static_cast<float>(static_cast<double>(y) * o.z - static_cast<double>(z) * o.y);
     result.y = static_cast<float>(static_cast<double>(z) * o.x - static_cast<double>(x) * o.z);
     result.z = static_cast<float>(static_cast<double>(x) * o.y - static_cast<double>(y) * o.x);
     return result;
-}
-
-void Vertex::normalize() {
-    const double len = std::sqrt(static_cast<double>(x) * x + static_cast<double>(y) * y +
-                                 static_cast<double>(z) * z);
-    const double k = 1.0 / len;
-    x = static_cast<float>(x * k);
-    y = static_cast<float>(y * k);
-    z = static_cast<float>(z * k);
 }
 
 }  // namespace trivane

@@ -5,6 +5,8 @@
 // Every product and sum is formed in double and rounded to float only when it
 // is stored, so results do not depend on the compiler's choice of registers.
 
+#include <cmath>
+
 namespace trivane {
 
 struct Vector3 {
@@ -47,5 +49,38 @@ struct Vertex {
     // No guard for a zero length: the components become NaN (or stay NaN).
     void normalize();
 };
+
+// Inline: the vertex stage runs these for every vertex and gains from
+// interleaving neighbouring vertices.
+
+inline void Vertex::transformBy(const Matrix4& m) {
+    const double px = x, py = y, pz = z, pw = w;
+    auto column = [&](int col) {
+        double sum = px * m.at(0, col);
+        sum += py * m.at(1, col);
+        sum += pz * m.at(2, col);
+        sum += pw * m.at(3, col);
+        return static_cast<float>(sum);
+    };
+    x = column(0);
+    y = column(1);
+    z = column(2);
+    w = column(3);
+}
+
+inline Vertex Vertex::transformedBy(const Matrix4& m) const {
+    Vertex result = *this;
+    result.transformBy(m);
+    return result;
+}
+
+inline void Vertex::normalize() {
+    const double len = std::sqrt(static_cast<double>(x) * x + static_cast<double>(y) * y +
+                                 static_cast<double>(z) * z);
+    const double k = 1.0 / len;
+    x = static_cast<float>(x * k);
+    y = static_cast<float>(y * k);
+    z = static_cast<float>(z * k);
+}
 
 }  // namespace trivane
