@@ -1,15 +1,25 @@
-// Whole frames on scenes built here: steady frames (only clear and
-// rasterisation) and re-transform frames, in each render mode. Prints frames
-// per second and nanoseconds per covered pixel.
+// Whole frames, with one worker and with all of them: the default scene in
+// each mode, the three spheres, 100 000 small triangles and a fan reaching
+// 1e30 in screen space. Each iteration draws a steady frame (clear and
+// rasterisation) and a re-transform frame (the vertex stage as well). Wall
+// time, since several workers share a frame. Reported per case:
+//   fps, fps_retransform  frames per second of each kind
+//   ns_per_px             steady frame time per pixel the frame colours
+//                         (for wire frames, the outline pixels)
+//   us_per_vertex         the vertex stage per vertex: the re-transform frame
+//                         minus the steady one
 #include <benchmark/benchmark.h>
 
-#include <time.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cmath>
-#include <string>
+#include <cstdio>
 #include <memory>
+#include <string>
 
 #include "core/renderer.h"
+#include "core/workers.h"
 
 namespace {
 
@@ -18,37 +28,9 @@ using trivane::Renderer;
 using trivane::TexCoord;
 using trivane::Vertex;
 
-enum Scene { kQuadGrid = 0, kSmallTriangles = 1, kHugeTriangles = 2 };
-
-void startUpValues(Renderer& r) {
-    r.createFrameBitmap(trivane::kFrameWidth, trivane::kFrameHeight);
-    r.perfFrequency = 1000000000;
-    r.lookAtMode = 1;
-    r.fixTextureSeam = 1;
-    r.nearPlane = 300, r.farPlane = 200000, r.viewportWidth = 800, r.viewportHeight = 600;
-    r.cameraPosition.z = -1700;
-    r.cameraUp.y = 1;
-    r.meshes[0].scale = trivane::Vector3{1, 1, 1};
-    r.light = trivane::LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
-    r.lightPosition.z = -300;
-    r.meshCount = 1;
-}
-
-// A 64 x 64 checker with a colour ramp.
-void checkerTexture(Renderer& r) {
-    const int size = 64, stride = 192;
-    r.textureFile.assign(size * stride, 0);
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
-            uint8_t* t = r.textureFile.data() + y * stride + 3 * x;
-            const bool light = ((x / 8) + (y / 8)) % 2 != 0;
-            t[0] = light ? 255 : 60;
-            t[1] = light ? 255 : static_cast<uint8_t>(4 * y);
-            t[2] = light ? 255 : static_cast<uint8_t>(4 * x);
-        }
-    r.texturePixels = r.textureFile.data();
-    r.textureWidth = size, r.textureMaxY = size - 1, r.textureStride = stride;
-}
+enum Scene { kDefault, kGlobe, kGeoSphere, kIcoSphere, kSmallTriangles, kHugeTriangles };
+const char* const kSceneNames[] = {"default", "globe", "geo_sphere", "ico_sphere", "100k_triangles", "fan_to_1e30"};
+const char* const kModeNames[] = {"", "wire", "mapping", "gouraud"};
 
 void allocate(Mesh& m, int vertices, int indices) {
     m.vertexCount = vertices;
@@ -65,8 +47,8 @@ void allocate(Mesh& m, int vertices, int indices) {
     m.visible = 1;
 }
 
-// columns x rows quads over world x -720..720, y -540..540 at z -1100, which
-// is pixels 40..760 x 30..570. Every quad maps the whole texture.
+// columns x rows quads over world x -720..720, y -540..540 at z about -1100,
+// which is pixels 40..760 x 30..570. Every quad maps the whole texture.
 void quadGrid(Mesh& m, int columns, int rows) {
     allocate(m, (columns + 1) * (rows + 1), columns * rows * 6);
     for (int j = 0; j <= rows; ++j)
@@ -95,7 +77,7 @@ void quadGrid(Mesh& m, int columns, int rows) {
 // coordinates reach about 1e32 before the conversion saturates them.
 void hugeTriangles(Renderer& r, Mesh& m, int count) {
     r.lookAtMode = 0;  // camera at the origin: world space is camera space
-    r.cameraPosition.z = 0;
+    r.cameraPosition = Vertex{};
     allocate(m, count + 1, count * 3);
     m.vertices[0].z = 800;
     m.normals[0].z = -1, m.normals[0].w = 0;
@@ -118,64 +100,106 @@ void hugeTriangles(Renderer& r, Mesh& m, int count) {
     for (int i = 0; i < m.indexCount; ++i) m.texFaces[i] = m.indices[i];
 }
 
+// The viewer as started in the source tree (default scene and texture), then
+// the scene's own model. Null when the default scene cannot be read.
 std::unique_ptr<Renderer> build(int scene, int mode) {
     auto r = std::make_unique<Renderer>();
-    startUpValues(*r);
-    checkerTexture(*r);
-    Mesh& m = r->meshes[0];
-    if (scene == kQuadGrid) quadGrid(m, 16, 12);
-    if (scene == kSmallTriangles) quadGrid(m, 250, 200);  // 100 000 triangles
-    if (scene == kHugeTriangles) hugeTriangles(*r, m, 64);
+    r->createFrameBitmap(trivane::kFrameWidth, trivane::kFrameHeight);
+    if (!r->initialise()) return nullptr;
+    switch (scene) {
+    case kGlobe: r->createGlobeSphere(); break;
+    case kGeoSphere: r->createGeoSphere(); break;
+    case kIcoSphere: r->createIcoSphere(); break;
+    case kSmallTriangles:
+    case kHugeTriangles: {
+        r->releaseModel();
+        r->meshCount = 1;
+        Mesh& m = r->meshes[0];
+        m.scale = trivane::Vector3{1, 1, 1};
+        if (scene == kSmallTriangles) quadGrid(m, 250, 200);  // 100 000 triangles
+        else hugeTriangles(*r, m, 64);
+        break;
+    }
+    default: break;
+    }
     r->renderMode = mode;
     return r;
 }
 
-double processSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
-}
-
 int coveredPixels(const Renderer& r) {
     int n = 0;
-    for (int i = 0; i < trivane::kFrameStride * trivane::kFrameHeight; i += 3)
+    for (size_t i = 0; i < trivane::kFrameBytes; i += 3)
         n += (r.frameBits[i] | r.frameBits[i + 1] | r.frameBits[i + 2]) != 0;
     return n;
 }
 
+int64_t vertexCount(const Renderer& r) {
+    int64_t n = 0;
+    for (int m = 0; m < r.meshCount; ++m) n += r.meshes[m].vertexCount;
+    return n;
+}
+
+double seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
 void frames(benchmark::State& state) {
     const int scene = static_cast<int>(state.range(0));
     const int mode = static_cast<int>(state.range(1));
-    const bool retransform = state.range(2) != 0;
+    const int workers = static_cast<int>(state.range(2));
+    trivane::setWorkerCount(workers);
     auto r = build(scene, mode);
+    if (!r) {
+        state.SkipWithError("the default scene was not found (run from the source tree)");
+        return;
+    }
     r->dirty = 1;
     r->renderFrame();
     const int covered = coveredPixels(*r);
-    const double start = processSeconds();
+    std::chrono::steady_clock::duration steady{}, retransform{};
     for (auto _ : state) {
-        r->dirty = retransform ? 1 : 0;
+        const auto t0 = std::chrono::steady_clock::now();
         r->renderFrame();
-        benchmark::DoNotOptimize(r->frameBits[2400 * 300 + 1200]);
+        const auto t1 = std::chrono::steady_clock::now();
+        r->dirty = 1;
+        r->renderFrame();
+        const auto t2 = std::chrono::steady_clock::now();
+        steady += t1 - t0;
+        retransform += t2 - t1;
+        state.SetIterationTime(seconds(t2 - t0));
     }
-    const double perFrame = (processSeconds() - start) / static_cast<double>(state.iterations());
-    // Processor time, like the library's own CPU column: the machine is shared.
-    state.counters["fps"] = 1.0 / perFrame;
-    state.counters["covered_px"] = covered;
-    state.counters["ns_per_px"] = covered > 0 ? perFrame * 1e9 / covered : 0.0;
-    static const char* kScenes[] = {"grid_16x12_quads", "100k_triangles", "fan_to_1e30"};
-    static const char* kModes[] = {"", "wire", "mapping", "gouraud"};
-    state.SetLabel(std::string(kScenes[scene]) + "/" + kModes[mode] +
-                   (retransform ? "/retransform" : "/steady"));
+    const double n = static_cast<double>(state.iterations());
+    const double steadyFrame = seconds(steady) / n, retransformFrame = seconds(retransform) / n;
+    state.counters["fps"] = 1.0 / steadyFrame;
+    state.counters["fps_retransform"] = 1.0 / retransformFrame;
+    state.counters["ns_per_px"] = covered > 0 ? steadyFrame * 1e9 / covered : 0.0;
+    state.counters["us_per_vertex"] = (retransformFrame - steadyFrame) * 1e6 / static_cast<double>(vertexCount(*r));
+    state.SetLabel(std::string(kSceneNames[scene]) + "/" + kModeNames[mode] + "/" + std::to_string(workers) +
+                   (workers == 1 ? " worker" : " workers"));
 }
 
 void allCases(benchmark::internal::Benchmark* b) {
-    for (int scene : {kQuadGrid, kSmallTriangles, kHugeTriangles})
-        for (int mode : {1, 2, 3})
-            for (int retransform : {0, 1}) b->Args({scene, mode, retransform});
+    const int all = trivane::workerCount();
+    auto add = [&](int scene, int mode) {
+        b->Args({scene, mode, 1});
+        if (all > 1) b->Args({scene, mode, all});
+    };
+    for (int mode : {1, 2, 3}) add(kDefault, mode);
+    add(kGlobe, 3);
+    add(kGeoSphere, 3);
+    add(kIcoSphere, 3);
+    add(kIcoSphere, 1);
+    for (int mode : {1, 2, 3}) add(kSmallTriangles, mode);
+    add(kHugeTriangles, 2);
 }
 
-BENCHMARK(frames)->Apply(allCases)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(frames)->Apply(allCases)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    // The default scene is read from the working directory.
+    if (::chdir(TRIVANE_SOURCE_DIR) != 0) std::fprintf(stderr, "cannot enter %s\n", TRIVANE_SOURCE_DIR);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
