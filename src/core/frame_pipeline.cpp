@@ -114,28 +114,36 @@ constexpr uint8_t kWireColour[3] = {255, 0, 0};
 
 }  // namespace
 
-bool Renderer::transformVertices(int32_t meshesInUse) {
+raster::TexelSource sceneTexels(const SceneState& scene) {
+    return raster::texelSource(scene.textureFile, scene.texturePixels, scene.textureWidth, scene.textureMaxY,
+                               scene.textureStride);
+}
+
+bool transformVertices(SceneState& scene, CameraState& camera, LightState& lighting, FrameWork& work) {
+    const int32_t meshesInUse = std::clamp(scene.meshCount, 0, kMaxMeshes);
+    Mesh* const meshes = scene.meshes;
+    int64_t* const vertexStarts = work.vertexStarts;
     const Mesh& model = meshes[0];
-    scaleBy(model.scale.x, model.scale.y, model.scale.z);
-    rotateZ(model.rotation.z);
-    rotateX(model.rotation.x);
-    rotateY(model.rotation.y);
-    translate(model.position.x, model.position.y, model.position.z);
-    if (lookAtMode) {
-        lookAt(cameraPosition, cameraTarget, cameraUp);
+    scaleBy(camera, model.scale.x, model.scale.y, model.scale.z);
+    rotateZ(camera, model.rotation.z, false);
+    rotateX(camera, model.rotation.x, false);
+    rotateY(camera, model.rotation.y, false);
+    translate(camera, model.position.x, model.position.y, model.position.z);
+    if (camera.lookAtMode) {
+        lookAt(camera, camera.cameraPosition, camera.cameraTarget, camera.cameraUp);
     } else {
         // The camera's own rotations enter inverted, after its negated position.
-        transposeRotations = 1;
-        translate(-cameraPosition.x, -cameraPosition.y, -cameraPosition.z);
-        rotateZ(cameraRotation.z);
-        rotateX(cameraRotation.x);
-        rotateY(cameraRotation.y);
-        transposeRotations = 0;
+        translate(camera, -camera.cameraPosition.x, -camera.cameraPosition.y, -camera.cameraPosition.z);
+        rotateZ(camera, camera.cameraRotation.z, true);
+        rotateX(camera, camera.cameraRotation.x, true);
+        rotateY(camera, camera.cameraRotation.y, true);
     }
-    frameTransform = transform;
+    camera.frameTransform = camera.transform;
 
-    const StageMatrices mx{transform, projectionMatrix(nearPlane, farPlane, viewportWidth, viewportHeight),
-                           viewportMatrix(viewportWidth, viewportHeight)};
+    const StageMatrices mx{camera.transform,
+                           projectionMatrix(camera.nearPlane, camera.farPlane, camera.viewportWidth,
+                                            camera.viewportHeight),
+                           viewportMatrix(camera.viewportWidth, camera.viewportHeight)};
     int32_t lastLit = -1;
     vertexStarts[0] = 0;
     for (int32_t m = 0; m < meshesInUse; ++m) {
@@ -156,11 +164,11 @@ bool Renderer::transformVertices(int32_t meshesInUse) {
             const int64_t meshEnd = std::min(end, vertexStarts[m + 1]);
             if (meshEnd <= at) continue;
             Mesh& mesh = meshes[m];
-            const MaterialChoice choice = materialFor(mesh.materialIndex);
-            const raster::LightingSetup lighting{lightPosition, cameraPosition, light, choice.terms,
-                                                 choice.shininess};
+            const MaterialChoice choice = materialFor(scene, lighting, mesh.materialIndex);
+            const raster::LightingSetup setup{lighting.lightPosition, camera.cameraPosition, lighting.light,
+                                              choice.terms, choice.shininess};
             processVertices(mesh, static_cast<int32_t>(at - vertexStarts[m]),
-                            static_cast<int32_t>(meshEnd - vertexStarts[m]), mx, lighting);
+                            static_cast<int32_t>(meshEnd - vertexStarts[m]), mx, setup);
             at = meshEnd;
         }
     };
@@ -169,16 +177,20 @@ bool Renderer::transformVertices(int32_t meshesInUse) {
     // What the serial walk leaves behind: the last vertex lit chose the
     // material, and the viewport matrix was built last.
     if (lastLit >= 0) {
-        const MaterialChoice choice = materialFor(meshes[lastLit].materialIndex);
-        material = choice.terms;
-        materialSource = choice.source;
-        builderMatrix = mx.viewport;
+        const MaterialChoice choice = materialFor(scene, lighting, meshes[lastLit].materialIndex);
+        lighting.material = choice.terms;
+        lighting.materialSource = choice.source;
+        camera.builderMatrix = mx.viewport;
     }
-    transform.setIdentity();
+    camera.transform.setIdentity();
     return lastLit >= 0;
 }
 
-size_t Renderer::assembleFaces(int32_t meshesInUse) {
+size_t assembleFaces(SceneState& scene, FrameTarget& target, FrameWork& work) {
+    const int32_t meshesInUse = std::clamp(scene.meshCount, 0, kMaxMeshes);
+    Mesh* const meshes = scene.meshes;
+    std::vector<AssembledFace>& assembledFaces = work.assembledFaces;
+    const int32_t renderMode = target.renderMode;
     size_t needed = 0;
     for (int32_t m = 0; m < meshesInUse; ++m) needed += static_cast<size_t>(usableIndexCount(meshes[m])) / 3;
     // Grows only when a larger model arrives.
@@ -208,7 +220,7 @@ size_t Renderer::assembleFaces(int32_t meshesInUse) {
             if (!(det > 0.0)) continue;
 
             const bool allClipped = mesh.clipFlags[ia] && mesh.clipFlags[ib] && mesh.clipFlags[ic];
-            if (renderMode == Wire) std::copy(std::begin(kWireColour), std::end(kWireColour), drawColor);
+            if (renderMode == Wire) std::copy(std::begin(kWireColour), std::end(kWireColour), target.drawColor);
             if (allClipped || !mesh.visible) continue;
 
             AssembledFace& face = assembledFaces[count++];
@@ -236,17 +248,20 @@ size_t Renderer::assembleFaces(int32_t meshesInUse) {
     return count;
 }
 
-void Renderer::drawBands(size_t faceCount) {
+void drawBands(const SceneState& scene, FrameTarget& target, FrameWork& work, size_t faceCount) {
+    const int32_t renderMode = target.renderMode;
+    const std::vector<AssembledFace>& assembledFaces = work.assembledFaces;
+    raster::FrameBand* const bands = work.bands;
     const bool clearDepth = renderMode == Mapping || renderMode == Gouraud;
     const bool draw = renderMode == Wire || renderMode == Mapping || renderMode == Gouraud;
     const int32_t workers = workerCount();
     const int32_t bandCount = workers == 1 ? 1 : std::min(kMaxBands, workers * 4);
-    const raster::TexelSource texelsOfFrame = texels();
-    const bool seam = fixTextureSeam != 0;
+    const raster::TexelSource texelsOfFrame = sceneTexels(scene);
+    const bool seam = target.fixTextureSeam != 0;
 
     auto task = [&](int32_t i) {
         raster::FrameBand& band = bands[i];
-        band = wholeFrame();
+        band = target.wholeFrame();
         band.rowBegin = kFrameHeight * i / bandCount;
         band.rowEnd = kFrameHeight * (i + 1) / bandCount;
         const size_t rows = static_cast<size_t>(band.rowEnd - band.rowBegin);
@@ -289,18 +304,17 @@ void Renderer::drawBands(size_t faceCount) {
     const raster::FrameBand* last = nullptr;
     for (int32_t i = 0; i < bandCount; ++i)
         if (bands[i].hasLast && (last == nullptr || bands[i].lastOrder > last->lastOrder)) last = &bands[i];
-    if (last != nullptr) keepLastColour(*last);
+    if (last != nullptr) target.keepLastColour(*last);
 }
 
 void Renderer::renderFrame() {
-    const int32_t meshesInUse = std::clamp(meshCount, 0, kMaxMeshes);
     if (keyHeld || mouseDragging || dirty) {
-        transformVertices(meshesInUse);
+        transformVertices(*this, *this, *this, *this);
         dirty = 0;
     }
     if (frameBits != nullptr) {
         const bool draw = renderMode == Wire || renderMode == Mapping || renderMode == Gouraud;
-        drawBands(draw ? assembleFaces(meshesInUse) : 0);
+        drawBands(*this, *this, *this, draw ? assembleFaces(*this, *this, *this) : 0);
     }
     endOfFrame();
 }

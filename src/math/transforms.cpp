@@ -7,9 +7,6 @@ namespace trivane {
 
 namespace {
 
-// 3.14 / 180, not pi / 180: every stored angle is converted with this factor.
-constexpr double kDegreeFactor = 0.017444444444444446;
-
 struct SinCos {
     float c;
     float s;
@@ -34,45 +31,40 @@ void transposeInPlace(Matrix4& m) {
     }
 }
 
-double dot3(const Vertex& a, const Vertex& b) {
-    return static_cast<double>(a.x) * b.x + static_cast<double>(a.y) * b.y +
-           static_cast<double>(a.z) * b.z;
-}
-
 }  // namespace
 
-void Renderer::translate(float tx, float ty, float tz) {
-    setRows(builderMatrix, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, tx, ty, tz, 1});
-    transform.multiply(builderMatrix);
+void translate(CameraState& c, float tx, float ty, float tz) {
+    setRows(c.builderMatrix, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, tx, ty, tz, 1});
+    c.transform.multiply(c.builderMatrix);
 }
 
-void Renderer::scaleBy(float sx, float sy, float sz) {
-    setRows(scaleMatrix, {sx, 0, 0, 0, 0, sy, 0, 0, 0, 0, sz, 0, 0, 0, 0, 1});
-    transform.multiply(scaleMatrix);
+void scaleBy(CameraState& c, float sx, float sy, float sz) {
+    setRows(c.scaleMatrix, {sx, 0, 0, 0, 0, sy, 0, 0, 0, 0, sz, 0, 0, 0, 0, 1});
+    c.transform.multiply(c.scaleMatrix);
 }
 
-void Renderer::rotateZ(float degrees) {
+void rotateZ(CameraState& c, float degrees, bool transposed) {
     const SinCos a = sinCosOfDegrees(degrees);
-    setRows(rotationMatrix, {a.c, a.s, 0, 0, -a.s, a.c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
-    if (transposeRotations) transposeInPlace(rotationMatrix);
-    transform.multiply(rotationMatrix);
+    setRows(c.rotationMatrix, {a.c, a.s, 0, 0, -a.s, a.c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+    if (transposed) transposeInPlace(c.rotationMatrix);
+    c.transform.multiply(c.rotationMatrix);
 }
 
-void Renderer::rotateX(float degrees) {
+void rotateX(CameraState& c, float degrees, bool transposed) {
     const SinCos a = sinCosOfDegrees(degrees);
-    setRows(rotationMatrix, {1, 0, 0, 0, 0, a.c, a.s, 0, 0, -a.s, a.c, 0, 0, 0, 0, 1});
-    if (transposeRotations) transposeInPlace(rotationMatrix);
-    transform.multiply(rotationMatrix);
+    setRows(c.rotationMatrix, {1, 0, 0, 0, 0, a.c, a.s, 0, 0, -a.s, a.c, 0, 0, 0, 0, 1});
+    if (transposed) transposeInPlace(c.rotationMatrix);
+    c.transform.multiply(c.rotationMatrix);
 }
 
-void Renderer::rotateY(float degrees) {
+void rotateY(CameraState& c, float degrees, bool transposed) {
     const SinCos a = sinCosOfDegrees(degrees);
-    setRows(rotationMatrix, {a.c, 0, a.s, 0, 0, 1, 0, 0, -a.s, 0, a.c, 0, 0, 0, 0, 1});
-    if (transposeRotations) transposeInPlace(rotationMatrix);
-    transform.multiply(rotationMatrix);
+    setRows(c.rotationMatrix, {a.c, 0, a.s, 0, 0, 1, 0, 0, -a.s, 0, a.c, 0, 0, 0, 0, 1});
+    if (transposed) transposeInPlace(c.rotationMatrix);
+    c.transform.multiply(c.rotationMatrix);
 }
 
-void Renderer::lookAt(Vertex eye, Vertex target, Vertex up) {
+void lookAt(CameraState& c, Vertex eye, Vertex target, Vertex up) {
     Vertex zAxis;
     zAxis.x = static_cast<float>(static_cast<double>(target.x) - eye.x);
     zAxis.y = static_cast<float>(static_cast<double>(target.y) - eye.y);
@@ -88,7 +80,7 @@ void Renderer::lookAt(Vertex eye, Vertex target, Vertex up) {
                    xAxis.z, yAxis.z, zAxis.z, 0,
                    static_cast<float>(-dot3(xAxis, eye)), static_cast<float>(-dot3(yAxis, eye)),
                    static_cast<float>(-dot3(zAxis, eye)), 1});
-    transform.multiply(view);
+    c.transform.multiply(view);
 }
 
 Matrix4 projectionMatrix(float nearPlane, float farPlane, float viewportWidth, float viewportHeight) {
@@ -111,6 +103,14 @@ Matrix4 viewportMatrix(float viewportWidth, float viewportHeight) {
     setRows(m, {hw, 0, 0, 0, 0, hh, 0, 0, 0, 0, 1, 0, hw, hh, 0, 1});
     return m;
 }
+
+// The builders as operations of the whole state, for its callers.
+void Renderer::translate(float tx, float ty, float tz) { trivane::translate(*this, tx, ty, tz); }
+void Renderer::scaleBy(float sx, float sy, float sz) { trivane::scaleBy(*this, sx, sy, sz); }
+void Renderer::rotateX(float degrees) { trivane::rotateX(*this, degrees, transposeRotations != 0); }
+void Renderer::rotateY(float degrees) { trivane::rotateY(*this, degrees, transposeRotations != 0); }
+void Renderer::rotateZ(float degrees) { trivane::rotateZ(*this, degrees, transposeRotations != 0); }
+void Renderer::lookAt(Vertex eye, Vertex target, Vertex up) { trivane::lookAt(*this, eye, target, up); }
 
 void Renderer::project(Vertex& vertex) {
     builderMatrix = projectionMatrix(nearPlane, farPlane, viewportWidth, viewportHeight);

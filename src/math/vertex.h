@@ -50,6 +50,11 @@ struct Vertex {
     void normalize();
 };
 
+// x, y and z only, in double.
+inline double dot3(const Vertex& a, const Vertex& b) {
+    return static_cast<double>(a.x) * b.x + static_cast<double>(a.y) * b.y + static_cast<double>(a.z) * b.z;
+}
+
 // Inline: the vertex stage runs these for every vertex and gains from
 // interleaving neighbouring vertices.
 

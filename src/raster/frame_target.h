@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "math/vertex.h"
 #include "raster/frame_layout.h"
 
 namespace trivane::raster {
@@ -48,3 +49,43 @@ struct TexelSource {
 };
 
 }  // namespace trivane::raster
+
+namespace trivane {
+
+enum RenderMode : int32_t { Wire = 1, Mapping = 2, Gouraud = 3 };
+
+// The picture being drawn: its colour bytes and depth, their size, the
+// colour the pixel writer stores, and how faces are drawn. frameBits points
+// into frameStorage once the picture is created; only 800 x 600 exists.
+struct FrameTarget {
+    uint8_t* frameBits = nullptr;  // first byte, row 0 = bottom
+    int32_t frameWidth = 0;
+    int32_t frameHeight = 0;
+    int32_t frameStride = 0;
+    float zBuffer[kDepthCount] = {};  // reciprocal depth, 0 = empty
+    uint8_t drawColor[3] = {0, 0, 0};  // red, green, blue
+    int32_t renderMode = 0;
+    uint8_t fixTextureSeam = 0;
+    int32_t presentWidth = 0, presentHeight = 0;
+    uint8_t frameStorage[kFrameBytes] = {};
+
+    // Only 800 x 600 exists; any other size leaves frameBits null.
+    void createFrameBitmap(int32_t width, int32_t height);
+    // The whole picture as one band, for drawing outside a frame.
+    raster::FrameBand wholeFrame();
+    // Takes the last colour a band's fills computed into drawColor.
+    void keepLastColour(const raster::FrameBand& band);
+
+    // Fixed bounds, not the size fields: column 0 and row 0 are never written.
+    void putPixel(int32_t x, int32_t y) {
+        if (x <= 0 || x >= 800 || y <= 0 || y >= 600 || frameBits == nullptr) return;
+        storeRgb(frameRow(frameBits, y) + 3 * x, drawColor[0], drawColor[1], drawColor[2]);
+    }
+    // In drawColor.
+    void drawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+    void drawGouraudTriangle(Vertex a, Vertex b, Vertex c, int32_t faceIndex);
+    void fillGouraudApexFirst(Vertex left, Vertex right, Vertex apex);
+    void fillGouraudApexLast(Vertex left, Vertex right, Vertex apex);
+};
+
+}  // namespace trivane

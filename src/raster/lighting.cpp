@@ -11,11 +11,6 @@ namespace trivane {
 
 namespace {
 
-double dot3(const Vertex& a, const Vertex& b) {
-    return static_cast<double>(a.x) * b.x + static_cast<double>(a.y) * b.y +
-           static_cast<double>(a.z) * b.z;
-}
-
 Vertex difference(const Vertex& to, const Vertex& from) {
     Vertex d;
     d.x = static_cast<float>(static_cast<double>(to.x) - from.x);
@@ -183,14 +178,16 @@ void lightVertices(const LightingSetup& setup, const Vertex* positions, const Ve
 
 }  // namespace raster
 
-MaterialChoice Renderer::materialFor(int32_t materialIndex) const {
+MaterialChoice materialFor(const SceneState& scene, const LightState& lighting, int32_t materialIndex) {
     // A material number the table does not have is lit as if there were no
     // table at all.
-    const bool fromTable = materialCount > 0 && materialIndex >= 0 && materialIndex < materialCount &&
-                           static_cast<size_t>(materialIndex) < materials.size() &&
-                           static_cast<size_t>(materialIndex) < materialShine.size();
-    if (fromTable) return MaterialChoice{materials[materialIndex], truncToInt32(materialShine[materialIndex]), materialIndex};
-    return MaterialChoice{defaultMaterial, 128, -1};
+    const bool fromTable = scene.materialCount > 0 && materialIndex >= 0 && materialIndex < scene.materialCount &&
+                           static_cast<size_t>(materialIndex) < scene.materials.size() &&
+                           static_cast<size_t>(materialIndex) < scene.materialShine.size();
+    if (fromTable)
+        return MaterialChoice{scene.materials[materialIndex], truncToInt32(scene.materialShine[materialIndex]),
+                              materialIndex};
+    return MaterialChoice{lighting.defaultMaterial, 128, -1};
 }
 
 void Renderer::lightVertex(int32_t meshIndex, int32_t vertexIndex, Vertex normal,
@@ -200,7 +197,7 @@ void Renderer::lightVertex(int32_t meshIndex, int32_t vertexIndex, Vertex normal
     if (vertexIndex < 0 || static_cast<size_t>(vertexIndex) >= mesh.vertices.size() ||
         static_cast<size_t>(vertexIndex) >= mesh.transformed.size())
         return;
-    const MaterialChoice choice = materialFor(materialIndex);
+    const MaterialChoice choice = materialFor(*this, *this, materialIndex);
     material = choice.terms;
     materialSource = choice.source;
     const raster::LightingSetup setup{lightPosition, cameraPosition, light, choice.terms, choice.shininess};

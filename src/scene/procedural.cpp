@@ -1,6 +1,7 @@
 #include <cmath>
 
 #include "core/renderer.h"
+#include "math/transforms.h"
 #include "math/numeric.h"
 
 // The four models that need no file. Each replaces the scene with mesh 0 and
@@ -13,7 +14,7 @@ namespace {
 
 // Angles of the procedural models use 3.14 / 180 like every rotation of the
 // viewer, not pi / 180: the globe's last ring is therefore not quite a point.
-constexpr double kDegree = 0.017444444444444446;
+constexpr double kDegree = kDegreeFactor;
 constexpr float kInverse180 = 0.0055555557f;
 constexpr float kInverse360 = 0.0027777778f;
 

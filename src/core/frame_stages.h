@@ -1,0 +1,64 @@
+#pragma once
+
+// The stages of a frame and the working storage they share. Each stage takes
+// the parts of the state it reads or writes, and no others.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "math/camera_state.h"
+#include "raster/frame_target.h"
+#include "raster/light_state.h"
+#include "scene/scene_state.h"
+
+namespace trivane {
+
+// Row bands a frame is cut into at most: a few per worker, so that a band
+// with much to draw does not leave the others idle.
+constexpr int32_t kMaxBands = 64;
+
+// A face that passed the back-face and clip tests, ready to be drawn by every
+// band it reaches: its corners in screen space, the texture corners of a
+// textured face, and the rows it can touch.
+struct AssembledFace {
+    enum Kind : uint8_t { Lines, Shaded, Textured };
+    const Vertex* corner[3];
+    float u[3];
+    float v[3];
+    int32_t rowLow;   // first row it can touch
+    int32_t rowHigh;  // last row it can touch
+    Kind kind;
+};
+
+// Kept between frames, so that frames allocate nothing once the model's size
+// is known.
+struct FrameWork {
+    std::vector<AssembledFace> assembledFaces;
+    raster::FrameBand bands[kMaxBands];
+    int64_t vertexStarts[kMaxMeshes + 1] = {};
+};
+
+// The material lighting uses for a mesh, its exponent and where it came from
+// (an index into the material table, or -1 for the default material).
+struct MaterialChoice {
+    LightingTerms terms;
+    int32_t shininess;
+    int32_t source;
+};
+MaterialChoice materialFor(const SceneState& scene, const LightState& lighting, int32_t materialIndex);
+
+// 1. Builds the model and camera transform once, then transforms, lights,
+//    projects and rounds every vertex, spread over the workers. True when any
+//    vertex was processed.
+bool transformVertices(SceneState& scene, CameraState& camera, LightState& lighting, FrameWork& work);
+// 2. Back-face and clip tests and texture corners, face by face; returns how
+//    many faces are to be drawn.
+size_t assembleFaces(SceneState& scene, FrameTarget& target, FrameWork& work);
+// 3. Clears and draws the picture band by band, spread over the workers.
+void drawBands(const SceneState& scene, FrameTarget& target, FrameWork& work, size_t faceCount);
+
+// The readable texels of the scene's texture.
+raster::TexelSource sceneTexels(const SceneState& scene);
+
+}  // namespace trivane
