@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "core/renderer.h"
+#include "raster/frame_layout.h"
 
 namespace trivane {
 
@@ -13,7 +13,7 @@ void copyFrameToImage(const uint8_t* frameBits, QImage& image) {
         return;
     }
     for (int32_t top = 0; top < kFrameHeight; ++top) {
-        const uint8_t* source = frameBits + static_cast<size_t>(kFrameHeight - 1 - top) * kFrameStride;
+        const uint8_t* source = frameRowFromTop(frameBits, top);
         auto* target = reinterpret_cast<QRgb*>(image.scanLine(top));
         // Four bytes from a pixel's start are blue, green, red and the next
         // pixel's blue: on a little-endian machine that is 0x??RRGGBB, and the
@@ -29,7 +29,7 @@ void copyFrameToImage(const uint8_t* frameBits, QImage& image) {
         }
         for (; x < kFrameWidth; ++x) {
             const uint8_t* pixel = source + 3 * x;
-            target[x] = 0xff000000u | (uint32_t{pixel[2]} << 16) | (uint32_t{pixel[1]} << 8) | pixel[0];
+            target[x] = qRgb(redOf(pixel), greenOf(pixel), blueOf(pixel));
         }
     }
 }

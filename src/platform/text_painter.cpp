@@ -11,6 +11,8 @@
 #include <QRect>
 #include <QString>
 
+#include "raster/frame_layout.h"
+
 // LeakSanitizer asks for this when it starts (only in sanitizer builds; it is
 // dead code otherwise). Fontconfig, which Qt's font database starts, keeps its
 // configuration for the life of the process and is never finalised; without
@@ -46,16 +48,14 @@ QImage& scratch() {
     return image;
 }
 
-void copyCell(const QImage& from, const QRect& cell, uint8_t* frameBits, int32_t frameStride) {
+void copyCell(const QImage& from, const QRect& cell, uint8_t* frameBits) {
     for (int y = cell.top(); y <= cell.bottom(); ++y) {
         const QRgb* source = reinterpret_cast<const QRgb*>(from.constScanLine(y));
-        uint8_t* row = frameBits + static_cast<int64_t>(kFrameHeight - 1 - y) * frameStride;
+        uint8_t* row = frameRowFromTop(frameBits, y);
         for (int x = cell.left(); x <= cell.right(); ++x) {
             // Whatever the font engine does, a pixel ends up black or white.
             const uint8_t v = qGray(source[x]) < 128 ? 0 : 255;
-            row[3 * x] = v;
-            row[3 * x + 1] = v;
-            row[3 * x + 2] = v;
+            storeRgb(row + 3 * x, v, v, v);
         }
     }
 }
@@ -85,7 +85,7 @@ void drawTextLines(Renderer& renderer, const TextLine* lines, int count) {
             painter.drawText(QPoint(line.x, line.y + metrics.ascent()), text);
         }
         // Line by line, so that where cells overlap the later one wins.
-        copyCell(image, cell, renderer.frameBits, renderer.frameStride);
+        copyCell(image, cell, renderer.frameBits);
     }
 }
 

@@ -23,6 +23,7 @@ inline const uint8_t* frameRow(const uint8_t* bits, int32_t y) {
     return bits + static_cast<ptrdiff_t>(y) * kFrameStride;
 }
 // Row `top` counted from the top, as a person sees the picture.
+inline uint8_t* frameRowFromTop(uint8_t* bits, int32_t top) { return frameRow(bits, kFrameHeight - 1 - top); }
 inline const uint8_t* frameRowFromTop(const uint8_t* bits, int32_t top) {
     return frameRow(bits, kFrameHeight - 1 - top);
 }
