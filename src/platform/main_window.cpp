@@ -196,7 +196,7 @@ void MainWindow::present() {
     drawWindowLines();
     TextLine pictureLines[kPictureLineCount];
     formatPictureLines(renderer_, pictureLines);
-    drawTextLines(renderer_, pictureLines, kPictureLineCount);
+    pictureLines_.draw(renderer_, pictureLines, kPictureLineCount);
     copyFrameToImage(renderer_.frameBits, clientArea_->surface());
     // Only what changed goes to the screen: the picture and the window lines
     // drawn this frame.

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include "platform/text_painter.h"
 #include "ui/platform_services.h"
 #include "ui/text_lines.h"
 
@@ -87,6 +88,7 @@ private:
     QRect windowLinesArea_;  // where this frame's window lines were drawn
     TextLine lastWindowLines_[kWindowLineCount];
     bool windowLinesDrawn_ = false;
+    TextLineCells pictureLines_;
 };
 
 }  // namespace trivane
