@@ -231,7 +231,7 @@ void MainWindow::present() {
     drawWindowLines();
     TextLine pictureLines[kPictureLineCount];
     formatPictureLines(renderer_, pictureLines);
-    pictureLines_.draw(renderer_, pictureLines, kPictureLineCount);
+    pictureCells_.draw(renderer_, pictureLines, kPictureLineCount);
     // Only what changed goes to the screen: the picture, converted on its way
     // there, and the window lines drawn this frame.
     clientArea_->showPicture();

@@ -95,7 +95,7 @@ private:
     QRect windowLinesArea_;  // where this frame's window lines were drawn
     TextLine lastWindowLines_[kWindowLineCount];
     bool windowLinesDrawn_ = false;
-    TextLineCells pictureLines_;
+    TextLineCells pictureCells_;
 };
 
 }  // namespace trivane
