@@ -107,6 +107,7 @@ void TextLineCells::draw(Renderer& renderer, const TextLine* lines, int count) {
             paint(lines[i], cell);
             cell.painted = true;
         }
+        if (cell.area.isEmpty()) continue;
         // Line by line, so that where cells overlap the later one wins.
         const size_t rowBytes = static_cast<size_t>(3 * cell.area.width());
         const uint8_t* source = cell.pixels.data();
