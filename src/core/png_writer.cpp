@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "core/renderer.h"
+#include "raster/frame_layout.h"
 
 namespace trivane {
 
@@ -159,11 +159,12 @@ bool writeFramePng(const char* path, const uint8_t* frameBits) {
     row[0] = 0;  // no filter
     for (int32_t line = 0; line < kFrameHeight; ++line) {
         // The bottom framebuffer row is the last line of the image.
-        const uint8_t* source = frameBits + static_cast<size_t>(kFrameHeight - 1 - line) * kFrameStride;
+        const uint8_t* source = frameRowFromTop(frameBits, line);
         for (int32_t x = 0; x < kFrameWidth; ++x) {
-            row[1 + 3 * x] = source[3 * x + 2];
-            row[2 + 3 * x] = source[3 * x + 1];
-            row[3 + 3 * x] = source[3 * x];
+            const uint8_t* pixel = source + 3 * x;
+            row[1 + 3 * x] = redOf(pixel);
+            row[2 + 3 * x] = greenOf(pixel);
+            row[3 + 3 * x] = blueOf(pixel);
         }
         deflate.write(row, kRowBytes);
     }

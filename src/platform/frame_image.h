@@ -3,13 +3,18 @@
 #include <cstdint>
 
 #include <QImage>
+#include <QPoint>
+#include <QRect>
 
 namespace trivane {
 
-// Copies the 800 x 600 framebuffer (row 0 at the bottom, bytes blue, green,
-// red) into the top-left corner of an RGB32 image as a person sees it: row
-// 599 on top. The image must be at least 800 x 600 and RGB32; it is written
-// in place, so presenting a frame allocates nothing.
-void copyFrameToImage(const uint8_t* frameBits, QImage& image);
+// Copies the part `area` of the 800 x 600 framebuffer (row 0 at the bottom,
+// bytes blue, green, red) into a 32-bit image as a person sees it, `area`
+// counted from the picture's top-left corner, its first pixel landing at
+// `at`: turned right way up and converted in one pass, alpha opaque. The image
+// may be RGB32, ARGB32 or ARGB32_Premultiplied, which hold the same bytes for
+// opaque pixels. Writes nothing and returns false if the image has another
+// format, or `area` leaves the picture or does not fit at `at`.
+bool copyFrameToImage(const uint8_t* frameBits, QImage& image, const QRect& area, QPoint at);
 
 }  // namespace trivane

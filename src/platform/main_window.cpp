@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPaintEngine>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QWheelEvent>
 
@@ -58,9 +60,17 @@ ClientArea::ClientArea(Renderer& renderer, QWidget* parent)
 
 void ClientArea::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    const QRect area = event->rect();
-    painter.drawImage(area.topLeft(), surface_, area);
+    QRegion kept = event->region();
+    if (pictureShown_ && renderer_.frameBits != nullptr) {
+        const QRegion picture = kept & QRect(0, 0, kFrameWidth, kFrameHeight);
+        if (!picture.isEmpty()) paintPicture(painter, picture);
+        kept -= picture;
+    }
+    // Rectangle by rectangle: a bounding rectangle could reach over the
+    // picture just painted.
+    for (const QRect& area : kept) painter.drawImage(area.topLeft(), surface_, area);
     // What lies beyond the kept surface is erased with the window's white.
+    const QRect area = event->rect();
     if (area.bottom() >= surface_.height()) {
         painter.fillRect(QRect(area.left(), surface_.height(), area.width(), area.bottom() - surface_.height() + 1),
                          Qt::white);
@@ -69,6 +79,31 @@ void ClientArea::paintEvent(QPaintEvent* event) {
         painter.fillRect(QRect(surface_.width(), area.top(), area.right() - surface_.width() + 1, area.height()),
                          Qt::white);
     }
+}
+
+void ClientArea::paintPicture(QPainter& painter, const QRegion& picture) {
+    // The picture goes from the framebuffer straight into the image being
+    // painted (normally the window's backing store), converted on the way:
+    // one pass over the pixels instead of a conversion into the surface and a
+    // copy from there. That needs a plain image at whole-pixel offsets; the
+    // region is what the painter may touch, so nothing outside it is written.
+    // On any other device the picture goes through the surface.
+    const QPaintEngine* engine = painter.paintEngine();
+    QPaintDevice* device = engine != nullptr ? engine->paintDevice() : nullptr;
+    const QTransform toDevice = painter.deviceTransform();
+    const QPoint offset(static_cast<int>(toDevice.dx()), static_cast<int>(toDevice.dy()));
+    if (device != nullptr && device->devType() == QInternal::Image && toDevice.type() <= QTransform::TxTranslate &&
+        offset.x() == toDevice.dx() && offset.y() == toDevice.dy()) {
+        // Not detached, bits() would write into a copy that nobody shows.
+        QImage& image = *static_cast<QImage*>(device);
+        bool written = image.isDetached();
+        for (auto area = picture.begin(); written && area != picture.end(); ++area) {
+            written = copyFrameToImage(renderer_.frameBits, image, *area, area->topLeft() + offset);
+        }
+        if (written) return;
+    }
+    copyFrameToImage(renderer_.frameBits, surface_, QRect(0, 0, kFrameWidth, kFrameHeight), QPoint(0, 0));
+    for (const QRect& area : picture) painter.drawImage(area.topLeft(), surface_, area);
 }
 
 void ClientArea::keyPressEvent(QKeyEvent* event) {
@@ -196,10 +231,10 @@ void MainWindow::present() {
     drawWindowLines();
     TextLine pictureLines[kPictureLineCount];
     formatPictureLines(renderer_, pictureLines);
-    drawTextLines(renderer_, pictureLines, kPictureLineCount);
-    copyFrameToImage(renderer_.frameBits, clientArea_->surface());
-    // Only what changed goes to the screen: the picture and the window lines
-    // drawn this frame.
+    pictureCells_.draw(renderer_, pictureLines, kPictureLineCount);
+    // Only what changed goes to the screen: the picture, converted on its way
+    // there, and the window lines drawn this frame.
+    clientArea_->showPicture();
     clientArea_->repaint(QRegion(0, 0, kFrameWidth, kFrameHeight) + windowLinesArea_);
 
     stats_.presentNanos += nanosSince(rendered);

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include "platform/text_painter.h"
 #include "ui/platform_services.h"
 #include "ui/text_lines.h"
 
@@ -23,14 +24,18 @@ struct PresentStats {
 };
 
 // The client area below the menu bar: the 800 x 600 picture at (0, 0) and the
-// window lines from x = 810. It keeps what was drawn on it, as a window's
-// surface does: the lines are drawn opaque over the previous frame's lines.
+// window lines from x = 810. The surface keeps what was drawn beside the
+// picture, as a window's surface does: the lines are drawn opaque over the
+// previous frame's lines. The picture is the framebuffer, which holds the last
+// frame until the next one is presented; until the first, it is the surface's
+// white.
 class ClientArea : public QWidget {
     Q_OBJECT
 public:
     ClientArea(Renderer& renderer, QWidget* parent);
     QImage& surface() { return surface_; }
     const QImage& surface() const { return surface_; }
+    void showPicture() { pictureShown_ = true; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -44,8 +49,11 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    void paintPicture(QPainter& painter, const QRegion& picture);
+
     Renderer& renderer_;
     QImage surface_;
+    bool pictureShown_ = false;
 };
 
 // The main window "Trivane": menu bar, client area, and the loop's idle step
@@ -87,6 +95,7 @@ private:
     QRect windowLinesArea_;  // where this frame's window lines were drawn
     TextLine lastWindowLines_[kWindowLineCount];
     bool windowLinesDrawn_ = false;
+    TextLineCells pictureCells_;
 };
 
 }  // namespace trivane

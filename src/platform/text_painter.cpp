@@ -1,6 +1,7 @@
 #include "platform/text_painter.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include <QByteArray>
 #include <QFont>
@@ -10,6 +11,8 @@
 #include <QPainter>
 #include <QRect>
 #include <QString>
+
+#include "raster/frame_layout.h"
 
 // LeakSanitizer asks for this when it starts (only in sanitizer builds; it is
 // dead code otherwise). Fontconfig, which Qt's font database starts, keeps its
@@ -46,47 +49,77 @@ QImage& scratch() {
     return image;
 }
 
-void copyCell(const QImage& from, const QRect& cell, uint8_t* frameBits, int32_t frameStride) {
-    for (int y = cell.top(); y <= cell.bottom(); ++y) {
-        const QRgb* source = reinterpret_cast<const QRgb*>(from.constScanLine(y));
-        uint8_t* row = frameBits + static_cast<int64_t>(kFrameHeight - 1 - y) * frameStride;
-        for (int x = cell.left(); x <= cell.right(); ++x) {
-            // Whatever the font engine does, a pixel ends up black or white.
-            const uint8_t v = qGray(source[x]) < 128 ? 0 : 255;
-            row[3 * x] = v;
-            row[3 * x + 1] = v;
-            row[3 * x + 2] = v;
-        }
-    }
+int clampedLength(const TextLine& line) {
+    return std::clamp<int>(line.length, 0, static_cast<int>(sizeof line.text));
+}
+
+// Only the characters within the length reach the screen; what lies after
+// them in the buffer does not make a line different.
+bool sameText(const TextLine& a, const TextLine& b) {
+    const int length = clampedLength(a);
+    return a.x == b.x && a.y == b.y && length == clampedLength(b) && std::memcmp(a.text, b.text, length) == 0;
 }
 
 }  // namespace
 
-void drawTextLines(Renderer& renderer, const TextLine* lines, int count) {
-    if (renderer.frameBits == nullptr || count <= 0) return;
+void TextLineCells::paint(const TextLine& line, Cell& cell) {
     QImage& image = scratch();
+    const QFontMetrics metrics(font_, &image);
+    const QString text = QString::fromLatin1(line.text, clampedLength(line));
+    cell.line = line;
+    cell.area = QRect(line.x, line.y, metrics.horizontalAdvance(text), metrics.height()) &
+                QRect(0, 0, kFrameWidth, kFrameHeight);
+    cell.pixels.clear();
+    if (cell.area.isEmpty()) return;
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::TextAntialiasing, false);
+        painter.setFont(font_);
+        painter.setPen(Qt::black);
+        painter.fillRect(cell.area, Qt::white);
+        painter.setClipRect(cell.area);
+        painter.drawText(QPoint(line.x, line.y + metrics.ascent()), text);
+    }
+    cell.pixels.resize(static_cast<size_t>(3 * cell.area.width() * cell.area.height()));
+    uint8_t* out = cell.pixels.data();
+    for (int y = cell.area.top(); y <= cell.area.bottom(); ++y) {
+        const QRgb* source = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = cell.area.left(); x <= cell.area.right(); ++x, out += 3) {
+            // Whatever the font engine does, a pixel ends up black or white.
+            const uint8_t v = qGray(source[x]) < 128 ? 0 : 255;
+            storeRgb(out, v, v, v);
+        }
+    }
+}
+
+void TextLineCells::draw(Renderer& renderer, const TextLine* lines, int count) {
+    if (renderer.frameBits == nullptr || count <= 0) return;
     QFont font = QGuiApplication::font();
     font.setStyleStrategy(QFont::NoAntialias);
-    const QFontMetrics metrics(font, &image);
-    const QRect picture(0, 0, kFrameWidth, kFrameHeight);
-    for (int i = 0; i < count; ++i) {
-        const TextLine& line = lines[i];
-        const int length = std::clamp<int>(line.length, 0, static_cast<int>(sizeof line.text));
-        const QString text = QString::fromLatin1(line.text, length);
-        const QRect cell = QRect(line.x, line.y, metrics.horizontalAdvance(text), metrics.height()) & picture;
-        if (cell.isEmpty()) continue;
-        {
-            QPainter painter(&image);
-            painter.setRenderHint(QPainter::TextAntialiasing, false);
-            painter.setFont(font);
-            painter.setPen(Qt::black);
-            painter.fillRect(cell, Qt::white);
-            painter.setClipRect(cell);
-            painter.drawText(QPoint(line.x, line.y + metrics.ascent()), text);
-        }
-        // Line by line, so that where cells overlap the later one wins.
-        copyCell(image, cell, renderer.frameBits, renderer.frameStride);
+    if (font != font_) {
+        font_ = font;
+        cells_.clear();
     }
+    if (cells_.size() < static_cast<size_t>(count)) cells_.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        Cell& cell = cells_[static_cast<size_t>(i)];
+        if (!cell.painted || !sameText(cell.line, lines[i])) {
+            paint(lines[i], cell);
+            cell.painted = true;
+        }
+        if (cell.area.isEmpty()) continue;
+        // Line by line, so that where cells overlap the later one wins.
+        const size_t rowBytes = static_cast<size_t>(3 * cell.area.width());
+        const uint8_t* source = cell.pixels.data();
+        for (int y = cell.area.top(); y <= cell.area.bottom(); ++y, source += rowBytes) {
+            std::memcpy(frameRowFromTop(renderer.frameBits, y) + 3 * cell.area.left(), source, rowBytes);
+        }
+    }
+}
+
+void drawTextLines(Renderer& renderer, const TextLine* lines, int count) {
+    TextLineCells cells;
+    cells.draw(renderer, lines, count);
 }
 
 }  // namespace trivane

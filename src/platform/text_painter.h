@@ -1,5 +1,10 @@
 #pragma once
 
+#include <vector>
+
+#include <QFont>
+#include <QRect>
+
 #include "core/renderer.h"
 #include "ui/text_lines.h"
 
@@ -21,5 +26,28 @@ QGuiApplication* ensureGuiApplication(bool forceOffscreen = false);
 // antialiasing: every pixel of a cell is pure black or pure white. Needs a
 // QGuiApplication; does nothing without a framebuffer.
 void drawTextLines(Renderer& renderer, const TextLine* lines, int count);
+
+// drawTextLines for a caller that draws a list every frame. Each line's
+// finished cell is kept; a line that reads the same, at the same place, as at
+// its index last time is copied in from memory rather than laid out and
+// rasterised again. Every line is still copied on every call, as the
+// framebuffer is drawn anew each frame. A change of the default font starts
+// afresh.
+class TextLineCells {
+public:
+    void draw(Renderer& renderer, const TextLine* lines, int count);
+
+private:
+    struct Cell {
+        bool painted = false;
+        TextLine line;
+        QRect area;                   // within the picture, y down; may be empty
+        std::vector<uint8_t> pixels;  // the area's rows top-down, in framebuffer byte order
+    };
+    void paint(const TextLine& line, Cell& cell);
+
+    QFont font_;
+    std::vector<Cell> cells_;
+};
 
 }  // namespace trivane

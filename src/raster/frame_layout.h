@@ -23,18 +23,19 @@ inline const uint8_t* frameRow(const uint8_t* bits, int32_t y) {
     return bits + static_cast<ptrdiff_t>(y) * kFrameStride;
 }
 // Row `top` counted from the top, as a person sees the picture.
+inline uint8_t* frameRowFromTop(uint8_t* bits, int32_t top) { return frameRow(bits, kFrameHeight - 1 - top); }
 inline const uint8_t* frameRowFromTop(const uint8_t* bits, int32_t top) {
     return frameRow(bits, kFrameHeight - 1 - top);
 }
 
 // One pixel's bytes from its red, green and blue.
-inline void storeRgb(uint8_t* pixel, uint8_t red, uint8_t green, uint8_t blue) {
+constexpr void storeRgb(uint8_t* pixel, uint8_t red, uint8_t green, uint8_t blue) {
     pixel[0] = blue;
     pixel[1] = green;
     pixel[2] = red;
 }
-inline uint8_t redOf(const uint8_t* pixel) { return pixel[2]; }
-inline uint8_t greenOf(const uint8_t* pixel) { return pixel[1]; }
-inline uint8_t blueOf(const uint8_t* pixel) { return pixel[0]; }
+constexpr uint8_t redOf(const uint8_t* pixel) { return pixel[2]; }
+constexpr uint8_t greenOf(const uint8_t* pixel) { return pixel[1]; }
+constexpr uint8_t blueOf(const uint8_t* pixel) { return pixel[0]; }
 
 }  // namespace trivane

@@ -146,6 +146,24 @@ TEST_F(TextPainterTest, LaterCellsCoverEarlierOnesAndEdgesClip) {
     EXPECT_GT(blackAfter, 0);
 }
 
+TEST_F(TextPainterTest, KeptCellsMatchFreshlyLaidOutOnes) {
+    TextLine lines[] = {line(10, 10, "stays"), line(100, 300, "WWWWWWWW"), line(100, 300, "covers")};
+    TextLineCells cells;
+    cells.draw(*filledRenderer(), lines, 3);
+    // The next frame: a new framebuffer, one text changed, one line moved;
+    // the one that stayed must still be copied in.
+    std::strcpy(lines[1].text, "W");
+    lines[1].length = 1;
+    lines[2].x = 140;
+    auto kept = filledRenderer();
+    cells.draw(*kept, lines, 3);
+    auto fresh = filledRenderer();
+    drawTextLines(*fresh, lines, 3);
+    EXPECT_EQ(std::memcmp(kept->frameBits, fresh->frameBits, kFrameBytes), 0);
+    EXPECT_FALSE(untouched(*kept, 10, 589));
+    EXPECT_FALSE(untouched(*kept, 140, 299));
+}
+
 TEST_F(TextPainterTest, PictureLinesAndHostileInput) {
     auto r = filledRenderer();
     r->moveModel = 1;
