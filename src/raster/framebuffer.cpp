@@ -65,37 +65,45 @@ void drawLine(FrameBand& band, int32_t x0, int32_t y0, int32_t x1, int32_t y1, c
     // first the steps where the major coordinate is inside, then, because the
     // minor coordinate moves monotonically, the sub-range where it is inside
     // too. Positions are computed exactly as the full walk would reach them.
-    int64_t first, last;
-    if (!majorWindow(majorStart, majorSign, major, majorLo, majorHi, first, last)) return;
-    auto minorAt = [&](int64_t t) { return minorStart + minorSign * minorAdvance(t, major, minor); };
-    auto belowRange = [&](int64_t t) { return minorAt(t) < minorLo; };
-    auto aboveRange = [&](int64_t t) { return minorAt(t) > minorHi; };
-    // The predicate "not yet inside" holds for a prefix of the steps and
-    // "already past" for a suffix; which of the two bounds comes first depends
-    // on the walking direction.
-    auto notYet = [&](int64_t t) { return minorSign > 0 ? belowRange(t) : aboveRange(t); };
-    auto past = [&](int64_t t) { return minorSign > 0 ? aboveRange(t) : belowRange(t); };
-    {
-        int64_t lo = first, hi = last + 1;  // first t in [first, last] with !notYet
-        while (lo < hi) {
-            const int64_t mid = lo + (hi - lo) / 2;
-            if (notYet(mid)) lo = mid + 1; else hi = mid;
+    // A line with both ends inside stays inside (it is monotone in both
+    // coordinates): the common short line skips the search.
+    const bool inside = x0 >= 1 && x0 <= 799 && x1 >= 1 && x1 <= 799 && y0 >= rowLo && y0 <= rowHi &&
+                        y1 >= rowLo && y1 <= rowHi;
+    int64_t first = 1, last = major;
+    // The minor advance and decision value before step `first`.
+    int64_t s = 0, d = 2 * minor - major;
+    if (!inside) {
+        if (!majorWindow(majorStart, majorSign, major, majorLo, majorHi, first, last)) return;
+        auto minorAt = [&](int64_t t) { return minorStart + minorSign * minorAdvance(t, major, minor); };
+        auto belowRange = [&](int64_t t) { return minorAt(t) < minorLo; };
+        auto aboveRange = [&](int64_t t) { return minorAt(t) > minorHi; };
+        // The predicate "not yet inside" holds for a prefix of the steps and
+        // "already past" for a suffix; which of the two bounds comes first depends
+        // on the walking direction.
+        auto notYet = [&](int64_t t) { return minorSign > 0 ? belowRange(t) : aboveRange(t); };
+        auto past = [&](int64_t t) { return minorSign > 0 ? aboveRange(t) : belowRange(t); };
+        {
+            int64_t lo = first, hi = last + 1;  // first t in [first, last] with !notYet
+            while (lo < hi) {
+                const int64_t mid = lo + (hi - lo) / 2;
+                if (notYet(mid)) lo = mid + 1; else hi = mid;
+            }
+            first = lo;
         }
-        first = lo;
-    }
-    {
-        int64_t lo = first, hi = last + 1;  // first t in [first, last] with past
-        while (lo < hi) {
-            const int64_t mid = lo + (hi - lo) / 2;
-            if (past(mid)) hi = mid; else lo = mid + 1;
+        {
+            int64_t lo = first, hi = last + 1;  // first t in [first, last] with past
+            while (lo < hi) {
+                const int64_t mid = lo + (hi - lo) / 2;
+                if (past(mid)) hi = mid; else lo = mid + 1;
+            }
+            last = lo - 1;
         }
-        last = lo - 1;
+        if (first > last) return;
+        // Resume the walk at step `first` with its exact decision value.
+        s = minorAdvance(first - 1, major, minor);
+        d = static_cast<int64_t>(Wide(2) * minor * first - major - Wide(2) * major * s);
     }
-    if (first > last) return;
 
-    // Resume the walk at step `first` with its exact decision value.
-    int64_t s = minorAdvance(first - 1, major, minor);
-    int64_t d = static_cast<int64_t>(Wide(2) * minor * first - major - Wide(2) * major * s);
     for (int64_t t = first; t <= last; ++t) {
         if (d > 0) {
             ++s;
