@@ -186,69 +186,103 @@ bool transformVertices(SceneState& scene, CameraState& camera, LightState& light
     return lastLit >= 0;
 }
 
-size_t assembleFaces(SceneState& scene, FrameTarget& target, FrameWork& work) {
-    const int32_t meshesInUse = std::clamp(scene.meshCount, 0, kMaxMeshes);
-    Mesh* const meshes = scene.meshes;
-    std::vector<AssembledFace>& assembledFaces = work.assembledFaces;
-    const int32_t renderMode = target.renderMode;
-    size_t needed = 0;
-    for (int32_t m = 0; m < meshesInUse; ++m) needed += static_cast<size_t>(usableIndexCount(meshes[m])) / 3;
-    // Grows only when a larger model arrives.
-    if (assembledFaces.size() < needed) assembledFaces.resize(needed);
+namespace {
 
-    size_t count = 0;
-    for (int32_t m = 0; m < meshesInUse; ++m) {
-        Mesh& mesh = meshes[m];
-        const int32_t vertexLimit = usableVertexCount(mesh);
-        const int32_t indexLimit = usableIndexCount(mesh);
-        for (int32_t f = 0; f + 2 < indexLimit; f += 3) {
-            const int32_t ia = mesh.indices[f];
-            const int32_t ib = mesh.indices[f + 1];
-            const int32_t ic = mesh.indices[f + 2];
-            // A face naming a vertex the mesh does not have is not drawn.
-            if (ia < 0 || ia >= vertexLimit || ib < 0 || ib >= vertexLimit || ic < 0 || ic >= vertexLimit)
-                continue;
-            Vertex& a = mesh.transformed[ia];
-            Vertex& b = mesh.transformed[ib];
-            Vertex& c = mesh.transformed[ic];
+// Faces [first, end) of one mesh: the back-face and clip tests, into the
+// slots from chunk.slot on. Returns whether any face was front-facing.
+bool assembleChunk(Mesh& mesh, int32_t renderMode, FaceChunk& chunk, AssembledFace* slots) {
+    const int32_t vertexLimit = usableVertexCount(mesh);
+    bool frontFacing = false;
+    int32_t count = 0;
+    for (int32_t f = 3 * chunk.firstFace; f < 3 * chunk.endFace; f += 3) {
+        const int32_t ia = mesh.indices[f];
+        const int32_t ib = mesh.indices[f + 1];
+        const int32_t ic = mesh.indices[f + 2];
+        // A face naming a vertex the mesh does not have is not drawn.
+        if (ia < 0 || ia >= vertexLimit || ib < 0 || ib >= vertexLimit || ic < 0 || ic >= vertexLimit) continue;
+        Vertex& a = mesh.transformed[ia];
+        Vertex& b = mesh.transformed[ib];
+        Vertex& c = mesh.transformed[ic];
 
-            const double e1x = static_cast<double>(b.x) - a.x;
-            const double e1y = static_cast<double>(b.y) - a.y;
-            const double e2x = static_cast<double>(c.x) - a.x;
-            const double e2y = static_cast<double>(c.y) - a.y;
-            const double det = e1y * e2x - e1x * e2y;
-            if (!(det > 0.0)) continue;
+        const double e1x = static_cast<double>(b.x) - a.x;
+        const double e1y = static_cast<double>(b.y) - a.y;
+        const double e2x = static_cast<double>(c.x) - a.x;
+        const double e2y = static_cast<double>(c.y) - a.y;
+        const double det = e1y * e2x - e1x * e2y;
+        if (!(det > 0.0)) continue;
+        frontFacing = true;
+        if ((mesh.clipFlags[ia] && mesh.clipFlags[ib] && mesh.clipFlags[ic]) || !mesh.visible) continue;
 
-            const bool allClipped = mesh.clipFlags[ia] && mesh.clipFlags[ib] && mesh.clipFlags[ic];
-            if (renderMode == Wire) std::copy(std::begin(kWireColour), std::end(kWireColour), target.drawColor);
-            if (allClipped || !mesh.visible) continue;
-
-            AssembledFace& face = assembledFaces[count++];
-            face.corner[0] = &a;
-            face.corner[1] = &b;
-            face.corner[2] = &c;
-            faceRows(a, b, c, face);
-            face.kind = renderMode == Wire ? AssembledFace::Lines : AssembledFace::Shaded;
-            if (renderMode == Mapping && mesh.texVertexCount != 0) {
-                const TexCoord* t[3] = {cornerTexCoord(mesh, f), cornerTexCoord(mesh, f + 1),
-                                        cornerTexCoord(mesh, f + 2)};
-                if (t[0] != nullptr && t[1] != nullptr && t[2] != nullptr) {
-                    // The shared vertices keep the last face's texture corners,
-                    // as drawing face by face into them would leave them.
-                    Vertex* corners[3] = {&a, &b, &c};
-                    for (int k = 0; k < 3; ++k) {
-                        corners[k]->u = face.u[k] = t[k]->u;
-                        corners[k]->v = face.v[k] = t[k]->v;
-                    }
-                    face.kind = AssembledFace::Textured;
+        AssembledFace& face = slots[count++];
+        face.corner[0] = &a;
+        face.corner[1] = &b;
+        face.corner[2] = &c;
+        faceRows(a, b, c, face);
+        face.kind = renderMode == Wire ? AssembledFace::Lines : AssembledFace::Shaded;
+        if (renderMode == Mapping && mesh.texVertexCount != 0) {
+            const TexCoord* t[3] = {cornerTexCoord(mesh, f), cornerTexCoord(mesh, f + 1), cornerTexCoord(mesh, f + 2)};
+            if (t[0] != nullptr && t[1] != nullptr && t[2] != nullptr) {
+                for (int k = 0; k < 3; ++k) {
+                    face.u[k] = t[k]->u;
+                    face.v[k] = t[k]->v;
                 }
+                face.kind = AssembledFace::Textured;
             }
         }
     }
-    return count;
+    chunk.count = count;
+    return frontFacing;
 }
 
-void drawBands(const SceneState& scene, FrameTarget& target, FrameWork& work, size_t faceCount) {
+}  // namespace
+
+size_t assembleFaces(SceneState& scene, FrameTarget& target, FrameWork& work) {
+    const int32_t meshesInUse = std::clamp(scene.meshCount, 0, kMaxMeshes);
+    Mesh* const meshes = scene.meshes;
+    // Every mesh in pieces of at most kFacesPerChunk faces, each with slots
+    // for all its faces, so that pieces are assembled independently and their
+    // accepted faces still come out in face order.
+    int64_t slots = 0;
+    size_t chunkCount = 0;
+    for (int32_t m = 0; m < meshesInUse; ++m) {
+        const int32_t faces = usableIndexCount(meshes[m]) / 3;
+        for (int32_t first = 0; first < faces; first += kFacesPerChunk) {
+            if (work.chunks.size() <= chunkCount) work.chunks.resize(chunkCount + 1);  // grows with the model only
+            const int32_t end = std::min(faces, first + kFacesPerChunk);
+            work.chunks[chunkCount++] = FaceChunk{m, first, end, slots, 0, false};
+            slots += end - first;
+        }
+    }
+    if (work.assembledFaces.size() < static_cast<size_t>(slots)) work.assembledFaces.resize(slots);
+
+    const int32_t renderMode = target.renderMode;
+    auto task = [&](int32_t i) {
+        FaceChunk& chunk = work.chunks[i];
+        chunk.frontFacing = assembleChunk(meshes[chunk.mesh], renderMode, chunk, work.assembledFaces.data() + chunk.slot);
+    };
+    runTasks(static_cast<int32_t>(chunkCount), task);
+
+    // What drawing face by face leaves in the record: the wire colour once a
+    // face faced the viewer, and in the shared vertices the texture corners of
+    // the last textured face that used them.
+    for (size_t i = 0; i < chunkCount; ++i) {
+        const FaceChunk& chunk = work.chunks[i];
+        if (renderMode == Wire && chunk.frontFacing)
+            std::copy(std::begin(kWireColour), std::end(kWireColour), target.drawColor);
+        if (renderMode != Mapping) continue;
+        for (int64_t k = chunk.slot; k < chunk.slot + chunk.count; ++k) {
+            const AssembledFace& face = work.assembledFaces[k];
+            if (face.kind != AssembledFace::Textured) continue;
+            for (int c = 0; c < 3; ++c) {
+                face.corner[c]->u = face.u[c];
+                face.corner[c]->v = face.v[c];
+            }
+        }
+    }
+    return chunkCount;
+}
+
+void drawBands(const SceneState& scene, FrameTarget& target, FrameWork& work, size_t chunkCount) {
     const int32_t renderMode = target.renderMode;
     const std::vector<AssembledFace>& assembledFaces = work.assembledFaces;
     raster::FrameBand* const bands = work.bands;
@@ -268,33 +302,36 @@ void drawBands(const SceneState& scene, FrameTarget& target, FrameWork& work, si
         std::memset(band.row(band.rowBegin), 0, rows * kFrameStride);
         if (clearDepth) std::fill_n(band.depthRow(band.rowBegin), rows * kFrameWidth, 0.0f);
         if (!draw) return;
-        for (size_t k = 0; k < faceCount; ++k) {
-            const AssembledFace& face = assembledFaces[k];
-            if (face.rowHigh < band.rowBegin || face.rowLow >= band.rowEnd) continue;
-            band.face = k;
-            const Vertex& a = *face.corner[0];
-            const Vertex& b = *face.corner[1];
-            const Vertex& c = *face.corner[2];
-            switch (face.kind) {
-            case AssembledFace::Lines: {
-                const int32_t ax = truncToInt32(a.x), ay = truncToInt32(a.y);
-                const int32_t bx = truncToInt32(b.x), by = truncToInt32(b.y);
-                const int32_t cx = truncToInt32(c.x), cy = truncToInt32(c.y);
-                raster::drawLine(band, ax, ay, bx, by, kWireColour);
-                raster::drawLine(band, ax, ay, cx, cy, kWireColour);
-                raster::drawLine(band, cx, cy, bx, by, kWireColour);
-                break;
-            }
-            case AssembledFace::Shaded:
-                raster::drawGouraud(band, a, b, c);
-                break;
-            case AssembledFace::Textured: {
-                Vertex ta = a, tb = b, tc = c;
-                ta.u = face.u[0], tb.u = face.u[1], tc.u = face.u[2];
-                ta.v = face.v[0], tb.v = face.v[1], tc.v = face.v[2];
-                raster::drawTextured(band, texelsOfFrame, seam, ta, tb, tc);
-                break;
-            }
+        for (size_t n = 0; n < chunkCount; ++n) {
+            const FaceChunk& chunk = work.chunks[n];
+            for (int64_t k = chunk.slot; k < chunk.slot + chunk.count; ++k) {
+                const AssembledFace& face = assembledFaces[k];
+                if (face.rowHigh < band.rowBegin || face.rowLow >= band.rowEnd) continue;
+                band.face = static_cast<uint64_t>(k);
+                const Vertex& a = *face.corner[0];
+                const Vertex& b = *face.corner[1];
+                const Vertex& c = *face.corner[2];
+                switch (face.kind) {
+                case AssembledFace::Lines: {
+                    const int32_t ax = truncToInt32(a.x), ay = truncToInt32(a.y);
+                    const int32_t bx = truncToInt32(b.x), by = truncToInt32(b.y);
+                    const int32_t cx = truncToInt32(c.x), cy = truncToInt32(c.y);
+                    raster::drawLine(band, ax, ay, bx, by, kWireColour);
+                    raster::drawLine(band, ax, ay, cx, cy, kWireColour);
+                    raster::drawLine(band, cx, cy, bx, by, kWireColour);
+                    break;
+                }
+                case AssembledFace::Shaded:
+                    raster::drawGouraud(band, a, b, c);
+                    break;
+                case AssembledFace::Textured: {
+                    Vertex ta = a, tb = b, tc = c;
+                    ta.u = face.u[0], tb.u = face.u[1], tc.u = face.u[2];
+                    ta.v = face.v[0], tb.v = face.v[1], tc.v = face.v[2];
+                    raster::drawTextured(band, texelsOfFrame, seam, ta, tb, tc);
+                    break;
+                }
+                }
             }
         }
     };

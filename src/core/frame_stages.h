@@ -23,7 +23,7 @@ constexpr int32_t kMaxBands = 64;
 // textured face, and the rows it can touch.
 struct AssembledFace {
     enum Kind : uint8_t { Lines, Shaded, Textured };
-    const Vertex* corner[3];
+    Vertex* corner[3];  // in the mesh's transformed vertices
     float u[3];
     float v[3];
     int32_t rowLow;   // first row it can touch
@@ -31,9 +31,22 @@ struct AssembledFace {
     Kind kind;
 };
 
+// Faces [firstFace, endFace) of one mesh, assembled together into the
+// slots from `slot` on; `count` of them are to be drawn.
+constexpr int32_t kFacesPerChunk = 2048;
+struct FaceChunk {
+    int32_t mesh;
+    int32_t firstFace;
+    int32_t endFace;
+    int64_t slot;
+    int32_t count;
+    bool frontFacing;  // any face passed the back-face test
+};
+
 // Kept between frames, so that frames allocate nothing once the model's size
 // is known.
 struct FrameWork {
+    std::vector<FaceChunk> chunks;
     std::vector<AssembledFace> assembledFaces;
     raster::FrameBand bands[kMaxBands];
     int64_t vertexStarts[kMaxMeshes + 1] = {};
@@ -52,11 +65,11 @@ MaterialChoice materialFor(const SceneState& scene, const LightState& lighting, 
 //    projects and rounds every vertex, spread over the workers. True when any
 //    vertex was processed.
 bool transformVertices(SceneState& scene, CameraState& camera, LightState& lighting, FrameWork& work);
-// 2. Back-face and clip tests and texture corners, face by face; returns how
-//    many faces are to be drawn.
+// 2. Back-face and clip tests and texture corners, in pieces spread over the
+//    workers; returns how many pieces (FrameWork::chunks) hold faces to draw.
 size_t assembleFaces(SceneState& scene, FrameTarget& target, FrameWork& work);
 // 3. Clears and draws the picture band by band, spread over the workers.
-void drawBands(const SceneState& scene, FrameTarget& target, FrameWork& work, size_t faceCount);
+void drawBands(const SceneState& scene, FrameTarget& target, FrameWork& work, size_t chunkCount);
 
 // The readable texels of the scene's texture.
 raster::TexelSource sceneTexels(const SceneState& scene);
