@@ -119,7 +119,7 @@ raster::TexelSource sceneTexels(const SceneState& scene) {
                                scene.textureStride);
 }
 
-bool transformVertices(SceneState& scene, CameraState& camera, LightState& lighting, FrameWork& work) {
+void transformVertices(SceneState& scene, CameraState& camera, LightState& lighting, FrameWork& work) {
     const int32_t meshesInUse = std::clamp(scene.meshCount, 0, kMaxMeshes);
     Mesh* const meshes = scene.meshes;
     int64_t* const vertexStarts = work.vertexStarts;
@@ -183,7 +183,6 @@ bool transformVertices(SceneState& scene, CameraState& camera, LightState& light
         camera.builderMatrix = mx.viewport;
     }
     camera.transform.setIdentity();
-    return lastLit >= 0;
 }
 
 namespace {

@@ -62,9 +62,8 @@ struct MaterialChoice {
 MaterialChoice materialFor(const SceneState& scene, const LightState& lighting, int32_t materialIndex);
 
 // 1. Builds the model and camera transform once, then transforms, lights,
-//    projects and rounds every vertex, spread over the workers. True when any
-//    vertex was processed.
-bool transformVertices(SceneState& scene, CameraState& camera, LightState& lighting, FrameWork& work);
+//    projects and rounds every vertex, spread over the workers.
+void transformVertices(SceneState& scene, CameraState& camera, LightState& lighting, FrameWork& work);
 // 2. Back-face and clip tests and texture corners, in pieces spread over the
 //    workers; returns how many pieces (FrameWork::chunks) hold faces to draw.
 size_t assembleFaces(SceneState& scene, FrameTarget& target, FrameWork& work);
