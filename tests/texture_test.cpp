@@ -105,7 +105,9 @@ TEST(Texture, ImagesThatCannotBeUsedShowPlainWhite) {
                                    bitmap(4, 4, 32),       withLe32(good, 22, 0),
                                    withLe32(good, 18, 0),  withLe32(good, 18, -4),
                                    withLe32(good, 30, 1),  withLe32(good, 22, INT32_MIN),
-                                   withLe32(good, 18, INT32_MAX), good.substr(0, good.size() - 1)};
+                                   withLe32(good, 18, INT32_MAX), good.substr(0, good.size() - 1),
+                                   // (rows - 1) x stride is past the int64 range
+                                   withLe32(withLe32(good, 18, 1999999999), 22, 2000000000)};
     for (const std::string& bytes : hostile) {
         SCOPED_TRACE(&bytes - hostile);
         const auto loaded = loadFrom(bytes);

@@ -60,8 +60,12 @@ bool Renderer::loadTexture() {
         stride = (width * 3 + 3) & ~int64_t{3};
         usable = bitsPerPixel == 24 && compression == 0 && width > 0 && rows > 0;
         if (usable) {
-            const int64_t end = static_cast<int64_t>(kPixelOffset) + (rows - 1) * stride + 3 * width;
-            usable = end <= static_cast<int64_t>(textureFile.size()) && end <= INT32_MAX;
+            // Products of header values: checked, since a header can name
+            // rows and widths whose product leaves the int64 range.
+            int64_t lastRow = 0, end = 0;
+            usable = !__builtin_mul_overflow(rows - 1, stride, &lastRow) &&
+                     !__builtin_add_overflow(lastRow, static_cast<int64_t>(kPixelOffset) + 3 * width, &end) &&
+                     end <= static_cast<int64_t>(textureFile.size()) && end <= INT32_MAX;
         }
     }
 
