@@ -1,5 +1,6 @@
 #include "core/workers.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <thread>
@@ -28,13 +29,16 @@ namespace trivane {
 namespace {
 
 int32_t initialCount() {
+    const unsigned hardware = std::thread::hardware_concurrency();
+    const int32_t fallback = hardware == 0 ? 1 : static_cast<int32_t>(hardware);
     if (const char* text = std::getenv("TRIVANE_THREADS")) {
         char* end = nullptr;
         const long n = std::strtol(text, &end, 10);
         if (end != text && *end == '\0' && n >= 1 && n <= 256) return static_cast<int32_t>(n);
+        std::fprintf(stderr, "trivane: TRIVANE_THREADS=\"%s\" is not a number from 1 to 256; using %d workers\n",
+                     text, fallback);
     }
-    const unsigned hardware = std::thread::hardware_concurrency();
-    return hardware == 0 ? 1 : static_cast<int32_t>(hardware);
+    return fallback;
 }
 
 // The library caps its threads at the hardware's by default; a count chosen
