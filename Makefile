@@ -4,7 +4,7 @@
 PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             qt6-base-dev libgl-dev fonts-nanum locales python3 libtbb-dev
 
-.PHONY: run test deps build-release build-asan build-tsan clean
+.PHONY: run test soak deps build-release build-asan build-tsan clean
 
 deps:
 	@missing=""; \
@@ -35,6 +35,12 @@ test: build-release build-asan build-tsan
 	ctest --preset release
 	ctest --preset asan
 	ctest --preset tsan
+
+# A million frames of seeded random input on the release build; SOAK_SEED
+# picks another sequence.
+SOAK_SEED ?= 1
+soak: build-release
+	./build/release/tests/trivane_soak --frames 1000000 --seed $(SOAK_SEED)
 
 # Without a display the viewer cannot open its window: say so, and render the
 # default scene headless instead.
