@@ -272,13 +272,11 @@ TEST(AseLoader, TablesStayBoundedByTheFileAndTheirLimits) {
 }
 
 TEST(AseLoader, BrokenFilesDoNoDamage) {
-    // Empty, binary, UTF-16 and truncated files: none may crash, write out of
-    // bounds or leave counts and arrays disagreeing.
+    // Empty, binary and truncated files: none may crash, write out of bounds
+    // or leave counts and arrays disagreeing.
     std::string binary;
     std::mt19937 random(7);
     for (int i = 0; i < 20000; ++i) binary.push_back(static_cast<char>(random() & 0xFF));
-    std::string utf16 = "\xFF\xFE";
-    for (const char c : object("Box", kTriangle)) utf16 += std::string{c, '\0'};
     // Truncated lines: reading stops at the first item that cannot be read.
     const std::string truncated =
         "*MESH_NUMVERTEX\n*MESH_NUMFACES 4\n*MESH_FACE 0: A: 5\n"
@@ -286,7 +284,7 @@ TEST(AseLoader, BrokenFilesDoNoDamage) {
         "*MESH_FACE 2: A: 4 B: 5 C: 6 AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1,2 *MESH_MTLID 5\n"
         "*MESH_FACE 3: A: 7 B: oops C: 9 AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 5\n"
         "*MESH_NUMTVERTEX\n*MATERIAL_COUNT\n*PROP_MOTIONBLUR\n*MESH_NUMVERTEX 2\n*MESH_VERTEX 0 1.5\n*MESH_VERTEX";
-    for (const std::string& text : {std::string(), binary, utf16}) {
+    for (const std::string& text : {std::string(), binary}) {
         Loaded l = loadText(text);
         EXPECT_EQ(l.result, 0);
         for (const Mesh& m : {std::cref(l.renderer->meshes[0]), std::cref(l.renderer->meshes[1])}) {
@@ -302,6 +300,28 @@ TEST(AseLoader, BrokenFilesDoNoDamage) {
     EXPECT_EQ(head(m.faceMaterialIds, 12), std::vector<int32_t>(12, 0));
     EXPECT_EQ(std::tuple(m.vertexCount, m.texVertexCount, t.renderer->materialCount), std::tuple(0, 0, 0));
     EXPECT_TRUE(t.renderer->meshes[1].vertices.empty());
+}
+
+TEST(AseLoader, Utf16TextWithAByteOrderMarkReadsAsItsCharacters) {
+    const std::string text = object("Box", kTriangle, 2);
+    // Both byte orders, and a character beyond one byte in the name (U+263A).
+    std::string little = "\xFF\xFE", big = "\xFE\xFF";
+    for (const char c : text) {
+        little += std::string{c, '\0'};
+        big += std::string{'\0', c};
+    }
+    const size_t name = little.find(std::string("B\0o\0x\0", 6));
+    little.insert(name, "\x3A\x26", 2);
+    const Loaded plain = loadText(text);
+    for (const std::string& utf16 : {little, big}) {
+        const Loaded l = loadText(utf16);
+        ASSERT_EQ(l.result, 1);
+        const Mesh& a = l.renderer->meshes[0];
+        const Mesh& b = plain.renderer->meshes[0];
+        EXPECT_EQ(std::tuple(a.vertexCount, a.indexCount, a.materialIndex), std::tuple(3, 3, 2));
+        EXPECT_EQ(xyzw(a.vertices[1]), xyzw(b.vertices[1]));
+        EXPECT_EQ(head(a.indices, 3), head(b.indices, 3));
+    }
 }
 
 TEST(AseLoader, UnopenablePathFallsBackToTheDefaultModel) {

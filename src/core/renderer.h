@@ -79,7 +79,11 @@ public:
 
     // ---- scene and assets ----
     void releaseModel();
+    // Reads a model file (falling back to the default one when the path
+    // cannot be opened) and returns the number of meshes read.
     int32_t loadModel(const char* path);
+    // The same from a file's bytes already in memory.
+    int32_t loadModelFromMemory(const uint8_t* data, size_t size);
     bool loadTexture();
     void computeVertexNormals(int32_t meshNumber);
     void buildGlobe(int32_t radius, int32_t slices, int32_t stacks);

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "core/renderer.h"
 #include "scene/files.h"
@@ -23,36 +24,54 @@ constexpr int kPieceLength = 255;  // longer lines are read as several lines
 // so it ends at its first zero byte.
 class LineReader {
 public:
-    explicit LineReader(FILE* file) : file_(file) {}
+    LineReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
     bool next(char (&line)[kPieceLength + 1]) {
         int length = 0;
-        while (length < kPieceLength) {
-            int c = getc(file_);
-            if (c == EOF) break;
-            ++consumed_;
-            if (c == '\r') {
-                const int following = getc(file_);
-                if (following == '\n') {
-                    ++consumed_;
-                    c = '\n';
-                } else if (following != EOF) {
-                    ungetc(following, file_);
-                }
+        while (length < kPieceLength && at_ < size_) {
+            char c = static_cast<char>(data_[at_++]);
+            if (c == '\r' && at_ < size_ && data_[at_] == '\n') {
+                ++at_;
+                c = '\n';
             }
-            line[length++] = static_cast<char>(c);
+            line[length++] = c;
             if (c == '\n') break;
         }
         line[length] = '\0';
         return length > 0;
     }
 
-    int64_t consumed() const { return consumed_; }
+    int64_t consumed() const { return static_cast<int64_t>(at_); }
 
 private:
-    FILE* file_;
-    int64_t consumed_ = 0;
+    const uint8_t* data_;
+    size_t size_;
+    size_t at_ = 0;
 };
+
+// Text stored as UTF-16 with a byte-order mark is read as its characters, as
+// other readers of the format do. A character beyond one byte can be part of
+// no keyword or number and reads as '?'.
+std::vector<uint8_t> textOf(std::vector<uint8_t> bytes) {
+    if (bytes.size() < 2) return bytes;
+    const bool little = bytes[0] == 0xFF && bytes[1] == 0xFE;
+    const bool big = bytes[0] == 0xFE && bytes[1] == 0xFF;
+    if (!little && !big) return bytes;
+    std::vector<uint8_t> text;
+    text.reserve(bytes.size() / 2);
+    auto unitAt = [&](size_t i) -> uint32_t {
+        return little ? bytes[i] | (uint32_t{bytes[i + 1]} << 8) : (uint32_t{bytes[i]} << 8) | bytes[i + 1];
+    };
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        const uint32_t unit = unitAt(i);
+        // A surrogate pair is one character.
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size() && unitAt(i + 2) >= 0xDC00 &&
+            unitAt(i + 2) < 0xE000)
+            i += 2;
+        text.push_back(unit < 0x100 ? static_cast<uint8_t>(unit) : static_cast<uint8_t>('?'));
+    }
+    return text;
+}
 
 // Line patterns of the recognised subset. Words and ignored numbers go into
 // the one scratch word; each step stops the line at its first failed
@@ -131,14 +150,19 @@ int32_t Renderer::loadModel(const char* path) {
     FileHandle file = openForReading(path);
     if (!file) file = openForReading(kDefaultModelPath);
     if (!file) return 0;
+    const std::vector<uint8_t> text = textOf(readAll(file.get()));
+    file.reset();
+    return loadModelFromMemory(text.data(), text.size());
+}
 
+int32_t Renderer::loadModelFromMemory(const uint8_t* data, size_t bytes) {
     releaseModel();
     meshCount = 1;
     hasMaterials = 0;
     parseFlag = 0;
 
-    const int64_t size = fileSize(file.get());
-    LineReader reader(file.get());
+    const int64_t size = static_cast<int64_t>(bytes);
+    LineReader reader(data, bytes);
     LoaderState state;
     char line[kPieceLength + 1];
 
@@ -369,7 +393,6 @@ int32_t Renderer::loadModel(const char* path) {
             }
         }
     }
-    file.reset();
 
     if (!hasMaterials) materialCount = 0;
     // An object without its closing line is not part of the model; whatever

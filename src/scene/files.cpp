@@ -19,4 +19,16 @@ int64_t fileSize(std::FILE* file) {
     return static_cast<int64_t>(info.st_size);
 }
 
+std::vector<uint8_t> readAll(std::FILE* file) {
+    std::vector<uint8_t> bytes;
+    if (const int64_t size = fileSize(file); size > 0) bytes.reserve(static_cast<size_t>(size));
+    uint8_t chunk[65536];
+    for (;;) {
+        const size_t got = std::fread(chunk, 1, sizeof chunk, file);
+        if (got == 0) break;
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    return bytes;
+}
+
 }  // namespace trivane

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace trivane {
 
@@ -22,5 +23,8 @@ FileHandle openForReading(const char* path);
 
 // Bytes in an open file, 0 when that cannot be told.
 int64_t fileSize(std::FILE* file);
+
+// The rest of an open file.
+std::vector<uint8_t> readAll(std::FILE* file);
 
 }  // namespace trivane

@@ -36,14 +36,7 @@ bool Renderer::loadTexture() {
     FileHandle file = openForReading(kDefaultTexturePath);
     if (!file) return false;
 
-    std::vector<uint8_t>().swap(textureFile);
-    if (const int64_t size = fileSize(file.get()); size > 0) textureFile.reserve(static_cast<size_t>(size));
-    uint8_t chunk[65536];
-    for (;;) {
-        const size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
-        if (got == 0) break;
-        textureFile.insert(textureFile.end(), chunk, chunk + got);
-    }
+    textureFile = readAll(file.get());
     file.reset();
 
     // Only an uncompressed 24-bit image whose every addressed texel lies inside
