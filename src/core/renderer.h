@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/clock.h"
 #include "core/frame_stages.h"
@@ -84,7 +85,11 @@ public:
     int32_t loadModel(const char* path);
     // The same from a file's bytes already in memory.
     int32_t loadModelFromMemory(const uint8_t* data, size_t size);
+    // Reads ./64Bits.bmp; false when it cannot be opened.
     bool loadTexture();
+    // Takes a bitmap file's bytes as the texture (a white texel when they
+    // are not a usable 24-bit image).
+    void useTexture(std::vector<uint8_t> bytes);
     void computeVertexNormals(int32_t meshNumber);
     void buildGlobe(int32_t radius, int32_t slices, int32_t stacks);
     void subdivideTriangle(int32_t a, int32_t b, int32_t c, int32_t depth);

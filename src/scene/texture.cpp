@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "core/renderer.h"
 #include "scene/files.h"
@@ -35,9 +37,12 @@ uint32_t readLe16(const std::vector<uint8_t>& bytes, size_t offset) {
 bool Renderer::loadTexture() {
     FileHandle file = openForReading(kDefaultTexturePath);
     if (!file) return false;
+    useTexture(readAll(file.get()));
+    return true;
+}
 
-    textureFile = readAll(file.get());
-    file.reset();
+void Renderer::useTexture(std::vector<uint8_t> bytes) {
+    textureFile = std::move(bytes);
 
     // Only an uncompressed 24-bit image whose every addressed texel lies inside
     // the file is used as it stands. The last row may lack its padding, since
@@ -69,7 +74,7 @@ bool Renderer::loadTexture() {
         textureWidth = 1;
         textureMaxY = 0;
         textureStride = 4;
-        return true;
+        return;
     }
 
     uint8_t* pixels = textureFile.data() + kPixelOffset;
@@ -86,7 +91,6 @@ bool Renderer::loadTexture() {
     textureWidth = static_cast<int32_t>(width);
     textureMaxY = static_cast<int32_t>(rows - 1);
     textureStride = static_cast<int32_t>(stride);
-    return true;
 }
 
 }  // namespace trivane
