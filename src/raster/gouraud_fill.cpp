@@ -11,16 +11,7 @@ namespace {
 // screen space, the reciprocal depth on the straight line between the ends.
 Vertex gouraudSplit(const Vertex& top, const Vertex& middle, const Vertex& bottom) {
     const SplitRatio ratio = splitRatio(top, middle, bottom);
-    Vertex s;
-    s.x = static_cast<float>(top.x + ratio.of(static_cast<double>(bottom.x) - top.x));
-    s.y = middle.y;
-    s.z = 0.0f;
-    s.w = 1.0f;
-    s.u = 0.0f;
-    s.v = 0.0f;
-    const double qTop = 1.0 / top.depth;
-    const double qBottom = 1.0 / bottom.depth;
-    s.depth = 1.0 / (qTop + ratio.of(qBottom - qTop));
+    Vertex s = splitOnLongEdge(top, middle, bottom, ratio);
     s.r = static_cast<float>(top.r + ratio.of(static_cast<double>(bottom.r) - top.r));
     s.g = static_cast<float>(top.g + ratio.of(static_cast<double>(bottom.g) - top.g));
     s.b = static_cast<float>(top.b + ratio.of(static_cast<double>(bottom.b) - top.b));

@@ -22,15 +22,7 @@ void attributes(const Vertex& v, float (&out)[kAttrs]) {
 // coordinate and colour interpolated perspective-correctly.
 Vertex texturedSplit(const Vertex& top, const Vertex& middle, const Vertex& bottom) {
     const SplitRatio ratio = splitRatio(top, middle, bottom);
-    Vertex s;
-    s.x = static_cast<float>(top.x + ratio.of(static_cast<double>(bottom.x) - top.x));
-    s.y = middle.y;
-    s.z = 0.0f;
-    s.w = 1.0f;
-    const double qTop = 1.0 / top.depth;
-    const double qBottom = 1.0 / bottom.depth;
-    const double qSplit = qTop + ratio.of(qBottom - qTop);
-    s.depth = 1.0 / qSplit;
+    Vertex s = splitOnLongEdge(top, middle, bottom, ratio);
     float ta[kAttrs], ba[kAttrs];
     attributes(top, ta);
     attributes(bottom, ba);

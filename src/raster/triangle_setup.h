@@ -199,6 +199,19 @@ inline SplitRatio splitRatio(const Vertex& top, const Vertex& middle, const Vert
     return SplitRatio{static_cast<double>(middle.y) - top.y, static_cast<double>(bottom.y) - top.y};
 }
 
+// The fourth vertex's place on the long edge at the middle row, and its depth
+// from the reciprocal depth on the straight line between the ends; the fills
+// add what they interpolate (z is 0, w 1, everything else 0 until then).
+inline Vertex splitOnLongEdge(const Vertex& top, const Vertex& middle, const Vertex& bottom, const SplitRatio& ratio) {
+    Vertex s;
+    s.x = static_cast<float>(top.x + ratio.of(static_cast<double>(bottom.x) - top.x));
+    s.y = middle.y;
+    const double qTop = 1.0 / top.depth;
+    const double qBottom = 1.0 / bottom.depth;
+    s.depth = 1.0 / (qTop + ratio.of(qBottom - qTop));
+    return s;
+}
+
 // The colour byte of a running channel: truncated, low 8 bits kept. The
 // processor's truncation already gives the int32 minimum (low byte 0) for NaN
 // and for values below the range, as the saturating rule does; only values
