@@ -44,12 +44,14 @@ const char* const kTriangle =
 struct Loaded {
     std::unique_ptr<Renderer> renderer = test::makeRenderer();
     int32_t result = -1;
+    LoadReport report;
 };
 
 Loaded loadText(const std::string& text) {
     TempDir dir;
     Loaded loaded;
-    loaded.result = loaded.renderer->loadModel(dir.write("model.ase", text).c_str());
+    loaded.report = loaded.renderer->loadModel(dir.write("model.ase", text).c_str());
+    loaded.result = loaded.report.meshCount;
     return loaded;
 }
 
@@ -167,7 +169,7 @@ TEST(AseLoader, ShineUpToOnePointTwoEightIsScaledByAHundred) {
                                                    {"0", 0.0f},      {"1.2799", static_cast<float>(1.2799f * 100.0)}};
     std::string text = "*MATERIAL_COUNT 6\n";
     for (const auto& c : cases) text += std::string("*MATERIAL_SHINE ") + c.first + "\n*MATERIAL_SHINESTRENGTH 0\n";
-    Loaded l = loadText(text);
+    Loaded l = loadText(text + object("Box", kTriangle));
     ASSERT_EQ(l.renderer->materialCount, 6);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(l.renderer->materialShine[i], cases[i].second) << cases[i].first;
 }
@@ -257,8 +259,20 @@ TEST(AseLoader, TablesStayBoundedByTheFileAndTheirLimits) {
     EXPECT_LE(m.texFaceIndexCount, 3 * fileSize / 12);
     EXPECT_EQ(m.vertices[0].x, 2.0f);
 
-    Loaded materials = loadText("*MATERIAL_COUNT 2000000000\n*MATERIAL_AMBIENT 1 1 1\n");
+    Loaded materials = loadText("*MATERIAL_COUNT 2000000000\n*MATERIAL_AMBIENT 1 1 1\n*PROP_MOTIONBLUR\n");
+    EXPECT_EQ(materials.result, 1);
     EXPECT_LE(materials.renderer->materialCount, 2);
+
+    // Every object may announce as much as the rest of the file could fill;
+    // together they stay within a budget linear in the file's size.
+    std::string greedy;
+    for (int i = 0; i < 1000; ++i) greedy += "*MESH_NUMVERTEX 999999999\n*PROP_MOTIONBLUR\n";
+    Loaded g = loadText(greedy);
+    ASSERT_EQ(g.result, 1000);
+    int64_t vertices = 0;
+    for (int i = 0; i < 1000; ++i) vertices += g.renderer->meshes[i].vertexCount;
+    EXPECT_LE(vertices * 49, 32 * static_cast<int64_t>(greedy.size()) + (8 << 20));
+    EXPECT_GT(g.renderer->meshes[0].vertexCount, 1000);
     EXPECT_EQ(materials.renderer->materials.size(), static_cast<size_t>(materials.renderer->materialCount));
 
     // The mesh table holds a thousand meshes; lines for more are ignored.
@@ -324,23 +338,65 @@ TEST(AseLoader, Utf16TextWithAByteOrderMarkReadsAsItsCharacters) {
     }
 }
 
-TEST(AseLoader, UnopenablePathFallsBackToTheDefaultModel) {
+TEST(AseLoader, UnopenablePathFallsBackToTheDefaultModelAndSaysSo) {
     TempDir dir;
     test::WorkingDirectory cwd(dir.path());
     auto r = test::makeRenderer();
     // Neither file: nothing at all changes.
-    EXPECT_EQ(r->loadModel((dir.path() / "first.ase").c_str()), 0);
-    EXPECT_EQ(r->meshCount, 0);
-    ASSERT_EQ(r->loadModel(dir.write("first.ase", object("A", kTriangle) + object("B", kTriangle)).c_str()), 2);
-    EXPECT_EQ(r->loadModel("missing.ase"), 0);
-    EXPECT_EQ(std::tuple(r->meshCount, r->meshes[1].vertexCount, r->meshes[1].vertices.size()), std::tuple(2, 3, 3u));
+    const LoadReport neither = r->loadModel((dir.path() / "first.ase").c_str());
+    EXPECT_EQ(std::tuple(neither.meshCount, r->meshCount), std::tuple(0, 0));
+    EXPECT_NE(neither.message("first.ase").find("cannot open it (No such file or directory), nor the default"),
+              std::string::npos);
+    ASSERT_EQ(r->loadModel(dir.write("first.ase", object("A", kTriangle) + object("B", kTriangle)).c_str()).meshCount, 2);
 
     dir.write("data/bou.ASE", object("Default", kTriangle, 5));
-    EXPECT_EQ(r->loadModel("missing.ase"), 1);
+    const LoadReport fallBack = r->loadModel("missing.ase");
+    EXPECT_EQ(std::tuple(fallBack.meshCount, fallBack.fellBack), std::tuple(1, true));
+    EXPECT_EQ(fallBack.message("missing.ase"),
+              "missing.ase: cannot open it (No such file or directory); loaded the default model ./data/bou.ASE instead");
     EXPECT_EQ(std::tuple(r->meshes[0].vertexCount, r->meshes[0].materialIndex), std::tuple(3, 5));
     // The previous model's second mesh was released.
     EXPECT_EQ(r->meshes[1].vertexCount, 0);
     EXPECT_TRUE(r->meshes[1].vertices.empty());
+}
+
+// A file that gives no mesh changes nothing on screen and says why; one
+// that loads names its first ignored line.
+TEST(AseLoader, FailedLoadsKeepTheModelAndSayWhy) {
+    std::string utf16NoMark;
+    for (const char c : object("Box", kTriangle)) utf16NoMark += std::string{c, '\0'};
+    const struct {
+        std::string text;
+        const char* why;
+    } failures[] = {
+        {"", "the file is empty"},
+        {"hello, world\n*SCENE {\n}\n", "no *GEOMOBJECT found"},
+        {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "not a text file"},
+        {utf16NoMark, "UTF-16 text without a byte-order mark"},
+        {object("Box", kTriangle).substr(0, 300), "the object at line 1 is not completed by a *PROP_MOTIONBLUR line"},
+    };
+    for (const auto& [text, why] : failures) {
+        SCOPED_TRACE(why);
+        TempDir dir;
+        auto r = test::makeRenderer();
+        ASSERT_EQ(r->loadModel(dir.write("good.ase", "*MATERIAL_COUNT 1\n" + object("Kept", kTriangle, 4)).c_str()).meshCount, 1);
+        r->meshes[0].rotation.y = 30.0f;
+        const std::vector<Vertex> vertices = r->meshes[0].vertices;
+        const LoadReport report = r->loadModel(dir.write("bad.ase", text).c_str());
+        EXPECT_FALSE(report.loaded());
+        EXPECT_NE(report.message("bad.ase").find(why), std::string::npos) << report.message("bad.ase");
+        EXPECT_EQ(std::tuple(r->meshCount, r->materialCount, r->meshes[0].materialIndex, r->meshes[0].rotation.y),
+                  std::tuple(1, 1, 4, 30.0f));
+        EXPECT_EQ(r->meshes[0].vertices.size(), vertices.size());
+        EXPECT_EQ(xyzw(r->meshes[0].vertices[0]), xyzw(vertices[0]));
+    }
+
+    std::string body = kTriangle;
+    body.replace(body.find("B:    1"), 7, "B: 9000");
+    body += "\t\t*MESH_VERTEX 3 0 0 0\n";
+    const Loaded l = loadText(object("Box", body));
+    EXPECT_EQ(l.result, 1);
+    EXPECT_EQ(l.report.message("m.ase"), "m.ase: 2 lines ignored, the first at line 12: face names vertex 9000 of 3");
 }
 
 TEST(AseLoader, NumbersReadTheSameInACommaDecimalLocale) {
@@ -417,9 +473,13 @@ protected:
             if (!std::filesystem::exists(realModel(name)))
                 GTEST_SKIP() << "real model files not found at " << realModel(name);
     }
-    void load(const char* name) { result = r->loadModel(realModel(name).c_str()); }
+    void load(const char* name) {
+        report = r->loadModel(realModel(name).c_str());
+        result = report.meshCount;
+    }
     std::unique_ptr<Renderer> r = test::makeRenderer();
     int32_t result = -1;
+    LoadReport report;
 };
 
 TEST_F(RealModels, ThreeCubes) {

@@ -39,6 +39,10 @@ struct FakePlatform : PlatformServices, DialogControls {
         ++picks;
         return chosen;
     }
+    void showLoadReport(const std::string& path, const LoadReport& report) override {
+        reports.push_back(report.message(path));
+    }
+    std::vector<std::string> reports;
     void setScrollRange(int32_t, int32_t, int32_t) override {}
     void setScrollPos(int32_t, int32_t) override {}
     void setText(int32_t, const char*) override {}

@@ -189,7 +189,7 @@ TEST(Procedural, ReplacesEveryMeshOfALoadedModelAndKeepsVisibility) {
     auto r = test::makeRenderer();
     std::string text = "*MATERIAL_COUNT 1\n";
     for (int i = 0; i < 3; ++i) text += "*NODE_NAME \"Box\"\n*MESH_NUMVERTEX 1\n*MESH_NUMTVERTEX 1\n*PROP_MOTIONBLUR\n";
-    ASSERT_EQ(r->loadModel(dir.write("three.ase", text).c_str()), 3);
+    ASSERT_EQ(r->loadModel(dir.write("three.ase", text).c_str()).meshCount, 3);
     r->createCube();
     EXPECT_EQ(std::tuple(r->meshCount, r->materialCount, r->meshes[0].texVertexCount, r->meshes[0].visible),
               std::tuple(1, 0, 0, 1));

@@ -94,7 +94,9 @@ Options:
 The frame rate shown is that of a simulated 60 Hz clock, so that the same
 arguments always give the same bytes. A bad argument or event prints one line
 on standard error and exits with status 2, writing nothing; a failure to write
-an output file exits with status 1.
+an output file exits with status 1. A load that gives no model keeps the
+previous one, says why on standard error and, after the outputs are written,
+exits with status 1.
 
 Examples:
   trivane-render -o default.png
@@ -265,6 +267,7 @@ int main(int argc, char** argv) {
 
     trivane::ScriptPlayer player(*renderer);
     player.play(events);
+    for (const std::string& message : player.loadMessages()) std::fprintf(stderr, "trivane-render: %s\n", message.c_str());
     for (int f = 0; f < options.frames; ++f) renderer->renderFrame();
     renderer->presentWidth = renderer->frameWidth;
     renderer->presentHeight = renderer->frameHeight;
@@ -283,5 +286,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "trivane-render: cannot write \"%s\"\n", pngPath->c_str());
         return 1;
     }
-    return 0;
+    // Scripts must notice a file that gave nothing, though the picture (with
+    // the previous model kept) was written.
+    return player.loadFailed() ? 1 : 0;
 }

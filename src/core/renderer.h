@@ -8,6 +8,7 @@
 #include "math/camera_state.h"
 #include "raster/frame_target.h"
 #include "raster/light_state.h"
+#include "scene/model_file.h"
 #include "scene/scene_state.h"
 #include "ui/input_state.h"
 
@@ -81,10 +82,12 @@ public:
     // ---- scene and assets ----
     void releaseModel();
     // Reads a model file (falling back to the default one when the path
-    // cannot be opened) and returns the number of meshes read.
-    int32_t loadModel(const char* path);
+    // cannot be opened) and installs it when it holds a mesh.
+    LoadReport loadModel(const char* path);
     // The same from a file's bytes already in memory.
-    int32_t loadModelFromMemory(const uint8_t* data, size_t size);
+    LoadReport loadModelFromMemory(const uint8_t* data, size_t size);
+    // Replaces the model on screen with one read from a file.
+    void installModel(LoadedModel&& model);
     // Reads ./64Bits.bmp; false when it cannot be opened.
     bool loadTexture();
     // Takes a bitmap file's bytes as the texture (a white texel when they

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include <QApplication>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPaintEngine>
@@ -217,6 +219,20 @@ std::optional<std::string> MainWindow::pickModelFile() {
     std::optional<std::string> path = chooseModelFile(this);
     idle_.start();
     return path;
+}
+
+void MainWindow::showLoadReport(const std::string& path, const LoadReport& report) {
+    const std::string message = report.message(path);
+    if (message.empty()) return;
+    std::fprintf(stderr, "trivane: %s\n", message.c_str());
+    // Ignored lines of a file that loaded only go to the terminal; a failure
+    // or a fall-back changes what the user expected to see, so it is shown.
+    if (report.loaded() && !report.fellBack) return;
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Load ASE"), QString::fromStdString(message),
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("loadMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void MainWindow::present() {

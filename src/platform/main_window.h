@@ -69,6 +69,7 @@ public:
     void requestQuit() override;
     void runLightMaterialDialog() override;
     std::optional<std::string> pickModelFile() override;
+    void showLoadReport(const std::string& path, const LoadReport& report) override;
 
     // One idle step: render the frame, draw the text lines, show the picture.
     void present();

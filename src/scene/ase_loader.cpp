@@ -1,10 +1,13 @@
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/renderer.h"
 #include "scene/files.h"
+#include "scene/model_file.h"
 #include "scene/text_scanner.h"
 
 // The model reader is a flat line scanner, not a parser of the nested blocks:
@@ -27,6 +30,7 @@ public:
     LineReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
     bool next(char (&line)[kPieceLength + 1]) {
+        lineNumber_ = nextLineNumber_;
         int length = 0;
         while (length < kPieceLength && at_ < size_) {
             char c = static_cast<char>(data_[at_++]);
@@ -38,34 +42,39 @@ public:
             if (c == '\n') break;
         }
         line[length] = '\0';
+        if (length > 0 && line[length - 1] == '\n') ++nextLineNumber_;
         return length > 0;
     }
 
     int64_t consumed() const { return static_cast<int64_t>(at_); }
+    // The line of the file the last piece came from, counting from 1.
+    int64_t lineNumber() const { return lineNumber_; }
 
 private:
     const uint8_t* data_;
     size_t size_;
     size_t at_ = 0;
+    int64_t lineNumber_ = 0;
+    int64_t nextLineNumber_ = 1;
 };
 
 // Text stored as UTF-16 with a byte-order mark is read as its characters, as
 // other readers of the format do. A character beyond one byte can be part of
 // no keyword or number and reads as '?'.
-std::vector<uint8_t> textOf(std::vector<uint8_t> bytes) {
-    if (bytes.size() < 2) return bytes;
+std::vector<uint8_t> utf16Text(const uint8_t* bytes, size_t size) {
+    if (size < 2) return {};
     const bool little = bytes[0] == 0xFF && bytes[1] == 0xFE;
     const bool big = bytes[0] == 0xFE && bytes[1] == 0xFF;
-    if (!little && !big) return bytes;
+    if (!little && !big) return {};
     std::vector<uint8_t> text;
-    text.reserve(bytes.size() / 2);
+    text.reserve(size / 2);
     auto unitAt = [&](size_t i) -> uint32_t {
         return little ? bytes[i] | (uint32_t{bytes[i + 1]} << 8) : (uint32_t{bytes[i]} << 8) | bytes[i + 1];
     };
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    for (size_t i = 2; i + 1 < size; i += 2) {
         const uint32_t unit = unitAt(i);
         // A surrogate pair is one character.
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size() && unitAt(i + 2) >= 0xDC00 &&
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < size && unitAt(i + 2) >= 0xDC00 &&
             unitAt(i + 2) < 0xE000)
             i += 2;
         text.push_back(unit < 0x100 ? static_cast<uint8_t>(unit) : static_cast<uint8_t>('?'));
@@ -134,6 +143,30 @@ float foldTextureCoordinate(float value) {
     return value;
 }
 
+// All the tables one file may make the reader allocate, in bytes. Each count
+// is already bounded by the bytes left in the file, but every object may
+// declare one, so without a total a file of many short objects would cost the
+// square of its size. Real exports need about twice their size.
+class AllocationBudget {
+public:
+    explicit AllocationBudget(size_t fileBytes)
+        : left_(32 * static_cast<int64_t>(fileBytes) + (int64_t{8} << 20)) {}
+
+    int32_t grant(int32_t count, int64_t bytesPerEntry) {
+        const int64_t affordable = left_ / bytesPerEntry;
+        const int32_t granted = count < affordable ? count : static_cast<int32_t>(affordable);
+        left_ -= granted * bytesPerEntry;
+        return granted;
+    }
+
+private:
+    int64_t left_;
+};
+
+constexpr int64_t kVertexEntryBytes = 3 * sizeof(Vertex) + sizeof(uint8_t);
+constexpr int64_t kFaceEntryBytes = 3 * 2 * sizeof(int32_t);
+constexpr int64_t kTexFaceEntryBytes = 3 * sizeof(int32_t);
+
 struct LoaderState {
     int32_t vertexCursor = 0;
     int32_t faceCursor = 0;
@@ -146,61 +179,122 @@ struct LoaderState {
 
 }  // namespace
 
-int32_t Renderer::loadModel(const char* path) {
-    FileHandle file = openForReading(path);
-    if (!file) file = openForReading(kDefaultModelPath);
-    if (!file) return 0;
-    const std::vector<uint8_t> text = textOf(readAll(file.get()));
-    file.reset();
-    return loadModelFromMemory(text.data(), text.size());
+
+namespace {
+
+// A fresh table slot as the scene's own slot would be after its model was
+// released: arrays and counts gone, the fields lines may set kept.
+Mesh seededMesh(const SceneState& current, int32_t slot) {
+    const Mesh& old = current.meshes[slot];
+    Mesh mesh;
+    mesh.position = old.position;
+    mesh.rotation = old.rotation;
+    mesh.scale = old.scale;
+    mesh.visible = old.visible;
+    mesh.nodeTransform = old.nodeTransform;
+    mesh.materialIndex = slot < current.meshCount ? 0 : old.materialIndex;
+    return mesh;
 }
 
-int32_t Renderer::loadModelFromMemory(const uint8_t* data, size_t bytes) {
-    releaseModel();
-    meshCount = 1;
-    hasMaterials = 0;
-    parseFlag = 0;
+bool outside(int32_t index, int32_t count) { return index < 0 || index >= count; }
 
-    const int64_t size = static_cast<int64_t>(bytes);
-    LineReader reader(data, bytes);
+// Why a file gave no mesh, in words a person can act on.
+std::string whyNoMesh(const uint8_t* data, size_t size, int64_t firstObjectLine) {
+    if (size == 0) return "the file is empty";
+    // Text in two-byte units without a mark: every other byte of ASCII is 0.
+    const size_t probe = size < 512 ? size & ~size_t{1} : 512;
+    size_t zeroHigh = 0, zeros = 0;
+    for (size_t i = 0; i < probe; i += 2) zeroHigh += (data[i] == 0) != (data[i + 1] == 0);
+    for (size_t i = 0; i < (size < 4096 ? size : 4096); ++i) zeros += data[i] == 0;
+    if (probe >= 8 && zeroHigh * 4 >= probe * 3 / 2) return "the file is UTF-16 text without a byte-order mark";
+    if (zeros > 0) return "not a text file (it holds zero bytes)";
+    if (firstObjectLine == 0) return "no *GEOMOBJECT found";
+    return "the object at line " + std::to_string(firstObjectLine) +
+           " is not completed by a *PROP_MOTIONBLUR line (is the file cut short?)";
+}
+
+}  // namespace
+
+LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& current) {
+    const bool wide = byteCount >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF));
+    const std::vector<uint8_t> utf16 = wide ? utf16Text(bytes, byteCount) : std::vector<uint8_t>();
+    const uint8_t* data = wide ? utf16.data() : bytes;
+    const size_t size = wide ? utf16.size() : byteCount;
+
+    LoadedModel model;
+    int32_t meshCount = 1;  // the object being read is counted, as the table does
+    const int64_t fileSize = static_cast<int64_t>(size);
+    LineReader reader(data, size);
     LoaderState state;
+    AllocationBudget budget(size);
+    int64_t firstObjectLine = 0;
     char line[kPieceLength + 1];
 
-    // The mesh being filled, or none once the table is full.
-    auto inProgress = [this]() -> Mesh* {
-        return meshCount - 1 < kMaxMeshes ? &meshes[meshCount - 1] : nullptr;
+    auto ignore = [&](const std::string& why) {
+        if (model.ignoredLines++ == 0) model.firstIgnored = "line " + std::to_string(reader.lineNumber()) + ": " + why;
     };
-    auto remaining = [&]() { return size - reader.consumed(); };
+    // The mesh being filled, or none once the table is full.
+    auto inProgress = [&]() -> Mesh* {
+        const int32_t slot = meshCount - 1;
+        if (slot >= kMaxMeshes) return nullptr;
+        while (static_cast<int32_t>(model.meshes.size()) <= slot)
+            model.meshes.push_back(seededMesh(current, static_cast<int32_t>(model.meshes.size())));
+        return &model.meshes[static_cast<size_t>(slot)];
+    };
+    auto inProgressOrIgnore = [&]() -> Mesh* {
+        Mesh* mesh = inProgress();
+        if (mesh == nullptr) ignore("more than " + std::to_string(kMaxMeshes) + " objects");
+        return mesh;
+    };
+    auto remaining = [&]() { return fileSize - reader.consumed(); };
+    // A declared count as the file can fill it and the budget allows.
+    auto grantedCount = [&](int32_t declared, int64_t lineBytes, int32_t limit, int64_t entryBytes, const char* what) {
+        const int32_t count = budget.grant(boundedCount(declared, remaining(), lineBytes, limit), entryBytes);
+        if (count < declared) {
+            ignore(std::to_string(declared) + " " + what + " announced, room for " + std::to_string(count));
+        }
+        return count;
+    };
     auto material = [&]() -> LightingTerms* {
         const int32_t i = state.materialCursor;
-        return (i < materialCount && static_cast<size_t>(i) < materials.size()) ? &materials[i]
-                                                                                : nullptr;
+        if (i < model.materialCount && static_cast<size_t>(i) < model.materials.size()) return &model.materials[i];
+        ignore("material line outside the *MATERIAL_COUNT table");
+        return nullptr;
     };
     auto readColour = [&](const char* match, Rgb& colour) {
         LineScan scan(match, state.scratch);
-        scan.word() && scan.real(colour.r) && scan.real(colour.g) && scan.real(colour.b);
+        if (!(scan.word() && scan.real(colour.r) && scan.real(colour.g) && scan.real(colour.b)))
+            ignore("colour without three numbers");
     };
     auto readRow = [&](const char* match, int row) {
-        Mesh* mesh = inProgress();
+        Mesh* mesh = inProgressOrIgnore();
         if (mesh == nullptr) return;
         LineScan scan(match, state.scratch);
-        scan.word() && scan.real(mesh->nodeTransform.at(row, 0)) &&
-            scan.real(mesh->nodeTransform.at(row, 1)) && scan.real(mesh->nodeTransform.at(row, 2));
+        if (!(scan.word() && scan.real(mesh->nodeTransform.at(row, 0)) &&
+              scan.real(mesh->nodeTransform.at(row, 1)) && scan.real(mesh->nodeTransform.at(row, 2))))
+            ignore("transform row without three numbers");
+    };
+    auto countAfter = [&](const char* match, size_t offset, int32_t& declared) {
+        if (readCount(match, offset, declared)) return true;
+        ignore("count without a number");
+        return false;
     };
 
     while (reader.next(line)) {
         const char* match = nullptr;
 
+        if (firstObjectLine == 0 && std::strstr(line, "*GEOMOBJECT") != nullptr) firstObjectLine = reader.lineNumber();
+
         if ((match = std::strstr(line, "*MATERIAL_COUNT")) != nullptr) {
             int32_t declared = 0;
-            if (readCount(match, 16, declared)) {
+            if (countAfter(match, 16, declared)) {
                 // Every line that writes a material is at least 16 bytes long.
-                const int32_t count = boundedCount(declared, remaining(), 16, INT32_MAX);
-                materialCount = count;
-                replaceArray(materials, count);
-                replaceArray(materialShine, count);
-                materialSource = -1;
-                hasMaterials = 1;
+                const int32_t count = grantedCount(declared, 16, INT32_MAX,
+                                                   sizeof(LightingTerms) + sizeof(float), "materials");
+                model.materialCount = count;
+                replaceArray(model.materials, count);
+                replaceArray(model.materialShine, count);
+                model.hasMaterials = 1;
             }
             continue;
         }
@@ -243,7 +337,9 @@ int32_t Renderer::loadModelFromMemory(const uint8_t* data, size_t bytes) {
                     if (static_cast<double>(shine) < 1.28) {
                         shine = static_cast<float>(static_cast<double>(shine) * 100.0);
                     }
-                    materialShine[static_cast<size_t>(state.materialCursor)] = shine;
+                    model.materialShine[static_cast<size_t>(state.materialCursor)] = shine;
+                } else {
+                    ignore("shine without a number");
                 }
             }
         } else if ((match = std::strstr(line, "*MATERIAL_SHINESTRENGTH ")) != nullptr) {
@@ -254,7 +350,7 @@ int32_t Renderer::loadModelFromMemory(const uint8_t* data, size_t bytes) {
                 ++state.materialCursor;
             }
         } else if ((match = std::strstr(line, "*NODE_NAME ")) != nullptr) {
-            if (Mesh* mesh = inProgress()) {
+            if (Mesh* mesh = inProgressOrIgnore()) {
                 mesh->visible = 1;
                 // Both words go into the one scratch word, so the second word
                 // of a two-word name is what is tested.
@@ -269,10 +365,10 @@ int32_t Renderer::loadModelFromMemory(const uint8_t* data, size_t bytes) {
                 }
             }
         } else if ((match = std::strstr(line, "*MESH_NUMVERTEX")) != nullptr) {
-            Mesh* mesh = inProgress();
+            Mesh* mesh = inProgressOrIgnore();
             int32_t declared = 0;
-            if (mesh != nullptr && readCount(match, 16, declared)) {
-                const int32_t count = boundedCount(declared, remaining(), 13, INT32_MAX);
+            if (mesh != nullptr && countAfter(match, 16, declared)) {
+                const int32_t count = grantedCount(declared, 13, INT32_MAX, kVertexEntryBytes, "vertices");
                 mesh->vertexCount = count;
                 replaceArray(mesh->vertices, count);
                 replaceArray(mesh->clipFlags, count);
@@ -280,34 +376,38 @@ int32_t Renderer::loadModelFromMemory(const uint8_t* data, size_t bytes) {
                 replaceArray(mesh->normals, count);
             }
         } else if ((match = std::strstr(line, "*MESH_NUMFACES")) != nullptr) {
-            Mesh* mesh = inProgress();
+            Mesh* mesh = inProgressOrIgnore();
             int32_t declared = 0;
-            if (mesh != nullptr && readCount(match, 15, declared)) {
-                const int32_t count = 3 * boundedCount(declared, remaining(), 11, INT32_MAX / 3);
+            if (mesh != nullptr && countAfter(match, 15, declared)) {
+                const int32_t count = 3 * grantedCount(declared, 11, INT32_MAX / 3, kFaceEntryBytes, "faces");
                 mesh->indexCount = count;
                 replaceArray(mesh->indices, count);
                 replaceArray(mesh->faceMaterialIds, count);
             }
         } else if ((match = std::strstr(line, "*MESH_VERTEX ")) != nullptr) {
-            Mesh* mesh = inProgress();
+            Mesh* mesh = inProgressOrIgnore();
             if (mesh != nullptr && state.vertexCursor < mesh->vertexCount &&
                 static_cast<size_t>(state.vertexCursor) < mesh->vertices.size()) {
                 Vertex& vertex = mesh->vertices[static_cast<size_t>(state.vertexCursor)];
                 // The file is z-up; the viewer is y-up and draws the file at
                 // twice its size.
                 float x = 0.0f, y = 0.0f, z = 0.0f;
+                bool complete = false;
                 LineScan scan(match, state.scratch);
                 if (scan.word() && scan.ignoredInt() && scan.real(x)) {
                     vertex.x = static_cast<float>(2.0 * x);
                     if (scan.real(y)) {
                         vertex.z = static_cast<float>(2.0 * y);
-                        if (scan.real(z)) vertex.y = static_cast<float>(2.0 * z);
+                        if ((complete = scan.real(z))) vertex.y = static_cast<float>(2.0 * z);
                     }
                 }
+                if (!complete) ignore("vertex without three coordinates");
                 ++state.vertexCursor;
+            } else if (mesh != nullptr) {
+                ignore("vertex beyond the " + std::to_string(mesh->vertexCount) + " announced");
             }
         } else if ((match = std::strstr(line, "*MESH_FACE ")) != nullptr) {
-            Mesh* mesh = inProgress();
+            Mesh* mesh = inProgressOrIgnore();
             const int32_t at = state.faceCursor;
             if (mesh != nullptr && int64_t{at} + 2 < mesh->indexCount &&
                 static_cast<size_t>(at) + 2 < mesh->indices.size() &&
@@ -317,32 +417,46 @@ int32_t Renderer::loadModelFromMemory(const uint8_t* data, size_t bytes) {
                 int32_t* indices = mesh->indices.data() + at;
                 int32_t materialId = 0;
                 LineScan scan(match, state.scratch);
-                if (scan.word() && scan.word() && scan.word() && scan.integer(indices[0]) &&
-                    scan.word() && scan.integer(indices[2]) && scan.word() &&
-                    scan.integer(indices[1]) && scan.word() && scan.ignoredInt() && scan.word() &&
-                    scan.ignoredInt() && scan.word() && scan.ignoredInt() && scan.word() &&
-                    scan.ignoredInt() && scan.word() && scan.integer(materialId)) {
+                const bool corners = scan.word() && scan.word() && scan.word() && scan.integer(indices[0]) &&
+                                     scan.word() && scan.integer(indices[2]) && scan.word() &&
+                                     scan.integer(indices[1]);
+                // Exporters leave the smoothing group empty when there is
+                // none; the material id is then not read, which is no fault
+                // of the file worth reporting.
+                if (corners && scan.word() && scan.ignoredInt() && scan.word() && scan.ignoredInt() &&
+                    scan.word() && scan.ignoredInt() && scan.word() && scan.ignoredInt() && scan.word() &&
+                    scan.integer(materialId)) {
                     for (int corner = 0; corner < 3; ++corner) {
                         mesh->faceMaterialIds[static_cast<size_t>(at + corner)] = materialId;
                     }
                 }
+                if (!corners) ignore("face without three corners");
+                for (int corner = 0; corner < 3; ++corner) {
+                    if (outside(indices[corner], mesh->vertexCount)) {
+                        ignore("face names vertex " + std::to_string(indices[corner]) + " of " +
+                               std::to_string(mesh->vertexCount));
+                        break;
+                    }
+                }
                 state.faceCursor += 3;
+            } else if (mesh != nullptr) {
+                ignore("face beyond the " + std::to_string(mesh->indexCount / 3) + " announced");
             }
         } else if ((match = std::strstr(line, "*MESH_NUMTVERTEX")) != nullptr) {
-            Mesh* mesh = inProgress();
+            Mesh* mesh = inProgressOrIgnore();
             int32_t declared = 0;
-            if (mesh != nullptr && readCount(match, 17, declared)) {
+            if (mesh != nullptr && countAfter(match, 17, declared)) {
                 if (mesh->texVertexCount != 0) {
                     // A further mapping channel: only the first one is used.
-                    parseFlag = 1;
+                    model.parseFlag = 1;
                 } else {
-                    const int32_t count = boundedCount(declared, remaining(), 12, INT32_MAX);
+                    const int32_t count = grantedCount(declared, 12, INT32_MAX, sizeof(TexCoord), "texture vertices");
                     mesh->texVertexCount = count;
                     replaceArray(mesh->texVertices, count);
                 }
             }
-        } else if (!parseFlag && (match = std::strstr(line, "*MESH_TVERT ")) != nullptr) {
-            Mesh* mesh = inProgress();
+        } else if (!model.parseFlag && (match = std::strstr(line, "*MESH_TVERT ")) != nullptr) {
+            Mesh* mesh = inProgressOrIgnore();
             if (mesh != nullptr && state.texVertexCursor < mesh->texVertexCount &&
                 static_cast<size_t>(state.texVertexCursor) < mesh->texVertices.size()) {
                 TexCoord& tex = mesh->texVertices[static_cast<size_t>(state.texVertexCursor)];
@@ -353,53 +467,135 @@ int32_t Renderer::loadModelFromMemory(const uint8_t* data, size_t bytes) {
                 if (scan.word() && scan.ignoredInt() && scan.real(u)) {
                     tex.u = foldTextureCoordinate(u);
                     if (scan.real(v)) tex.v = foldTextureCoordinate(v);
+                    else ignore("texture vertex without two coordinates");
+                } else {
+                    ignore("texture vertex without two coordinates");
                 }
                 ++state.texVertexCursor;
+            } else if (mesh != nullptr) {
+                ignore("texture vertex beyond the " + std::to_string(mesh->texVertexCount) + " announced");
             }
-        } else if (!parseFlag && (match = std::strstr(line, "*MESH_NUMTVFACES")) != nullptr) {
-            Mesh* mesh = inProgress();
+        } else if (!model.parseFlag && (match = std::strstr(line, "*MESH_NUMTVFACES")) != nullptr) {
+            Mesh* mesh = inProgressOrIgnore();
             int32_t declared = 0;
-            if (mesh != nullptr && readCount(match, 17, declared)) {
-                const int32_t count = 3 * boundedCount(declared, remaining(), 12, INT32_MAX / 3);
+            if (mesh != nullptr && countAfter(match, 17, declared)) {
+                const int32_t count =
+                    3 * grantedCount(declared, 12, INT32_MAX / 3, kTexFaceEntryBytes, "texture faces");
                 mesh->texFaceIndexCount = count;
                 replaceArray(mesh->texFaces, count);
             }
-        } else if (!parseFlag && (match = std::strstr(line, "*MESH_TFACE ")) != nullptr) {
-            Mesh* mesh = inProgress();
+        } else if (!model.parseFlag && (match = std::strstr(line, "*MESH_TFACE ")) != nullptr) {
+            Mesh* mesh = inProgressOrIgnore();
             const int32_t at = state.texFaceCursor;
             if (mesh != nullptr && int64_t{at} + 2 < mesh->texFaceIndexCount &&
                 static_cast<size_t>(at) + 2 < mesh->texFaces.size()) {
                 int32_t* corners = mesh->texFaces.data() + at;
                 LineScan scan(match, state.scratch);
-                scan.word() && scan.ignoredInt() && scan.integer(corners[0]) &&
-                    scan.integer(corners[2]) && scan.integer(corners[1]);
+                if (!(scan.word() && scan.ignoredInt() && scan.integer(corners[0]) && scan.integer(corners[2]) &&
+                      scan.integer(corners[1]))) {
+                    ignore("texture face line cannot be read in full");
+                } else {
+                    for (int corner = 0; corner < 3; ++corner) {
+                        if (outside(corners[corner], mesh->texVertexCount)) {
+                            ignore("texture face names texture vertex " + std::to_string(corners[corner]) + " of " +
+                                   std::to_string(mesh->texVertexCount));
+                            break;
+                        }
+                    }
+                }
                 state.texFaceCursor += 3;
+            } else if (mesh != nullptr) {
+                ignore("texture face beyond the " + std::to_string(mesh->texFaceIndexCount / 3) + " announced");
             }
         } else {
-            if (std::strstr(line, "*PROP_MOTIONBLUR") != nullptr && inProgress() != nullptr) {
-                computeVertexNormals(meshCount);
-                Mesh& mesh = meshes[meshCount - 1];
-                mesh.scale = Vector3{1.0f, 1.0f, 1.0f};
-                mesh.rotation = Vector3{0.0f, 0.0f, 0.0f};
-                mesh.position = Vector3{0.0f, 500.0f, 0.0f};
-                parseFlag = 0;
-                state.vertexCursor = state.faceCursor = 0;
-                state.texVertexCursor = state.texFaceCursor = 0;
-                ++meshCount;
+            if (std::strstr(line, "*PROP_MOTIONBLUR") != nullptr) {
+                if (Mesh* finished = inProgressOrIgnore()) {
+                    computeVertexNormals(*finished);
+                    finished->scale = Vector3{1.0f, 1.0f, 1.0f};
+                    finished->rotation = Vector3{0.0f, 0.0f, 0.0f};
+                    finished->position = Vector3{0.0f, 500.0f, 0.0f};
+                    model.parseFlag = 0;
+                    state.vertexCursor = state.faceCursor = 0;
+                    state.texVertexCursor = state.texFaceCursor = 0;
+                    ++meshCount;
+                }
             }
             if ((match = std::strstr(line, "*MATERIAL_REF ")) != nullptr && meshCount >= 2) {
                 LineScan scan(match, state.scratch);
-                scan.word() && scan.integer(meshes[meshCount - 2].materialIndex);
+                if (!(scan.word() && scan.integer(model.meshes[static_cast<size_t>(meshCount - 2)].materialIndex)))
+                    ignore("material reference without a number");
             }
         }
     }
 
-    if (!hasMaterials) materialCount = 0;
+    if (!model.hasMaterials) model.materialCount = 0;
     // An object without its closing line is not part of the model; whatever
-    // it allocated goes at once, so unused meshes never hold arrays.
-    if (Mesh* dropped = inProgress()) releaseMeshArrays(*dropped);
-    meshCount = meshCount - 1;
-    return meshCount;
+    // it allocated goes at once.
+    if (meshCount - 1 < static_cast<int32_t>(model.meshes.size())) {
+        releaseMeshArrays(model.meshes[static_cast<size_t>(meshCount - 1)]);
+    }
+    model.meshCount = meshCount - 1;
+    if (model.meshCount == 0) model.failure = whyNoMesh(bytes, byteCount, firstObjectLine);
+    return model;
+}
+
+void Renderer::installModel(LoadedModel&& model) {
+    releaseModel();
+    for (size_t i = 0; i < model.meshes.size(); ++i) meshes[i] = std::move(model.meshes[i]);
+    meshCount = model.meshCount;
+    materials = std::move(model.materials);
+    materialShine = std::move(model.materialShine);
+    materialCount = model.materialCount;
+    hasMaterials = model.hasMaterials;
+    parseFlag = model.parseFlag;
+}
+
+LoadReport Renderer::loadModelFromMemory(const uint8_t* data, size_t size) {
+    LoadedModel model = readModel(data, size, *this);
+    LoadReport report;
+    report.meshCount = model.meshCount;
+    report.ignoredLines = model.ignoredLines;
+    report.firstIgnored = std::move(model.firstIgnored);
+    report.failure = std::move(model.failure);
+    if (report.loaded()) installModel(std::move(model));
+    return report;
+}
+
+LoadReport Renderer::loadModel(const char* path) {
+    FileHandle file = openForReading(path);
+    std::string openError;
+    if (!file) {
+        openError = std::strerror(errno);
+        file = openForReading(kDefaultModelPath);
+    }
+    if (!file) {
+        LoadReport report;
+        report.failure = "cannot open it (" + openError + "), nor the default model " + kDefaultModelPath;
+        return report;
+    }
+    const std::vector<uint8_t> bytes = readAll(file.get());
+    file.reset();
+    LoadReport report = loadModelFromMemory(bytes.data(), bytes.size());
+    if (!openError.empty()) {
+        report.fellBack = true;
+        const std::string cannot = "cannot open it (" + openError + "); ";
+        report.failure = report.loaded() ? std::string()
+                                         : cannot + "the default model " + kDefaultModelPath +
+                                               " gave none either: " + report.failure;
+        report.notice = cannot + "loaded the default model " + kDefaultModelPath + " instead";
+    }
+    return report;
+}
+
+std::string LoadReport::message(const std::string& path) const {
+    if (!loaded()) return path + ": " + failure + "; the model on screen is kept";
+    std::string text = notice.empty() ? std::string() : path + ": " + notice;
+    if (ignoredLines > 0) {
+        if (!text.empty()) text += "; ";
+        text += (fellBack ? std::string(kDefaultModelPath) : path) + ": " + std::to_string(ignoredLines) +
+                (ignoredLines == 1 ? " line" : " lines") + " ignored, the first at " + firstIgnored;
+    }
+    return text;
 }
 
 }  // namespace trivane

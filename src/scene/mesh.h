@@ -44,4 +44,8 @@ struct Mesh {
 // material index stay.
 void releaseMeshArrays(Mesh& mesh);
 
+// Each vertex normal becomes the sum of the unnormalised normals of the faces
+// that use it.
+void computeVertexNormals(Mesh& mesh);
+
 }  // namespace trivane

@@ -11,9 +11,10 @@ float difference(float a, float b) { return static_cast<float>(static_cast<doubl
 }  // namespace
 
 void Renderer::computeVertexNormals(int32_t meshNumber) {
-    if (meshNumber < 1 || meshNumber > kMaxMeshes) return;
-    Mesh& mesh = meshes[meshNumber - 1];
+    if (meshNumber >= 1 && meshNumber <= kMaxMeshes) trivane::computeVertexNormals(meshes[meshNumber - 1]);
+}
 
+void computeVertexNormals(Mesh& mesh) {
     const int64_t vertexLimit = std::min<int64_t>(
         {int64_t{mesh.vertexCount}, static_cast<int64_t>(mesh.vertices.size()),
          static_cast<int64_t>(mesh.normals.size())});

@@ -126,6 +126,12 @@ void ScriptPlayer::runLightMaterialDialog() {
 
 std::optional<std::string> ScriptPlayer::pickModelFile() { return chosenPath_; }
 
+void ScriptPlayer::showLoadReport(const std::string& path, const LoadReport& report) {
+    const std::string message = report.message(path);
+    if (!message.empty()) loadMessages_.push_back(message);
+    if (!report.loaded()) loadFailed_ = true;
+}
+
 size_t ScriptPlayer::play(const std::vector<ScriptEvent>& events) {
     using K = ScriptEvent::Kind;
     Renderer& r = renderer_;

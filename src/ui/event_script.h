@@ -46,6 +46,10 @@ public:
     void requestQuit() override { quitRequested_ = true; }
     void runLightMaterialDialog() override;
     std::optional<std::string> pickModelFile() override;
+    void showLoadReport(const std::string& path, const LoadReport& report) override;
+    // What the loads said, one line each, and whether one gave no model.
+    const std::vector<std::string>& loadMessages() const { return loadMessages_; }
+    bool loadFailed() const { return loadFailed_; }
 
 private:
     void setScrollRange(int32_t, int32_t, int32_t) override {}
@@ -56,6 +60,8 @@ private:
     Renderer& renderer_;
     std::optional<std::string> chosenPath_;
     bool quitRequested_ = false;
+    std::vector<std::string> loadMessages_;
+    bool loadFailed_ = false;
 };
 
 }  // namespace trivane

@@ -48,7 +48,7 @@ void Renderer::onMenuCommand(PlatformServices& platform, int32_t id) {
         case menu::kLightMaterialDialog: platform.runLightMaterialDialog(); break;
         case menu::kLoadModel: {
             const std::optional<std::string> path = platform.pickModelFile();
-            if (path && acceptablePath(*path)) loadModel(path->c_str());
+            if (path && acceptablePath(*path)) platform.showLoadReport(*path, loadModel(path->c_str()));
             break;
         }
         case menu::kToggleAnimation: animating = animating ? 0 : 1; break;

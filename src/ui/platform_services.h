@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "scene/model_file.h"
+
 namespace trivane {
 
 // What the menu commands need from the platform. The Qt viewer and the
@@ -16,6 +18,9 @@ public:
     virtual void runLightMaterialDialog() = 0;
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<std::string> pickModelFile() = 0;
+    // Tells the user how loading the chosen file went: why it failed, that
+    // the default model was read instead, or how many lines were ignored.
+    virtual void showLoadReport(const std::string& path, const LoadReport& report) = 0;
 };
 
 }  // namespace trivane

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "raster/lighting_terms.h"
+#include "scene/mesh.h"
+#include "scene/scene_state.h"
+
+namespace trivane {
+
+// A model file read into a value of its own. Nothing on screen changes until
+// it is installed, and a file that yields no mesh is never installed, so a bad
+// file cannot cost the user the model they are looking at.
+struct LoadedModel {
+    // Completed meshes first (meshCount of them), then the object the file
+    // left unfinished, if any: its arrays are gone but the fields its lines
+    // set (name visibility, node transform) stay, as they would in the table.
+    std::vector<Mesh> meshes;
+    int32_t meshCount = 0;
+    std::vector<LightingTerms> materials;
+    std::vector<float> materialShine;
+    int32_t materialCount = 0;
+    uint8_t hasMaterials = 0;
+    uint8_t parseFlag = 0;
+    // For the person who chose the file.
+    int32_t ignoredLines = 0;
+    std::string firstIgnored;  // "line 12: face names vertex 9000 of 800"
+    std::string failure;       // why no mesh was read; empty when one was
+};
+
+// Reads model text (UTF-16 with a byte-order mark is taken as its characters).
+// A field the file never sets keeps the value the scene's mesh in the same
+// slot has, since installing writes only what the file wrote.
+LoadedModel readModel(const uint8_t* data, size_t size, const SceneState& current);
+
+// What a model load did, for the viewer to tell.
+struct LoadReport {
+    int32_t meshCount = 0;
+    bool fellBack = false;  // the chosen path could not be opened; the default model was read
+    std::string notice;     // says so
+    int32_t ignoredLines = 0;
+    std::string firstIgnored;
+    std::string failure;  // why nothing was installed
+
+    bool loaded() const { return meshCount > 0; }
+    // One line naming the file, or empty when there is nothing to say.
+    std::string message(const std::string& path) const;
+};
+
+}  // namespace trivane
