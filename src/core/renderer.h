@@ -8,7 +8,7 @@
 #include "math/camera_state.h"
 #include "raster/frame_target.h"
 #include "raster/light_state.h"
-#include "scene/model_file.h"
+#include "scene/loaded_files.h"
 #include "scene/scene_state.h"
 #include "ui/input_state.h"
 
@@ -93,6 +93,7 @@ public:
     // Takes a bitmap file's bytes as the texture (a white texel when they
     // are not a usable 24-bit image).
     void useTexture(std::vector<uint8_t> bytes);
+    void installTexture(LoadedTexture&& texture);
     void computeVertexNormals(int32_t meshNumber);
     void buildGlobe(int32_t radius, int32_t slices, int32_t stacks);
     void subdivideTriangle(int32_t a, int32_t b, int32_t c, int32_t depth);

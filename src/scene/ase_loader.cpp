@@ -7,7 +7,7 @@
 
 #include "core/renderer.h"
 #include "scene/files.h"
-#include "scene/model_file.h"
+#include "scene/loaded_files.h"
 #include "scene/text_scanner.h"
 
 // The model reader is a flat line scanner, not a parser of the nested blocks:

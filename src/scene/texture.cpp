@@ -41,19 +41,31 @@ bool Renderer::loadTexture() {
     return true;
 }
 
-void Renderer::useTexture(std::vector<uint8_t> bytes) {
-    textureFile = std::move(bytes);
+void Renderer::useTexture(std::vector<uint8_t> bytes) { installTexture(readTexture(std::move(bytes))); }
+
+void Renderer::installTexture(LoadedTexture&& texture) {
+    textureFile = std::move(texture.file);
+    texturePixels = textureFile.data() + texture.pixelOffset;
+    textureWidth = texture.width;
+    textureMaxY = texture.maxY;
+    textureStride = texture.stride;
+}
+
+LoadedTexture readTexture(std::vector<uint8_t> bytes) {
+    LoadedTexture texture;
+    texture.file = std::move(bytes);
+    std::vector<uint8_t>& file = texture.file;
 
     // Only an uncompressed 24-bit image whose every addressed texel lies inside
     // the file is used as it stands. The last row may lack its padding, since
     // padding is never read.
-    bool usable = textureFile.size() >= kPixelOffset;
+    bool usable = file.size() >= kPixelOffset;
     int64_t width = 0, height = 0, stride = 0, rows = 0;
     if (usable) {
-        width = readLe32(textureFile, 18);
-        height = readLe32(textureFile, 22);
-        const uint32_t bitsPerPixel = readLe16(textureFile, 28);
-        const int64_t compression = readLe32(textureFile, 30);
+        width = readLe32(file, 18);
+        height = readLe32(file, 22);
+        const uint32_t bitsPerPixel = readLe16(file, 28);
+        const int64_t compression = readLe32(file, 30);
         rows = height < 0 ? -height : height;
         stride = (width * 3 + 3) & ~int64_t{3};
         usable = bitsPerPixel == 24 && compression == 0 && width > 0 && rows > 0;
@@ -63,21 +75,20 @@ void Renderer::useTexture(std::vector<uint8_t> bytes) {
             int64_t lastRow = 0, end = 0;
             usable = !__builtin_mul_overflow(rows - 1, stride, &lastRow) &&
                      !__builtin_add_overflow(lastRow, static_cast<int64_t>(kPixelOffset) + 3 * width, &end) &&
-                     end <= static_cast<int64_t>(textureFile.size()) && end <= INT32_MAX;
+                     end <= static_cast<int64_t>(file.size()) && end <= INT32_MAX;
         }
     }
 
     if (!usable) {
-        const size_t fileBytes = textureFile.size();
-        textureFile.insert(textureFile.end(), kBlankTexel, kBlankTexel + sizeof kBlankTexel);
-        texturePixels = textureFile.data() + fileBytes;
-        textureWidth = 1;
-        textureMaxY = 0;
-        textureStride = 4;
-        return;
+        texture.pixelOffset = file.size();
+        file.insert(file.end(), kBlankTexel, kBlankTexel + sizeof kBlankTexel);
+        texture.width = 1;
+        texture.maxY = 0;
+        texture.stride = 4;
+        return texture;
     }
 
-    uint8_t* pixels = textureFile.data() + kPixelOffset;
+    uint8_t* pixels = file.data() + kPixelOffset;
     if (height < 0) {
         // Rows stored top-down: reverse them once here so that row 0 is the
         // bottom row, as in every other bitmap, and the fill needs no case.
@@ -87,10 +98,11 @@ void Renderer::useTexture(std::vector<uint8_t> bytes) {
                              pixels + bottom * stride);
         }
     }
-    texturePixels = pixels;
-    textureWidth = static_cast<int32_t>(width);
-    textureMaxY = static_cast<int32_t>(rows - 1);
-    textureStride = static_cast<int32_t>(stride);
+    texture.pixelOffset = kPixelOffset;
+    texture.width = static_cast<int32_t>(width);
+    texture.maxY = static_cast<int32_t>(rows - 1);
+    texture.stride = static_cast<int32_t>(stride);
+    return texture;
 }
 
 }  // namespace trivane

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "scene/model_file.h"
+#include "scene/loaded_files.h"
 
 namespace trivane {
 

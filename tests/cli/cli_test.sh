@@ -200,6 +200,15 @@ refused_paths)
     # A file that cannot be opened falls back to the default model.
     raw "$work/missing.raw" --events "menu:40017;load:./no/such/file.ase"
     same "$work/base.raw" "$work/missing.raw" || fail "a missing file did not fall back to the default model"
+    grep -qF "loaded the default model" "$work/stderr" || fail "the fall-back was not reported: $(cat "$work/stderr")"
+    # A file that gives no mesh keeps the cube, says why and exits 1 after
+    # writing the picture.
+    printf 'not a model\n' >"$work/text.ase"
+    rm -f "$work/bad.raw"
+    "$tool" -C "$scene" --no-text --raw "$work/bad.raw" --events "menu:40017;load:$work/text.ase" 2>"$work/stderr"
+    [ $? -eq 1 ] || fail "a load that gave no model did not exit 1"
+    same "$work/cube.raw" "$work/bad.raw" || fail "a load that gave no model changed the picture"
+    grep -qF "text.ase: no *GEOMOBJECT found" "$work/stderr" || fail "no reason given: $(cat "$work/stderr")"
     # A real model at exactly 255 bytes is loaded, at 256 refused.
     model="$testdata/ase/ThreeCubesGreen.ASE"
     if [ -f "$model" ]; then

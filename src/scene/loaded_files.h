@@ -35,6 +35,19 @@ struct LoadedModel {
 // slot has, since installing writes only what the file wrote.
 LoadedModel readModel(const uint8_t* data, size_t size, const SceneState& current);
 
+// A bitmap file's bytes made ready for the textured fill: the file itself,
+// with a white texel appended in its place when it is not a usable
+// uncompressed 24-bit image, and rows turned bottom-up.
+struct LoadedTexture {
+    std::vector<uint8_t> file;
+    size_t pixelOffset = 0;  // first texel
+    int32_t width = 0;
+    int32_t maxY = 0;
+    int32_t stride = 0;
+};
+
+LoadedTexture readTexture(std::vector<uint8_t> bytes);
+
 // What a model load did, for the viewer to tell.
 struct LoadReport {
     int32_t meshCount = 0;
