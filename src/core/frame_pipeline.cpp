@@ -298,8 +298,10 @@ void drawBands(const SceneState& scene, FrameTarget& target, FrameWork& work, si
         band.rowBegin = kFrameHeight * i / bandCount;
         band.rowEnd = kFrameHeight * (i + 1) / bandCount;
         const size_t rows = static_cast<size_t>(band.rowEnd - band.rowBegin);
-        std::memset(band.row(band.rowBegin), 0, rows * kFrameStride);
-        if (clearDepth) std::fill_n(band.depthRow(band.rowBegin), rows * kFrameWidth, 0.0f);
+        if (target.clearFrame) {
+            std::memset(band.row(band.rowBegin), 0, rows * kFrameStride);
+            if (clearDepth) std::fill_n(band.depthRow(band.rowBegin), rows * kFrameWidth, 0.0f);
+        }
         if (!draw) return;
         for (size_t n = 0; n < chunkCount; ++n) {
             const FaceChunk& chunk = work.chunks[n];

@@ -80,8 +80,12 @@ bool Renderer::initialise() {
     buildVertexCursor = 4;
     buildIndexCursor = 0;
 
-    if (!canOpen(kDefaultModelPath)) reportMissing(kDefaultModelPath, "no model will be drawn");
-    loadModel(kDefaultModelPath);
+    const bool present = canOpen(kDefaultModelPath);
+    if (!present) reportMissing(kDefaultModelPath, "no model will be drawn");
+    // A file that gives no mesh leaves the one empty mesh, as a missing one does.
+    const LoadReport report = loadModel(kDefaultModelPath);
+    if (present && !report.message(kDefaultModelPath).empty())
+        std::fprintf(stderr, "trivane: %s\n", report.message(kDefaultModelPath).c_str());
 
     drawColor[0] = 255;
     drawColor[1] = 0;

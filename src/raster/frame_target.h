@@ -67,6 +67,9 @@ struct FrameTarget {
     int32_t renderMode = 0;
     uint8_t fixTextureSeam = 0;
     int32_t presentWidth = 0, presentHeight = 0;
+    // Off only where nobody looks at the picture (fuzzing), since clearing is
+    // most of the time of a frame with few faces.
+    bool clearFrame = true;
     uint8_t frameStorage[kFrameBytes] = {};
 
     // Only 800 x 600 exists; any other size leaves frameBits null.
