@@ -2,9 +2,10 @@
 # Both install the Debian packages the project needs when they are missing.
 
 PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-            qt6-base-dev libgl-dev fonts-nanum locales python3 libtbb-dev
+            qt6-base-dev libgl-dev fonts-nanum locales python3 libtbb-dev \
+            clang-14 libclang-rt-14-dev
 
-.PHONY: run test soak deps build-release build-asan build-tsan clean
+.PHONY: run test soak fuzz deps build-release build-asan build-tsan build-fuzz clean
 
 deps:
 	@missing=""; \
@@ -31,10 +32,21 @@ build-tsan: deps
 	cmake --preset tsan
 	cmake --build --preset tsan
 
-test: build-release build-asan build-tsan
+# The libFuzzer targets, built with clang.
+build-fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+
+test: build-release build-asan build-tsan build-fuzz
 	ctest --preset release
 	ctest --preset asan
 	ctest --preset tsan
+	ctest --preset fuzz
+
+# Each fuzz target for FUZZ_SECONDS on one core (see fuzz/run.sh).
+FUZZ_SECONDS ?= 60
+fuzz: build-fuzz
+	fuzz/run.sh $(FUZZ_SECONDS)
 
 # A million frames of seeded random input on the release build; SOAK_SEED
 # picks another sequence.

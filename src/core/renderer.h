@@ -67,6 +67,8 @@ public:
     // Frame rate from the counter, then the automatic rotation.
     void endOfFrame();
     bool initialise();
+    // Everything start-up sets apart from reading the two files.
+    void setStartValues();
     void renderFrame();
 
     // ---- geometry: transform builders ----

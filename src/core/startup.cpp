@@ -29,15 +29,7 @@ bool canOpen(const char* path) { return FileHandle(std::fopen(path, "rb")) != nu
 
 }  // namespace
 
-bool Renderer::initialise() {
-    perfFrequency = counter.frequency();
-
-    // Without the texture nothing else is set up: the picture stays empty.
-    if (!loadTexture()) {
-        reportMissing(kDefaultTexturePath, "nothing will be drawn");
-        return false;
-    }
-
+void Renderer::setStartValues() {
     parseFlag = 0;
     animating = 0;
     transposeRotations = 0;
@@ -80,19 +72,31 @@ bool Renderer::initialise() {
     buildVertexCursor = 4;
     buildIndexCursor = 0;
 
-    const bool present = canOpen(kDefaultModelPath);
-    if (!present) reportMissing(kDefaultModelPath, "no model will be drawn");
-    // A file that gives no mesh leaves the one empty mesh, as a missing one does.
-    const LoadReport report = loadModel(kDefaultModelPath);
-    if (present && !report.message(kDefaultModelPath).empty())
-        std::fprintf(stderr, "trivane: %s\n", report.message(kDefaultModelPath).c_str());
-
     drawColor[0] = 255;
     drawColor[1] = 0;
     drawColor[2] = 0;
     dragStartY = 0;
     mouseDragging = 0;
     renderMode = Mapping;
+}
+
+bool Renderer::initialise() {
+    perfFrequency = counter.frequency();
+
+    // Without the texture nothing else is set up: the picture stays empty.
+    if (!loadTexture()) {
+        reportMissing(kDefaultTexturePath, "nothing will be drawn");
+        return false;
+    }
+
+    setStartValues();
+
+    const bool present = canOpen(kDefaultModelPath);
+    if (!present) reportMissing(kDefaultModelPath, "no model will be drawn");
+    // A file that gives no mesh leaves the one empty mesh, as a missing one does.
+    const LoadReport report = loadModel(kDefaultModelPath);
+    if (present && !report.message(kDefaultModelPath).empty())
+        std::fprintf(stderr, "trivane: %s\n", report.message(kDefaultModelPath).c_str());
 
     computeVertexNormals(meshCount);
     return true;

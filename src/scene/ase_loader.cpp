@@ -1,7 +1,11 @@
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -31,18 +35,35 @@ public:
 
     bool next(char (&line)[kPieceLength + 1]) {
         lineNumber_ = nextLineNumber_;
-        int length = 0;
-        while (length < kPieceLength && at_ < size_) {
-            char c = static_cast<char>(data_[at_++]);
-            if (c == '\r' && at_ < size_ && data_[at_] == '\n') {
-                ++at_;
-                c = '\n';
-            }
-            line[length++] = c;
-            if (c == '\n') break;
+        if (at_ == size_) {
+            line[0] = '\0';
+            return false;
         }
+        // Only the line feed that ends a piece can have a carriage return to
+        // drop before it, so one search finds the piece.
+        const uint8_t* from = data_ + at_;
+        const size_t left = size_ - at_;
+        const size_t window = std::min<size_t>(left, kPieceLength);
+        const void* feed = std::memchr(from, '\n', window);
+        size_t kept = window, consumed = window;  // bytes kept before the feed, bytes read
+        bool endsWithFeed = true;
+        if (feed != nullptr) {
+            const size_t feedAt = static_cast<size_t>(static_cast<const uint8_t*>(feed) - from);
+            consumed = feedAt + 1;
+            kept = feedAt > 0 && from[feedAt - 1] == '\r' ? feedAt - 1 : feedAt;
+        } else if (window == kPieceLength && from[window - 1] == '\r' && left > window && from[window] == '\n') {
+            // The return is the last character a piece can hold; its feed joins it.
+            kept = window - 1;
+            consumed = window + 1;
+        } else {
+            endsWithFeed = false;
+        }
+        std::memcpy(line, from, kept);
+        size_t length = kept;
+        if (endsWithFeed) line[length++] = '\n';
+        at_ += consumed;
+        if (endsWithFeed) ++nextLineNumber_;
         line[length] = '\0';
-        if (length > 0 && line[length - 1] == '\n') ++nextLineNumber_;
         return length > 0;
     }
 
@@ -81,6 +102,97 @@ std::vector<uint8_t> utf16Text(const uint8_t* bytes, size_t size) {
     }
     return text;
 }
+
+// The keywords the reader looks for, each found where strstr would find it
+// (its first occurrence in the line), in one pass over the line's asterisks.
+enum Keyword : int {
+    kGeomobject,
+    kMaterialCount,
+    kSubmaterial,
+    kMaterial,
+    kTmRow0,
+    kTmRow1,
+    kTmRow2,
+    kTmRow3,
+    kMaterialAmbient,
+    kMaterialDiffuse,
+    kMaterialSpecular,
+    kMaterialShine,
+    kMaterialShinestrength,
+    kNodeName,
+    kMeshNumvertex,
+    kMeshNumfaces,
+    kMeshVertex,
+    kMeshFace,
+    kMeshNumtvertex,
+    kMeshTvert,
+    kMeshNumtvfaces,
+    kMeshTface,
+    kPropMotionblur,
+    kMaterialRef,
+    kKeywordCount
+};
+
+constexpr std::string_view kKeywordTexts[kKeywordCount] = {
+    "*GEOMOBJECT",
+    "*MATERIAL_COUNT",
+    "*SUBMATERIAL ",
+    "*MATERIAL ",
+    "*TM_ROW0 ",
+    "*TM_ROW1 ",
+    "*TM_ROW2 ",
+    "*TM_ROW3 ",
+    "*MATERIAL_AMBIENT ",
+    "*MATERIAL_DIFFUSE ",
+    "*MATERIAL_SPECULAR ",
+    "*MATERIAL_SHINE ",
+    "*MATERIAL_SHINESTRENGTH ",
+    "*NODE_NAME ",
+    "*MESH_NUMVERTEX",
+    "*MESH_NUMFACES",
+    "*MESH_VERTEX ",
+    "*MESH_FACE ",
+    "*MESH_NUMTVERTEX",
+    "*MESH_TVERT ",
+    "*MESH_NUMTVFACES",
+    "*MESH_TFACE ",
+    "*PROP_MOTIONBLUR",
+    "*MATERIAL_REF "};
+
+// Bytes 1 to 4 of each keyword (all are longer), to reject most keywords at
+// an asterisk with one comparison.
+constexpr uint32_t headOf(const char* text) {
+    return uint32_t{static_cast<uint8_t>(text[1])} | uint32_t{static_cast<uint8_t>(text[2])} << 8 |
+           uint32_t{static_cast<uint8_t>(text[3])} << 16 | uint32_t{static_cast<uint8_t>(text[4])} << 24;
+}
+
+constexpr auto kKeywordHeads = [] {
+    std::array<uint32_t, kKeywordCount> heads{};
+    for (int k = 0; k < kKeywordCount; ++k) heads[k] = headOf(kKeywordTexts[k].data());
+    return heads;
+}();
+
+struct LineKeywords {
+    const char* at[kKeywordCount];
+
+    explicit LineKeywords(const char* line) {
+        std::fill(std::begin(at), std::end(at), nullptr);
+        const size_t length = std::strlen(line);
+        const char* end = line + length;
+        for (const char* star = static_cast<const char*>(std::memchr(line, '*', length)); star != nullptr;
+             star = static_cast<const char*>(std::memchr(star + 1, '*', static_cast<size_t>(end - star - 1)))) {
+            const size_t rest = static_cast<size_t>(end - star);
+            if (rest < 5) break;
+            const uint32_t head = headOf(star);
+            for (int k = 0; k < kKeywordCount; ++k) {
+                const std::string_view text = kKeywordTexts[k];
+                if (head == kKeywordHeads[k] && at[k] == nullptr && text.size() <= rest &&
+                    std::memcmp(star + 5, text.data() + 5, text.size() - 5) == 0)
+                    at[k] = star;
+            }
+        }
+    }
+};
 
 // Line patterns of the recognised subset. Words and ignored numbers go into
 // the one scratch word; each step stops the line at its first failed
@@ -202,12 +314,11 @@ bool outside(int32_t index, int32_t count) { return index < 0 || index >= count;
 std::string whyNoMesh(const uint8_t* data, size_t size, int64_t firstObjectLine) {
     if (size == 0) return "the file is empty";
     // Text in two-byte units without a mark: every other byte of ASCII is 0.
-    const size_t probe = size < 512 ? size & ~size_t{1} : 512;
-    size_t zeroHigh = 0, zeros = 0;
-    for (size_t i = 0; i < probe; i += 2) zeroHigh += (data[i] == 0) != (data[i + 1] == 0);
-    for (size_t i = 0; i < (size < 4096 ? size : 4096); ++i) zeros += data[i] == 0;
-    if (probe >= 8 && zeroHigh * 4 >= probe * 3 / 2) return "the file is UTF-16 text without a byte-order mark";
-    if (zeros > 0) return "not a text file (it holds zero bytes)";
+    const size_t probe = std::min<size_t>(size, 128) & ~size_t{1};
+    size_t halfZero = 0;
+    for (size_t i = 0; i < probe; i += 2) halfZero += (data[i] == 0) != (data[i + 1] == 0);
+    if (probe >= 8 && halfZero * 4 >= probe * 3 / 2) return "the file is UTF-16 text without a byte-order mark";
+    if (std::memchr(data, 0, size) != nullptr) return "not a text file (it holds zero bytes)";
     if (firstObjectLine == 0) return "no *GEOMOBJECT found";
     return "the object at line " + std::to_string(firstObjectLine) +
            " is not completed by a *PROP_MOTIONBLUR line (is the file cut short?)";
@@ -282,10 +393,11 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
 
     while (reader.next(line)) {
         const char* match = nullptr;
+        const LineKeywords keywords(line);
 
-        if (firstObjectLine == 0 && std::strstr(line, "*GEOMOBJECT") != nullptr) firstObjectLine = reader.lineNumber();
+        if (firstObjectLine == 0 && keywords.at[kGeomobject] != nullptr) firstObjectLine = reader.lineNumber();
 
-        if ((match = std::strstr(line, "*MATERIAL_COUNT")) != nullptr) {
+        if ((match = keywords.at[kMaterialCount]) != nullptr) {
             int32_t declared = 0;
             if (countAfter(match, 16, declared)) {
                 // Every line that writes a material is at least 16 bytes long.
@@ -298,35 +410,35 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
             }
             continue;
         }
-        if (std::strstr(line, "*SUBMATERIAL ") != nullptr) state.subMaterial = true;
-        if (std::strstr(line, "*MATERIAL ") != nullptr) state.subMaterial = false;
+        if (keywords.at[kSubmaterial] != nullptr) state.subMaterial = true;
+        if (keywords.at[kMaterial] != nullptr) state.subMaterial = false;
 
-        if ((match = std::strstr(line, "*TM_ROW0 ")) != nullptr) {
+        if ((match = keywords.at[kTmRow0]) != nullptr) {
             readRow(match, 0);
             continue;
         }
-        if ((match = std::strstr(line, "*TM_ROW1 ")) != nullptr) {
+        if ((match = keywords.at[kTmRow1]) != nullptr) {
             readRow(match, 1);
             continue;
         }
-        if ((match = std::strstr(line, "*TM_ROW2 ")) != nullptr) {
+        if ((match = keywords.at[kTmRow2]) != nullptr) {
             readRow(match, 2);
             continue;
         }
-        if ((match = std::strstr(line, "*TM_ROW3 ")) != nullptr) {
+        if ((match = keywords.at[kTmRow3]) != nullptr) {
             readRow(match, 3);
             state.subMaterial = false;
             continue;
         }
         if (state.subMaterial) continue;
 
-        if ((match = std::strstr(line, "*MATERIAL_AMBIENT ")) != nullptr) {
+        if ((match = keywords.at[kMaterialAmbient]) != nullptr) {
             if (LightingTerms* m = material()) readColour(match, m->ambient);
-        } else if ((match = std::strstr(line, "*MATERIAL_DIFFUSE ")) != nullptr) {
+        } else if ((match = keywords.at[kMaterialDiffuse]) != nullptr) {
             if (LightingTerms* m = material()) readColour(match, m->diffuse);
-        } else if ((match = std::strstr(line, "*MATERIAL_SPECULAR ")) != nullptr) {
+        } else if ((match = keywords.at[kMaterialSpecular]) != nullptr) {
             if (LightingTerms* m = material()) readColour(match, m->specular);
-        } else if ((match = std::strstr(line, "*MATERIAL_SHINE ")) != nullptr) {
+        } else if ((match = keywords.at[kMaterialShine]) != nullptr) {
             if (material() != nullptr) {
                 float shine = 0.0f;
                 LineScan scan(match, state.scratch);
@@ -342,14 +454,14 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
                     ignore("shine without a number");
                 }
             }
-        } else if ((match = std::strstr(line, "*MATERIAL_SHINESTRENGTH ")) != nullptr) {
+        } else if ((match = keywords.at[kMaterialShinestrength]) != nullptr) {
             if (material() != nullptr) {
                 // The strength itself is never used; the line ends a material,
                 // and its keyword still lands in the scratch word.
                 LineScan(match, state.scratch).word();
                 ++state.materialCursor;
             }
-        } else if ((match = std::strstr(line, "*NODE_NAME ")) != nullptr) {
+        } else if ((match = keywords.at[kNodeName]) != nullptr) {
             if (Mesh* mesh = inProgressOrIgnore()) {
                 mesh->visible = 1;
                 // Both words go into the one scratch word, so the second word
@@ -364,7 +476,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
                     mesh->visible = 0;
                 }
             }
-        } else if ((match = std::strstr(line, "*MESH_NUMVERTEX")) != nullptr) {
+        } else if ((match = keywords.at[kMeshNumvertex]) != nullptr) {
             Mesh* mesh = inProgressOrIgnore();
             int32_t declared = 0;
             if (mesh != nullptr && countAfter(match, 16, declared)) {
@@ -375,7 +487,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
                 replaceArray(mesh->transformed, count);
                 replaceArray(mesh->normals, count);
             }
-        } else if ((match = std::strstr(line, "*MESH_NUMFACES")) != nullptr) {
+        } else if ((match = keywords.at[kMeshNumfaces]) != nullptr) {
             Mesh* mesh = inProgressOrIgnore();
             int32_t declared = 0;
             if (mesh != nullptr && countAfter(match, 15, declared)) {
@@ -384,7 +496,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
                 replaceArray(mesh->indices, count);
                 replaceArray(mesh->faceMaterialIds, count);
             }
-        } else if ((match = std::strstr(line, "*MESH_VERTEX ")) != nullptr) {
+        } else if ((match = keywords.at[kMeshVertex]) != nullptr) {
             Mesh* mesh = inProgressOrIgnore();
             if (mesh != nullptr && state.vertexCursor < mesh->vertexCount &&
                 static_cast<size_t>(state.vertexCursor) < mesh->vertices.size()) {
@@ -406,7 +518,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
             } else if (mesh != nullptr) {
                 ignore("vertex beyond the " + std::to_string(mesh->vertexCount) + " announced");
             }
-        } else if ((match = std::strstr(line, "*MESH_FACE ")) != nullptr) {
+        } else if ((match = keywords.at[kMeshFace]) != nullptr) {
             Mesh* mesh = inProgressOrIgnore();
             const int32_t at = state.faceCursor;
             if (mesh != nullptr && int64_t{at} + 2 < mesh->indexCount &&
@@ -442,7 +554,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
             } else if (mesh != nullptr) {
                 ignore("face beyond the " + std::to_string(mesh->indexCount / 3) + " announced");
             }
-        } else if ((match = std::strstr(line, "*MESH_NUMTVERTEX")) != nullptr) {
+        } else if ((match = keywords.at[kMeshNumtvertex]) != nullptr) {
             Mesh* mesh = inProgressOrIgnore();
             int32_t declared = 0;
             if (mesh != nullptr && countAfter(match, 17, declared)) {
@@ -455,7 +567,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
                     replaceArray(mesh->texVertices, count);
                 }
             }
-        } else if (!model.parseFlag && (match = std::strstr(line, "*MESH_TVERT ")) != nullptr) {
+        } else if (!model.parseFlag && (match = keywords.at[kMeshTvert]) != nullptr) {
             Mesh* mesh = inProgressOrIgnore();
             if (mesh != nullptr && state.texVertexCursor < mesh->texVertexCount &&
                 static_cast<size_t>(state.texVertexCursor) < mesh->texVertices.size()) {
@@ -475,7 +587,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
             } else if (mesh != nullptr) {
                 ignore("texture vertex beyond the " + std::to_string(mesh->texVertexCount) + " announced");
             }
-        } else if (!model.parseFlag && (match = std::strstr(line, "*MESH_NUMTVFACES")) != nullptr) {
+        } else if (!model.parseFlag && (match = keywords.at[kMeshNumtvfaces]) != nullptr) {
             Mesh* mesh = inProgressOrIgnore();
             int32_t declared = 0;
             if (mesh != nullptr && countAfter(match, 17, declared)) {
@@ -484,7 +596,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
                 mesh->texFaceIndexCount = count;
                 replaceArray(mesh->texFaces, count);
             }
-        } else if (!model.parseFlag && (match = std::strstr(line, "*MESH_TFACE ")) != nullptr) {
+        } else if (!model.parseFlag && (match = keywords.at[kMeshTface]) != nullptr) {
             Mesh* mesh = inProgressOrIgnore();
             const int32_t at = state.texFaceCursor;
             if (mesh != nullptr && int64_t{at} + 2 < mesh->texFaceIndexCount &&
@@ -508,7 +620,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
                 ignore("texture face beyond the " + std::to_string(mesh->texFaceIndexCount / 3) + " announced");
             }
         } else {
-            if (std::strstr(line, "*PROP_MOTIONBLUR") != nullptr) {
+            if (keywords.at[kPropMotionblur] != nullptr) {
                 if (Mesh* finished = inProgressOrIgnore()) {
                     computeVertexNormals(*finished);
                     finished->scale = Vector3{1.0f, 1.0f, 1.0f};
@@ -520,7 +632,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
                     ++meshCount;
                 }
             }
-            if ((match = std::strstr(line, "*MATERIAL_REF ")) != nullptr && meshCount >= 2) {
+            if ((match = keywords.at[kMaterialRef]) != nullptr && meshCount >= 2) {
                 LineScan scan(match, state.scratch);
                 if (!(scan.word() && scan.integer(model.meshes[static_cast<size_t>(meshCount - 2)].materialIndex)))
                     ignore("material reference without a number");
