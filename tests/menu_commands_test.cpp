@@ -1,11 +1,13 @@
 // Menu commands: the fields each command leaves, the platform calls it
 // makes, and the light and material dialog reaching the picture.
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "scene_files.h"
 #include "test_support.h"
 #include "ui/light_dialog.h"
 #include "ui/menu_ids.h"
@@ -94,7 +96,7 @@ void expectVector(const Vector3& v, float x, float y, float z) {
 TEST(MenuTableTest, MenusItemsAndIds) {
     ASSERT_EQ(menu::kMenuCount, 6);
     const char* titles[] = {"File", "Camera", "모델선택", "Mapping", "Lighting", "애니메이션"};
-    const int counts[] = {2, 2, 4, 3, 1, 1};
+    const int counts[] = {2, 3, 4, 3, 1, 1};
     std::vector<std::pair<std::string, int32_t>> items;
     for (int m = 0; m < menu::kMenuCount; ++m) {
         EXPECT_STREQ(menu::kMenus[m].title, titles[m]);
@@ -103,7 +105,7 @@ TEST(MenuTableTest, MenusItemsAndIds) {
     }
     const std::vector<std::pair<std::string, int32_t>> expected = {
         {"Load ASE", 40019},        {"Exit", 40001},
-        {"Lookat", 40002},          {"Euler", 40003},
+        {"Lookat", 40002},          {"Euler", 40003},           {"Fit Model", 40021},
         {"CreateGlobeSphere\r\n", 40010}, {"CreateGeoSphere\r\n", 40011},
         {"20면체구", 40014},         {"3D정사각형", 40017},
         {"Mapping", 40012},         {"Wire", 40013},
@@ -320,4 +322,60 @@ TEST(MenuCommandTest, DialogMaterialReachesThePictureWithMaterialList) {
 }
 
 }  // namespace
+// Rows and columns holding any drawn pixel.
+struct Extent {
+    int left = kFrameWidth, right = -1, bottom = kFrameHeight, top = -1;
+};
+
+Extent drawnExtent(const Renderer& r) {
+    Extent e;
+    for (int y = 0; y < kFrameHeight; ++y)
+        for (int x = 0; x < kFrameWidth; ++x) {
+            const uint8_t* p = r.frameBits + y * kFrameStride + 3 * x;
+            if (p[0] | p[1] | p[2]) e = {std::min(e.left, x), std::max(e.right, x), std::min(e.bottom, y), std::max(e.top, y)};
+        }
+    return e;
+}
+
+// Fit fills the picture with the shown meshes, centred, whatever their scale
+// and place in the file, and ignores hidden ones.
+TEST(MenuCommandTest, FitModelFillsThePictureWithTheShownMeshes) {
+    const std::string shared = std::string(TRIVANE_TESTDATA_DIR) + "/ase/";
+    test::TempDir dir;
+    const std::string tiny = "*MESH_NUMVERTEX 3\n*MESH_NUMFACES 1\n*MESH_VERTEX 0 5000 0 7000\n"
+                             "*MESH_VERTEX 1 5001 0 7000\n*MESH_VERTEX 2 5000 0 7001\n"
+                             "*MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 0\n";
+    const std::string hiddenFirst = dir.write(
+        "bone.ase", "*NODE_NAME \"Bone01\"\n*MESH_NUMVERTEX 1\n*MESH_VERTEX 0 -90000 0 0\n*PROP_MOTIONBLUR\n"
+                    "*NODE_NAME \"Tiny\"\n" + tiny + "*PROP_MOTIONBLUR\n");
+    const struct {
+        std::string load;
+        int32_t command;
+    } cases[] = {{hiddenFirst, 0}, {"", menu::kCube}, {"", menu::kGeoSphere}, {shared + "Rifle.ase", 0},
+                 {shared + "MotionCaptureROM.ase", 0}, {shared + "ThreeCubesGreen.ASE", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.load + std::to_string(c.command));
+        if (!c.load.empty() && !std::filesystem::exists(c.load)) {
+            GTEST_SKIP() << "real model files not found: " << c.load;
+        }
+        auto r = started();
+        FakePlatform p(*r);
+        if (c.command) r->onMenuCommand(p, c.command);
+        if (!c.load.empty()) {
+            ASSERT_TRUE(r->loadModel(c.load.c_str()).loaded());
+        }
+        r->meshes[0].rotation.y = 30.0f;
+        r->onMenuCommand(p, menu::kFitModel);
+        r->setDirty(true);
+        r->renderFrame();
+        const Extent e = drawnExtent(*r);
+        ASSERT_GE(e.right, e.left);
+        EXPECT_GE(std::max(e.right - e.left, (e.top - e.bottom) * 4 / 3), 400);
+        EXPECT_TRUE(e.left > 0 && e.right < kFrameWidth - 1 && e.bottom > 0 && e.top < kFrameHeight - 1);
+        EXPECT_NEAR((e.left + e.right) / 2, kFrameWidth / 2, 120);
+        EXPECT_NEAR((e.bottom + e.top) / 2, kFrameHeight / 2, 90);
+        EXPECT_EQ(r->meshes[0].rotation.y, 30.0f);  // turned as it was
+    }
+}
+
 }  // namespace trivane

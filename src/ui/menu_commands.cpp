@@ -1,8 +1,11 @@
 // The effects of the menu commands. The caller marks the scene dirty after
 // every command, whatever it did.
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "core/renderer.h"
+#include "math/transforms.h"
 #include "ui/menu_ids.h"
 #include "ui/platform_services.h"
 
@@ -21,6 +24,63 @@ void placeCamera(Renderer& r, float z, bool lookAt) {
     r.cameraRotation = Vector3{};
     r.lookAtMode = lookAt ? 1 : 0;
     r.dirty = 1;
+}
+
+// The radius the model's bounding sphere gets: at the LookAt preset's distance
+// of 1000 and a view 90 degrees high it fills most of the picture's height,
+// and its front stays beyond the near plane at 300.
+constexpr double kFittedRadius = 650.0;
+
+// Scales the model and moves it, as it is turned now, so that the bounding
+// sphere of its visible meshes sits at the origin the LookAt preset looks at.
+// Hidden meshes (bones) do not count, but mesh 0 carries the transform of the
+// whole model whether it is shown or not.
+void fitModel(Renderer& r) {
+    const int32_t inUse = std::clamp(r.meshCount, 0, kMaxMeshes);
+    auto forEachShownVertex = [&](auto&& use) {
+        for (int32_t m = 0; m < inUse; ++m) {
+            const Mesh& mesh = r.meshes[m];
+            if (!mesh.visible) continue;
+            const size_t count = std::min(static_cast<size_t>(std::max(mesh.vertexCount, 0)), mesh.vertices.size());
+            for (size_t i = 0; i < count; ++i) {
+                const Vertex& v = mesh.vertices[i];
+                if (std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z)) use(v);
+            }
+        }
+    };
+    double low[3] = {INFINITY, INFINITY, INFINITY}, high[3] = {-INFINITY, -INFINITY, -INFINITY};
+    forEachShownVertex([&](const Vertex& v) {
+        const double p[3] = {v.x, v.y, v.z};
+        for (int k = 0; k < 3; ++k) {
+            low[k] = std::min(low[k], p[k]);
+            high[k] = std::max(high[k], p[k]);
+        }
+    });
+    if (!(low[0] <= high[0])) return;  // nothing shown
+    const double centre[3] = {(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
+    double radius = 0.0;
+    forEachShownVertex([&](const Vertex& v) {
+        radius = std::max(radius, std::hypot(v.x - centre[0], v.y - centre[1], v.z - centre[2]));
+    });
+    const float scale = static_cast<float>(kFittedRadius / radius);
+    if (!(radius > 0.0) || !std::isfinite(scale) || scale <= 0.0f) return;
+
+    placeCamera(r, -1000.0f, true);
+    Mesh& model = r.meshes[0];
+    model.scale = Vector3{scale, scale, scale};
+    // Where the centre lands after the model's scale and rotation: the
+    // translation that follows must take it back to the origin.
+    CameraState turn;
+    scaleBy(turn, scale, scale, scale);
+    rotateZ(turn, model.rotation.z, false);
+    rotateX(turn, model.rotation.x, false);
+    rotateY(turn, model.rotation.y, false);
+    Vertex c;
+    c.x = static_cast<float>(centre[0]);
+    c.y = static_cast<float>(centre[1]);
+    c.z = static_cast<float>(centre[2]);
+    c.transformBy(turn.transform);
+    model.position = Vector3{-c.x, -c.y, -c.z};
 }
 
 // A path the loader can be given as it was chosen: not empty, not longer than
@@ -52,6 +112,7 @@ void Renderer::onMenuCommand(PlatformServices& platform, int32_t id) {
             break;
         }
         case menu::kToggleAnimation: animating = animating ? 0 : 1; break;
+        case menu::kFitModel: fitModel(*this); break;
         default: break;
     }
 }

@@ -20,6 +20,8 @@ constexpr int32_t kCube = 40017;
 constexpr int32_t kLightMaterialDialog = 40018;
 constexpr int32_t kLoadModel = 40019;
 constexpr int32_t kToggleAnimation = 40020;
+// Additions of the desktop viewer.
+constexpr int32_t kFitModel = 40021;
 
 // Paths longer than this are refused like a cancelled chooser; it is the
 // longest path the classic 256-byte file name buffer could return.
@@ -40,7 +42,7 @@ struct Menu {
 };
 
 constexpr MenuItem kFileItems[] = {{"Load ASE", kLoadModel}, {"Exit", kExit}};
-constexpr MenuItem kCameraItems[] = {{"Lookat", kCameraLookAt}, {"Euler", kCameraEuler}};
+constexpr MenuItem kCameraItems[] = {{"Lookat", kCameraLookAt}, {"Euler", kCameraEuler}, {"Fit Model", kFitModel}};
 constexpr MenuItem kModelItems[] = {
     {"CreateGlobeSphere\r\n", kGlobeSphere},
     {"CreateGeoSphere\r\n", kGeoSphere},
@@ -55,7 +57,7 @@ constexpr MenuItem kAnimationItems[] = {{"활성,비활성", kToggleAnimation}};
 // Six menus, left to right, each with its items top to bottom. Texts are UTF-8.
 constexpr Menu kMenus[] = {
     {"File", kFileItems, 2},
-    {"Camera", kCameraItems, 2},
+    {"Camera", kCameraItems, 3},
     {"모델선택", kModelItems, 4},
     {"Mapping", kModeItems, 3},
     {"Lighting", kLightingItems, 1},
