@@ -160,7 +160,7 @@ TEST(MenuCommandTest, ModesAnimationUnusedIdsAndPlatformCalls) {
     r->dirty = 0;
     const std::vector<double> before = snapshot(*r);
     // Ids without an item change nothing.
-    for (int32_t id : {40004, 40005, 40006, 40007, 40008, 40009, 40016, 40000, 40021, 0, -1, 1, 2})
+    for (int32_t id : {40004, 40005, 40006, 40007, 40008, 40009, 40016, 40000, 40029, 0, -1, 1, 2})
         r->onMenuCommand(p, id);
     EXPECT_EQ(snapshot(*r), before);
     // A render mode changes nothing else.
