@@ -20,6 +20,7 @@
 #include "core/png_writer.h"
 #include "core/renderer.h"
 #include "core/workers.h"
+#include "scene/files.h"
 #include "platform/text_painter.h"
 #include "ui/event_script.h"
 #include "ui/text_lines.h"
@@ -81,6 +82,9 @@ Options:
                                         track (to THUMB, 0..65535), 8 end
                                         scroll. Consecutive dialog events are
                                         one opening of the dialog.
+  --events-file FILE
+                    the same events read from FILE, for long scripts such as
+                    those trivane --record writes (line breaks are blanks)
   --frames N        frames rendered after the events (default 1)
   --no-text         leave out the text lines drawn into the picture
   --threads N       draw with N workers, 1 to 256 (default: the
@@ -154,6 +158,7 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 struct Options {
     std::optional<std::string> directory;
     std::optional<std::string> events;
+    std::optional<std::string> eventsFile;
     std::optional<std::string> raw;
     std::optional<std::string> png;
     int frames = 1;
@@ -206,7 +211,11 @@ int main(int argc, char** argv) {
             status = once(options.directory, "-C");
             if (status == 0 && options.directory->empty()) return usageError("option -C needs a directory");
         } else if (arg == "--events") {
+            if (options.eventsFile) return usageError("options --events and --events-file exclude each other");
             status = once(options.events, "--events");
+        } else if (arg == "--events-file") {
+            if (options.events) return usageError("options --events and --events-file exclude each other");
+            status = once(options.eventsFile, "--events-file");
         } else if (arg == "--raw") {
             status = once(options.raw, "--raw");
             if (status == 0 && options.raw->empty()) return usageError("option --raw needs a file name");
@@ -235,6 +244,12 @@ int main(int argc, char** argv) {
         if (status != 0) return status;
     }
 
+    if (options.eventsFile) {
+        const trivane::FileHandle file = trivane::openForReading(options.eventsFile->c_str());
+        if (!file) return usageError("cannot read events file \"" + *options.eventsFile + "\"");
+        const std::vector<uint8_t> bytes = trivane::readAll(file.get());
+        options.events = std::string(bytes.begin(), bytes.end());
+    }
     std::vector<trivane::ScriptEvent> events;
     std::string error;
     if (options.events && !trivane::parseEventScript(*options.events, events, error)) return usageError(error);

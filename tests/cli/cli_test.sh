@@ -109,6 +109,8 @@ bad_arguments)
     expect_usage_error "-C" -C
     expect_usage_error "$work/missing" -C "$work/missing"
     expect_usage_error "--events" --events
+    expect_usage_error "$work/none.txt" --events-file "$work/none.txt"
+    expect_usage_error "exclude" --events frame --events-file "$work/none.txt"
     ;;
 bad_events)
     expect_usage_error "jump:3" --events "frame;jump:3"
