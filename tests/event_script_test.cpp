@@ -44,6 +44,13 @@ TEST(EventScriptTest, ParsesEveryKind) {
     EXPECT_EQ(got, expected);
     ASSERT_EQ(e.size(), 13u);
     EXPECT_EQ(e[5].path, "./models/a b.ase");  // inner blanks belong to the path
+    // Formatted events (as recordings write them) parse back to the same.
+    std::string script;
+    for (const ScriptEvent& event : e) script += formatEvent(event) + ";\n";
+    std::vector<std::tuple<K, int32_t, int32_t, int32_t, std::string>> again, once;
+    for (const ScriptEvent& event : parsed(script)) again.emplace_back(event.kind, event.a, event.b, event.c, event.path);
+    for (const ScriptEvent& event : e) once.emplace_back(event.kind, event.a, event.b, event.c, event.path);
+    EXPECT_EQ(again, once);
     EXPECT_TRUE(parsed("").empty());
     EXPECT_TRUE(parsed(" ; ;").empty());
     EXPECT_EQ(parsed("key:-2147483648")[0].a, INT32_MIN);

@@ -117,6 +117,27 @@ bool parseEventScript(std::string_view script, std::vector<ScriptEvent>& events,
     return true;
 }
 
+std::string formatEvent(const ScriptEvent& e) {
+    using K = ScriptEvent::Kind;
+    const auto point = [&](const char* name) { return std::string(name) + std::to_string(e.a) + "," + std::to_string(e.b); };
+    switch (e.kind) {
+        case K::Frame: return "frame";
+        case K::Key: return "key:" + std::to_string(e.a);
+        case K::Down: return "down:" + std::to_string(e.a);
+        case K::Up: return "up:" + std::to_string(e.a);
+        case K::Menu: return "menu:" + std::to_string(e.a);
+        case K::Load: return "load:" + e.path;
+        case K::LeftDown: return point("lbdown:");
+        case K::LeftUp: return "lbup";
+        case K::RightDown: return point("rbdown:");
+        case K::RightUp: return "rbup";
+        case K::Move: return point("move:");
+        case K::Wheel: return "wheel:" + std::to_string(e.a);
+        case K::Dialog: return point("dialog:") + "," + std::to_string(e.c);
+    }
+    return {};
+}
+
 void ScriptPlayer::runLightMaterialDialog() {
     // Opened and closed with its button, no scroll bar touched.
     LightMaterialDialog dialog(renderer_, *this);

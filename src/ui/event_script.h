@@ -31,6 +31,9 @@ struct ScriptEvent {
 // false and leaves one line naming it in error.
 bool parseEventScript(std::string_view script, std::vector<ScriptEvent>& events, std::string& error);
 
+// One event as the script spells it, so that recorded input replays.
+std::string formatEvent(const ScriptEvent& event);
+
 // Replays a script on a started renderer, standing in for the platform: the
 // file chooser returns the path of a "load:" event, the dialog opens and
 // closes without a person, and "Exit" ends the script.
