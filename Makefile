@@ -2,7 +2,8 @@
 # Both install the Debian packages the project needs when they are missing.
 
 PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-            qt6-base-dev libgl-dev fonts-nanum locales python3 libtbb-dev
+            qt6-base-dev libgl-dev fonts-nanum locales python3 libtbb-dev \
+            libpng-dev
 
 .PHONY: run test soak deps build-release build-asan build-tsan clean
 
