@@ -253,7 +253,10 @@ void MainWindow::drawWindowLines() {
     if (first == kWindowLineCount) return;
 
     // The same look as the picture lines: the default font without
-    // antialiasing, black on an opaque white cell as long as the text.
+    // antialiasing, black on white. The white cell reaches to the surface's
+    // right edge, not just as far as the text: blanks at the end of a line
+    // are narrower than the digits they replace, and a shorter line drawn
+    // over a longer one left the longer one's last characters standing.
     QFont font = QApplication::font();
     font.setStyleStrategy(QFont::NoAntialias);
     QImage& surface = clientArea_->surface();
@@ -265,7 +268,7 @@ void MainWindow::drawWindowLines() {
     for (int i = first; i < kWindowLineCount; ++i) {
         const TextLine& line = lines[i];
         const QString text = QString::fromLatin1(line.text, std::clamp<int>(line.length, 0, sizeof line.text));
-        const QRect cell(line.x, line.y, metrics.horizontalAdvance(text), metrics.height());
+        const QRect cell(line.x, line.y, surface.width() - line.x, metrics.height());
         windowLinesArea_ |= cell;
         painter.fillRect(cell, Qt::white);
         painter.drawText(QPoint(line.x, line.y + metrics.ascent()), text);

@@ -214,20 +214,31 @@ private slots:
         third.present();
         QVERIFY(third.clientArea()->surface().copy(800, 0, 600, 200) != changed);
 
-        // The window lines are not cleared between frames: the blanks at the
-        // end of a line cover what a longer earlier line left, and only as
-        // far as they reach.
+        // A line drawn over a longer one leaves nothing of it: the cell is
+        // cleared to the full width, where the trailing blanks fell short.
         const QRect farRight(1250, 130, 300, 18);  // beyond any line with small values
         QCOMPARE(countIn(window->clientArea()->surface(), farRight), 0);
         renderer->cameraPosition.x = 3.0e38f;
         renderer->cameraPosition.y = -3.0e38f;
         window->present();
-        const int residue = countIn(window->clientArea()->surface(), farRight);
-        QVERIFY(residue > 50);
+        QVERIFY(countIn(window->clientArea()->surface(), farRight) > 50);
         renderer->cameraPosition.x = 0.0f;
         renderer->cameraPosition.y = 0.0f;
         window->present();
-        QCOMPARE(countIn(window->clientArea()->surface(), farRight), residue);
+        QCOMPARE(countIn(window->clientArea()->surface(), farRight), 0);
+        // So is a line whose last characters are wider than the blanks after
+        // the shorter text: after the Euler camera turned by I, L and U, the
+        // LookAt preset's zeros.
+        findItem(*window, menu::kCameraEuler)->trigger();
+        for (int key : {Qt::Key_I, Qt::Key_L, Qt::Key_U}) gui::sendKey(window->clientArea(), QEvent::KeyPress, key, false);
+        window->present();
+        findItem(*window, menu::kCameraLookAt)->trigger();
+        window->present();
+        startUp->cameraPosition = renderer->cameraPosition;
+        startUp->cameraTarget = renderer->cameraTarget;
+        third.present();
+        QCOMPARE(window->clientArea()->surface().copy(800, 100, 1600, 100),
+                 third.clientArea()->surface().copy(800, 100, 1600, 100));
     }
 
     void exitCommandAndClosingEndWithCodeZero() {
