@@ -63,7 +63,10 @@ Options:
                                         material dialog (opened and closed
                                         unchanged), 40019 Load ASE with no
                                         file chosen (nothing), 40020 automatic
-                                        rotation on/off
+                                        rotation on/off; 40030 Save Picture
+                                        with no file chosen, 40031 Controls
+                                        and 40032 About (nothing: there is
+                                        no window to show them in)
                       load:PATH         Load ASE with PATH chosen (a path of
                                         more than 255 bytes is refused like a
                                         cancel); PATH cannot contain ';'

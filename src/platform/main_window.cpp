@@ -6,9 +6,14 @@
 #include <cstring>
 
 #include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPaintEvent>
@@ -18,6 +23,7 @@
 #include "core/renderer.h"
 #include "math/numeric.h"
 #include "platform/frame_image.h"
+#include "platform/help_windows.h"
 #include "platform/input_mapping.h"
 #include "platform/light_dialog_window.h"
 #include "platform/model_file_chooser.h"
@@ -111,6 +117,7 @@ void ClientArea::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
+    if (shortcutKeys_.count(event->key()) != 0) shortcutKeysPressedHere_.insert(event->key());
     // An auto-repeat of a held key is one more press.
     renderer_.onKey(virtualKeyCode(event->key()), 1);
 }
@@ -123,6 +130,9 @@ void ClientArea::keyReleaseEvent(QKeyEvent* event) {
     // Qt sends a release before every auto-repeated press; the key is still
     // held, so that is not a release.
     if (event->isAutoRepeat()) return;
+    // The press of a menu shortcut (F1, or the S of Ctrl+S) went to the menu;
+    // its release alone would stop the re-transform of a key still held.
+    if (shortcutKeys_.count(event->key()) != 0 && shortcutKeysPressedHere_.erase(event->key()) == 0) return;
     renderer_.onKey(virtualKeyCode(event->key()), 0);
 }
 
@@ -165,10 +175,18 @@ MainWindow::MainWindow(Renderer& renderer, QWidget* parent) : QMainWindow(parent
     setCentralWidget(clientArea_);
     clientArea_->setFocus();
     resize(kOuterWidth, kOuterHeight);
+    std::set<int> shortcutKeys;
+    for (const QAction* action : findChildren<QAction*>()) {
+        for (const QKeySequence& keys : action->shortcuts()) {
+            if (!keys.isEmpty()) shortcutKeys.insert(keys[keys.count() - 1].key());
+        }
+    }
+    clientArea_->setShortcutKeys(std::move(shortcutKeys));
 
     renderer_.createFrameBitmap(kFrameWidth, kFrameHeight);
     renderer_.initialise();
     renderer_.setDirty(true);
+    syncMenuChecks();
 
     // A zero-interval timer fires whenever the event queue is empty: the
     // loop's idle branch. Its rate is bounded only by the work per frame.
@@ -188,15 +206,34 @@ void MainWindow::buildMenuBar() {
             const QString text = QString::fromUtf8(item.text, menu::displayLength(item.text));
             QAction* action = dropDown->addAction(text);
             action->setData(item.id);
+            if (item.shortcuts != nullptr) {
+                action->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(item.shortcuts)));
+                // Also while the focus is in a help window beside the main one.
+                action->setShortcutContext(Qt::ApplicationShortcut);
+            }
+            if (menuItemChecked(renderer_, item.id)) {
+                action->setCheckable(true);
+                checkableItems_.push_back(action);
+            }
             const int32_t id = item.id;
             connect(action, &QAction::triggered, this, [this, id] { menuCommand(id); });
         }
+        // Whatever changed the state, the marks are right when the menu opens.
+        connect(dropDown, &QMenu::aboutToShow, this, &MainWindow::syncMenuChecks);
+    }
+}
+
+void MainWindow::syncMenuChecks() {
+    for (QAction* action : checkableItems_) {
+        action->setChecked(menuItemChecked(renderer_, action->data().toInt()).value_or(false));
     }
 }
 
 void MainWindow::menuCommand(int32_t id) {
     renderer_.onMenuCommand(*this, id);
     renderer_.setDirty(true);
+    // Qt has already flipped the mark of the item chosen; the state decides.
+    syncMenuChecks();
 }
 
 void MainWindow::requestQuit() { QCoreApplication::exit(0); }
@@ -217,6 +254,45 @@ std::optional<std::string> MainWindow::pickModelFile() {
     std::optional<std::string> path = chooseModelFile(this);
     idle_.start();
     return path;
+}
+
+std::optional<std::string> MainWindow::pickPictureFile() {
+    // The picture stands still while the chooser is open, so what is saved is
+    // what was on the screen when the command came.
+    idle_.stop();
+    QFileDialog dialog(this, QStringLiteral("Save Picture"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setNameFilter(QStringLiteral("PNG image (*.png)"));
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    dialog.selectFile(QStringLiteral("trivane.png"));
+    std::optional<std::string> path;
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QByteArray name = QFile::encodeName(dialog.selectedFiles().front());
+        path = std::string(name.constData(), static_cast<size_t>(name.size()));
+    }
+    idle_.start();
+    return path;
+}
+
+void MainWindow::pictureNotSaved(const std::string& path) {
+    idle_.stop();
+    QMessageBox::warning(this, QStringLiteral("Save Picture"),
+                         QStringLiteral("The picture could not be written to\n%1").arg(QFile::decodeName(path.c_str())));
+    idle_.start();
+}
+
+void MainWindow::showControls() {
+    if (controlsWindow_ == nullptr) controlsWindow_ = createControlsWindow(this);
+    controlsWindow_->show();
+    controlsWindow_->raise();
+}
+
+void MainWindow::showAbout() {
+    if (aboutWindow_ == nullptr) aboutWindow_ = createAboutWindow(this);
+    aboutWindow_->show();
+    aboutWindow_->raise();
 }
 
 void MainWindow::present() {

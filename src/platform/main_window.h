@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include <QImage>
 #include <QMainWindow>
@@ -36,6 +38,9 @@ public:
     QImage& surface() { return surface_; }
     const QImage& surface() const { return surface_; }
     void showPicture() { pictureShown_ = true; }
+    // Keys that are shortcuts of menu items (Qt key codes). Their presses go
+    // to the menu; their releases must not reach the key handlers either.
+    void setShortcutKeys(std::set<int> keys) { shortcutKeys_ = std::move(keys); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -54,6 +59,8 @@ private:
     Renderer& renderer_;
     QImage surface_;
     bool pictureShown_ = false;
+    std::set<int> shortcutKeys_;
+    std::set<int> shortcutKeysPressedHere_;  // pressed without their modifiers, so not a shortcut
 };
 
 // The main window "Trivane": menu bar, client area, and the loop's idle step
@@ -69,6 +76,10 @@ public:
     void requestQuit() override;
     void runLightMaterialDialog() override;
     std::optional<std::string> pickModelFile() override;
+    std::optional<std::string> pickPictureFile() override;
+    void pictureNotSaved(const std::string& path) override;
+    void showControls() override;
+    void showAbout() override;
 
     // One idle step: render the frame, draw the text lines, show the picture.
     void present();
@@ -84,6 +95,8 @@ protected:
 
 private:
     void buildMenuBar();
+    // Check marks from the state in force.
+    void syncMenuChecks();
     void drawWindowLines();
     void fitOuterSize();
 
@@ -96,6 +109,9 @@ private:
     TextLine lastWindowLines_[kWindowLineCount];
     bool windowLinesDrawn_ = false;
     TextLineCells pictureCells_;
+    std::vector<QAction*> checkableItems_;
+    QDialog* controlsWindow_ = nullptr;
+    QDialog* aboutWindow_ = nullptr;
 };
 
 }  // namespace trivane
