@@ -40,7 +40,7 @@ QDialog* createControlsWindow(QWidget* parent) {
     auto* table = new QTextBrowser;
     table->setObjectName(QStringLiteral("controlsTable"));
     table->setMarkdown(controlsTableMarkdown());
-    table->setMinimumSize(620, 330);
+    table->setMinimumSize(640, 280);
     QDialog* dialog = helpWindow(parent, QStringLiteral("Controls"), table);
     dialog->setObjectName(QStringLiteral("controls"));
     return dialog;
