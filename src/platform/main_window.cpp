@@ -64,8 +64,21 @@ ClientArea::ClientArea(Renderer& renderer, QWidget* parent)
     setMinimumSize(kFrameWidth, kFrameHeight);
 }
 
+bool ClientArea::matchSurfaceToScreen() {
+    const qreal ratio = devicePixelRatioF();
+    if (surface_.devicePixelRatio() == ratio) return false;
+    surface_ = QImage(static_cast<int>(std::ceil(kSurfaceWidth * ratio)), static_cast<int>(std::ceil(kFrameHeight * ratio)),
+                      QImage::Format_RGB32);
+    surface_.setDevicePixelRatio(ratio);
+    surface_.fill(Qt::white);
+    return true;
+}
+
 void ClientArea::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    // Scaled pictures stay sharp: every picture pixel becomes a block of
+    // screen pixels, never a blend of its neighbours.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     QRegion kept = event->region();
     if (pictureShown_ && renderer_.frameBits != nullptr) {
         const QRegion picture = kept & QRect(0, 0, kFrameWidth, kFrameHeight);
@@ -73,17 +86,20 @@ void ClientArea::paintEvent(QPaintEvent* event) {
         kept -= picture;
     }
     // Rectangle by rectangle: a bounding rectangle could reach over the
-    // picture just painted.
-    for (const QRect& area : kept) painter.drawImage(area.topLeft(), surface_, area);
+    // picture just painted. The surface is in screen pixels, the areas in
+    // the widget's units.
+    const qreal ratio = surface_.devicePixelRatio();
+    for (const QRect& area : kept) {
+        painter.drawImage(QRectF(area), surface_,
+                          QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio));
+    }
     // What lies beyond the kept surface is erased with the window's white.
     const QRect area = event->rect();
-    if (area.bottom() >= surface_.height()) {
-        painter.fillRect(QRect(area.left(), surface_.height(), area.width(), area.bottom() - surface_.height() + 1),
-                         Qt::white);
+    if (area.bottom() >= kFrameHeight) {
+        painter.fillRect(QRect(area.left(), kFrameHeight, area.width(), area.bottom() - kFrameHeight + 1), Qt::white);
     }
-    if (area.right() >= surface_.width()) {
-        painter.fillRect(QRect(surface_.width(), area.top(), area.right() - surface_.width() + 1, area.height()),
-                         Qt::white);
+    if (area.right() >= kSurfaceWidth) {
+        painter.fillRect(QRect(kSurfaceWidth, area.top(), area.right() - kSurfaceWidth + 1, area.height()), Qt::white);
     }
 }
 
@@ -93,7 +109,8 @@ void ClientArea::paintPicture(QPainter& painter, const QRegion& picture) {
     // one pass over the pixels instead of a conversion into the surface and a
     // copy from there. That needs a plain image at whole-pixel offsets; the
     // region is what the painter may touch, so nothing outside it is written.
-    // On any other device the picture goes through the surface.
+    // On any other device, or scaled for a screen of higher pixel density,
+    // the picture goes through an image of its own and the painter.
     const QPaintEngine* engine = painter.paintEngine();
     QPaintDevice* device = engine != nullptr ? engine->paintDevice() : nullptr;
     const QTransform toDevice = painter.deviceTransform();
@@ -108,8 +125,9 @@ void ClientArea::paintPicture(QPainter& painter, const QRegion& picture) {
         }
         if (written) return;
     }
-    copyFrameToImage(renderer_.frameBits, surface_, QRect(0, 0, kFrameWidth, kFrameHeight), QPoint(0, 0));
-    for (const QRect& area : picture) painter.drawImage(area.topLeft(), surface_, area);
+    if (picture_.isNull()) picture_ = QImage(kFrameWidth, kFrameHeight, QImage::Format_RGB32);
+    copyFrameToImage(renderer_.frameBits, picture_, QRect(0, 0, kFrameWidth, kFrameHeight), QPoint(0, 0));
+    for (const QRect& area : picture) painter.drawImage(area.topLeft(), picture_, area);
 }
 
 void ClientArea::keyPressEvent(QKeyEvent* event) {
@@ -321,6 +339,12 @@ void MainWindow::drawWindowLines() {
     TextLine lines[kWindowLineCount];
     formatWindowLines(renderer_, lines);
     windowLinesArea_ = QRect();
+    // A surface made anew for another pixel density is white: every line is
+    // drawn again, and the whole client area shown again.
+    if (clientArea_->matchSurfaceToScreen()) {
+        windowLinesDrawn_ = false;
+        clientArea_->update();
+    }
     // Drawing a line over itself changes no pixel, so the lines are drawn from
     // the first one that differs from the last frame's (and all after it, to
     // keep the table's order where cells might overlap).
@@ -344,7 +368,7 @@ void MainWindow::drawWindowLines() {
     for (int i = first; i < kWindowLineCount; ++i) {
         const TextLine& line = lines[i];
         const QString text = QString::fromLatin1(line.text, std::clamp<int>(line.length, 0, sizeof line.text));
-        const QRect cell(line.x, line.y, surface.width() - line.x, metrics.height());
+        const QRect cell(line.x, line.y, kSurfaceWidth - line.x, metrics.height());
         windowLinesArea_ |= cell;
         painter.fillRect(cell, Qt::white);
         painter.drawText(QPoint(line.x, line.y + metrics.ascent()), text);
