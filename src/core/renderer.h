@@ -85,7 +85,8 @@ public:
     int32_t loadModel(const char* path);
     // The same from a file's bytes already in memory.
     int32_t loadModelFromMemory(const uint8_t* data, size_t size);
-    // Reads ./64Bits.bmp; false when it cannot be opened.
+    // Reads ./64Bits.bmp (else the installed copy); false when neither can be
+    // opened.
     bool loadTexture();
     // Takes a bitmap file's bytes as the texture (a white texel when they
     // are not a usable 24-bit image).

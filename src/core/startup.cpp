@@ -27,6 +27,12 @@ void reportMissing(const char* path, const char* consequence) {
 // Only whether fopen succeeds: a directory of that name is not reported here.
 bool canOpen(const char* path) { return FileHandle(std::fopen(path, "rb")) != nullptr; }
 
+bool canOpenDefault(const char* path) {
+    if (canOpen(path)) return true;
+    const std::string installed = installedCopyOf(path);
+    return !installed.empty() && canOpen(installed.c_str());
+}
+
 }  // namespace
 
 bool Renderer::initialise() {
@@ -80,7 +86,7 @@ bool Renderer::initialise() {
     buildVertexCursor = 4;
     buildIndexCursor = 0;
 
-    if (!canOpen(kDefaultModelPath)) reportMissing(kDefaultModelPath, "no model will be drawn");
+    if (!canOpenDefault(kDefaultModelPath)) reportMissing(kDefaultModelPath, "no model will be drawn");
     loadModel(kDefaultModelPath);
 
     drawColor[0] = 255;

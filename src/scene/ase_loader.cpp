@@ -148,7 +148,7 @@ struct LoaderState {
 
 int32_t Renderer::loadModel(const char* path) {
     FileHandle file = openForReading(path);
-    if (!file) file = openForReading(kDefaultModelPath);
+    if (!file) file = openDefaultFile(kDefaultModelPath);
     if (!file) return 0;
     const std::vector<uint8_t> text = textOf(readAll(file.get()));
     file.reset();
