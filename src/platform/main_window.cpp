@@ -67,8 +67,9 @@ ClientArea::ClientArea(Renderer& renderer, QWidget* parent)
 bool ClientArea::matchSurfaceToScreen() {
     const qreal ratio = devicePixelRatioF();
     if (surface_.devicePixelRatio() == ratio) return false;
-    surface_ = QImage(static_cast<int>(std::ceil(kSurfaceWidth * ratio)), static_cast<int>(std::ceil(kFrameHeight * ratio)),
-                      QImage::Format_RGB32);
+    const int width = static_cast<int>(std::ceil(kSurfaceWidth * ratio));
+    const int height = static_cast<int>(std::ceil(kFrameHeight * ratio));
+    surface_ = QImage(width, height, QImage::Format_RGB32);
     surface_.setDevicePixelRatio(ratio);
     surface_.fill(Qt::white);
     return true;
@@ -296,8 +297,9 @@ std::optional<std::string> MainWindow::pickPictureFile() {
 
 void MainWindow::pictureNotSaved(const std::string& path) {
     idle_.stop();
+    const QString name = QFile::decodeName(path.c_str());
     QMessageBox::warning(this, QStringLiteral("Save Picture"),
-                         QStringLiteral("The picture could not be written to\n%1").arg(QFile::decodeName(path.c_str())));
+                         QStringLiteral("The picture could not be written to\n%1").arg(name));
     idle_.start();
 }
 

@@ -103,7 +103,8 @@ private slots:
                 QCOMPARE(actions[i]->data().toInt(), item.id);
                 QVERIFY(!actions[i]->isSeparator() && actions[i]->isEnabled());
                 // Check marks only on the render modes, the cameras and the rotation.
-                QCOMPARE(actions[i]->isCheckable(), QList<int>({40002, 40003, 40012, 40013, 40015, 40020}).contains(item.id));
+                const QList<int> checkable = {40002, 40003, 40012, 40013, 40015, 40020};
+                QCOMPARE(actions[i]->isCheckable(), checkable.contains(item.id));
             }
         }
         QCOMPARE(findItem(*window, menu::kGlobeSphere)->text(), QStringLiteral("CreateGlobeSphere"));
@@ -371,7 +372,8 @@ private slots:
         // the shorter text: after the Euler camera turned by I, L and U, the
         // LookAt preset's zeros.
         findItem(*window, menu::kCameraEuler)->trigger();
-        for (int key : {Qt::Key_I, Qt::Key_L, Qt::Key_U}) gui::sendKey(window->clientArea(), QEvent::KeyPress, key, false);
+        for (int key : {Qt::Key_I, Qt::Key_L, Qt::Key_U})
+            gui::sendKey(window->clientArea(), QEvent::KeyPress, key, false);
         window->present();
         findItem(*window, menu::kCameraLookAt)->trigger();
         window->present();
