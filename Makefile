@@ -3,9 +3,9 @@
 
 PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             qt6-base-dev libgl-dev fonts-nanum locales python3 libtbb-dev \
-            clang-14 libclang-rt-14-dev
+            clang-14 libclang-rt-14-dev libpng-dev dpkg-dev
 
-.PHONY: run test soak fuzz deps build-release build-asan build-tsan build-fuzz clean
+.PHONY: run test soak fuzz package deps build-release build-asan build-tsan build-fuzz clean
 
 deps:
 	@missing=""; \
@@ -64,6 +64,11 @@ run: build-release
 	  ./build/release/apps/trivane-render/trivane-render -o build/default.png && \
 	  echo "$(CURDIR)/build/default.png"; \
 	fi
+
+# A Debian package of both programs, the default scene, the desktop entry,
+# the icon and the manual pages: build/release/trivane_<version>_<arch>.deb.
+package: build-release
+	cmake --build --preset release --target package
 
 clean:
 	rm -rf build

@@ -94,9 +94,9 @@ void expectVector(const Vector3& v, float x, float y, float z) {
 }
 
 TEST(MenuTableTest, MenusItemsAndIds) {
-    ASSERT_EQ(menu::kMenuCount, 6);
-    const char* titles[] = {"File", "Camera", "모델선택", "Mapping", "Lighting", "애니메이션"};
-    const int counts[] = {2, 3, 4, 3, 1, 1};
+    ASSERT_EQ(menu::kMenuCount, 7);
+    const char* titles[] = {"File", "Camera", "모델선택", "Mapping", "Lighting", "애니메이션", "Help"};
+    const int counts[] = {3, 3, 4, 3, 1, 1, 2};
     std::vector<std::pair<std::string, int32_t>> items;
     for (int m = 0; m < menu::kMenuCount; ++m) {
         EXPECT_STREQ(menu::kMenus[m].title, titles[m]);
@@ -104,13 +104,14 @@ TEST(MenuTableTest, MenusItemsAndIds) {
         for (int i = 0; i < counts[m]; ++i) items.emplace_back(menu::kMenus[m].items[i].text, menu::kMenus[m].items[i].id);
     }
     const std::vector<std::pair<std::string, int32_t>> expected = {
-        {"Load ASE", 40019},        {"Exit", 40001},
+        {"Load ASE", 40019},        {"Save Picture…", 40030}, {"Exit", 40001},
         {"Lookat", 40002},          {"Euler", 40003},           {"Fit Model", 40021},
         {"CreateGlobeSphere\r\n", 40010}, {"CreateGeoSphere\r\n", 40011},
         {"20면체구", 40014},         {"3D정사각형", 40017},
         {"Mapping", 40012},         {"Wire", 40013},
         {"Gouraud Shading", 40015}, {"빛,재질조정", 40018},
         {"활성,비활성", 40020},
+        {"Controls", 40031},        {"About Trivane", 40032},
     };
     EXPECT_EQ(items, expected);
     EXPECT_EQ(menu::displayLength("CreateGlobeSphere\r\n"), 17);

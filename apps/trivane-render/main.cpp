@@ -64,7 +64,10 @@ Options:
                                         material dialog (opened and closed
                                         unchanged), 40019 Load ASE with no
                                         file chosen (nothing), 40020 automatic
-                                        rotation on/off
+                                        rotation on/off; 40030 Save Picture
+                                        with no file chosen, 40031 Controls
+                                        and 40032 About (nothing: there is
+                                        no window to show them in)
                       load:PATH         Load ASE with PATH chosen (a path of
                                         more than 255 bytes is refused like a
                                         cancel); PATH cannot contain ';'
@@ -111,9 +114,11 @@ Examples:
       the right arrow held for three frames moves the model 30 units
   trivane-render --events "menu:40017;lbdown:400,300;move:420,320;move:440,340;lbup" -o cube.png
       the cube, turned by a left drag
-  trivane-render --events "menu:40015;dialog:1053,5,30;dialog:1047,5,0" -o dim.png
-      Gouraud shading with the material's diffuse red at 0.30 and no
-      specular red in the light
+  trivane-render --events "menu:40015;frame;dialog:1053,5,30;dialog:1047,5,0" -o dim.png
+      Gouraud shading; after a first frame has lit the model, the dialog
+      sets the diffuse red of the material lit last to 0.30 and the light's
+      specular red to 0 (before any frame the dialog edits a material that
+      no mesh uses)
   trivane-render -C /path/to/assets --events "load:models/ship.ase" --raw ship.raw
 )";
 

@@ -90,7 +90,8 @@ public:
     LoadReport loadModelFromMemory(const uint8_t* data, size_t size);
     // Replaces the model on screen with one read from a file.
     void installModel(LoadedModel&& model);
-    // Reads ./64Bits.bmp; false when it cannot be opened.
+    // Reads ./64Bits.bmp (else the installed copy); false when neither can be
+    // opened.
     bool loadTexture();
     // Takes a bitmap file's bytes as the texture (a white texel when they
     // are not a usable 24-bit image).

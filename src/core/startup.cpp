@@ -27,6 +27,12 @@ void reportMissing(const char* path, const char* consequence) {
 // Only whether fopen succeeds: a directory of that name is not reported here.
 bool canOpen(const char* path) { return FileHandle(std::fopen(path, "rb")) != nullptr; }
 
+bool canOpenDefault(const char* path) {
+    if (canOpen(path)) return true;
+    const std::string installed = installedCopyOf(path);
+    return !installed.empty() && canOpen(installed.c_str());
+}
+
 }  // namespace
 
 void Renderer::setStartValues() {
@@ -91,7 +97,7 @@ bool Renderer::initialise() {
 
     setStartValues();
 
-    const bool present = canOpen(kDefaultModelPath);
+    const bool present = canOpenDefault(kDefaultModelPath);
     if (!present) reportMissing(kDefaultModelPath, "no model will be drawn");
     // A file that gives no mesh leaves the one empty mesh, as a missing one does.
     const LoadReport report = loadModel(kDefaultModelPath);

@@ -7,10 +7,14 @@
 #include <cstring>
 
 #include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QKeyEvent>
-#include <QMessageBox>
+#include <QKeySequence>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPaintEvent>
@@ -20,6 +24,7 @@
 #include "core/renderer.h"
 #include "math/numeric.h"
 #include "platform/frame_image.h"
+#include "platform/help_windows.h"
 #include "platform/input_mapping.h"
 #include "platform/light_dialog_window.h"
 #include "platform/model_file_chooser.h"
@@ -60,8 +65,22 @@ ClientArea::ClientArea(Renderer& renderer, QWidget* parent)
     setMinimumSize(kFrameWidth, kFrameHeight);
 }
 
+bool ClientArea::matchSurfaceToScreen() {
+    const qreal ratio = devicePixelRatioF();
+    if (surface_.devicePixelRatio() == ratio) return false;
+    const int width = static_cast<int>(std::ceil(kSurfaceWidth * ratio));
+    const int height = static_cast<int>(std::ceil(kFrameHeight * ratio));
+    surface_ = QImage(width, height, QImage::Format_RGB32);
+    surface_.setDevicePixelRatio(ratio);
+    surface_.fill(Qt::white);
+    return true;
+}
+
 void ClientArea::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    // Scaled pictures stay sharp: every picture pixel becomes a block of
+    // screen pixels, never a blend of its neighbours.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     QRegion kept = event->region();
     if (pictureShown_ && renderer_.frameBits != nullptr) {
         const QRegion picture = kept & QRect(0, 0, kFrameWidth, kFrameHeight);
@@ -69,17 +88,20 @@ void ClientArea::paintEvent(QPaintEvent* event) {
         kept -= picture;
     }
     // Rectangle by rectangle: a bounding rectangle could reach over the
-    // picture just painted.
-    for (const QRect& area : kept) painter.drawImage(area.topLeft(), surface_, area);
+    // picture just painted. The surface is in screen pixels, the areas in
+    // the widget's units.
+    const qreal ratio = surface_.devicePixelRatio();
+    for (const QRect& area : kept) {
+        painter.drawImage(QRectF(area), surface_,
+                          QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio));
+    }
     // What lies beyond the kept surface is erased with the window's white.
     const QRect area = event->rect();
-    if (area.bottom() >= surface_.height()) {
-        painter.fillRect(QRect(area.left(), surface_.height(), area.width(), area.bottom() - surface_.height() + 1),
-                         Qt::white);
+    if (area.bottom() >= kFrameHeight) {
+        painter.fillRect(QRect(area.left(), kFrameHeight, area.width(), area.bottom() - kFrameHeight + 1), Qt::white);
     }
-    if (area.right() >= surface_.width()) {
-        painter.fillRect(QRect(surface_.width(), area.top(), area.right() - surface_.width() + 1, area.height()),
-                         Qt::white);
+    if (area.right() >= kSurfaceWidth) {
+        painter.fillRect(QRect(kSurfaceWidth, area.top(), area.right() - kSurfaceWidth + 1, area.height()), Qt::white);
     }
 }
 
@@ -89,7 +111,8 @@ void ClientArea::paintPicture(QPainter& painter, const QRegion& picture) {
     // one pass over the pixels instead of a conversion into the surface and a
     // copy from there. That needs a plain image at whole-pixel offsets; the
     // region is what the painter may touch, so nothing outside it is written.
-    // On any other device the picture goes through the surface.
+    // On any other device, or scaled for a screen of higher pixel density,
+    // the picture goes through an image of its own and the painter.
     const QPaintEngine* engine = painter.paintEngine();
     QPaintDevice* device = engine != nullptr ? engine->paintDevice() : nullptr;
     const QTransform toDevice = painter.deviceTransform();
@@ -104,8 +127,9 @@ void ClientArea::paintPicture(QPainter& painter, const QRegion& picture) {
         }
         if (written) return;
     }
-    copyFrameToImage(renderer_.frameBits, surface_, QRect(0, 0, kFrameWidth, kFrameHeight), QPoint(0, 0));
-    for (const QRect& area : picture) painter.drawImage(area.topLeft(), surface_, area);
+    if (picture_.isNull()) picture_ = QImage(kFrameWidth, kFrameHeight, QImage::Format_RGB32);
+    copyFrameToImage(renderer_.frameBits, picture_, QRect(0, 0, kFrameWidth, kFrameHeight), QPoint(0, 0));
+    for (const QRect& area : picture) painter.drawImage(area.topLeft(), picture_, area);
 }
 
 void ClientArea::keyPressEvent(QKeyEvent* event) {
@@ -113,6 +137,7 @@ void ClientArea::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
+    if (shortcutKeys_.count(event->key()) != 0) shortcutKeysPressedHere_.insert(event->key());
     // An auto-repeat of a held key is one more press.
     renderer_.onKey(virtualKeyCode(event->key()), 1);
 }
@@ -125,6 +150,9 @@ void ClientArea::keyReleaseEvent(QKeyEvent* event) {
     // Qt sends a release before every auto-repeated press; the key is still
     // held, so that is not a release.
     if (event->isAutoRepeat()) return;
+    // The press of a menu shortcut (F1, or the S of Ctrl+S) went to the menu;
+    // its release alone would stop the re-transform of a key still held.
+    if (shortcutKeys_.count(event->key()) != 0 && shortcutKeysPressedHere_.erase(event->key()) == 0) return;
     renderer_.onKey(virtualKeyCode(event->key()), 0);
 }
 
@@ -167,10 +195,18 @@ MainWindow::MainWindow(Renderer& renderer, QWidget* parent) : QMainWindow(parent
     setCentralWidget(clientArea_);
     clientArea_->setFocus();
     resize(kOuterWidth, kOuterHeight);
+    std::set<int> shortcutKeys;
+    for (const QAction* action : findChildren<QAction*>()) {
+        for (const QKeySequence& keys : action->shortcuts()) {
+            if (!keys.isEmpty()) shortcutKeys.insert(keys[keys.count() - 1].key());
+        }
+    }
+    clientArea_->setShortcutKeys(std::move(shortcutKeys));
 
     renderer_.createFrameBitmap(kFrameWidth, kFrameHeight);
     renderer_.initialise();
     renderer_.setDirty(true);
+    syncMenuChecks();
 
     // A zero-interval timer fires whenever the event queue is empty: the
     // loop's idle branch. Its rate is bounded only by the work per frame.
@@ -190,15 +226,34 @@ void MainWindow::buildMenuBar() {
             const QString text = QString::fromUtf8(item.text, menu::displayLength(item.text));
             QAction* action = dropDown->addAction(text);
             action->setData(item.id);
+            if (item.shortcuts != nullptr) {
+                action->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(item.shortcuts)));
+                // Also while the focus is in a help window beside the main one.
+                action->setShortcutContext(Qt::ApplicationShortcut);
+            }
+            if (menuItemChecked(renderer_, item.id)) {
+                action->setCheckable(true);
+                checkableItems_.push_back(action);
+            }
             const int32_t id = item.id;
             connect(action, &QAction::triggered, this, [this, id] { menuCommand(id); });
         }
+        // Whatever changed the state, the marks are right when the menu opens.
+        connect(dropDown, &QMenu::aboutToShow, this, &MainWindow::syncMenuChecks);
+    }
+}
+
+void MainWindow::syncMenuChecks() {
+    for (QAction* action : checkableItems_) {
+        action->setChecked(menuItemChecked(renderer_, action->data().toInt()).value_or(false));
     }
 }
 
 void MainWindow::menuCommand(int32_t id) {
     renderer_.onMenuCommand(*this, id);
     renderer_.setDirty(true);
+    // Qt has already flipped the mark of the item chosen; the state decides.
+    syncMenuChecks();
 }
 
 void MainWindow::requestQuit() { QCoreApplication::exit(0); }
@@ -235,6 +290,46 @@ void MainWindow::showLoadReport(const std::string& path, const LoadReport& repor
     box->open();
 }
 
+std::optional<std::string> MainWindow::pickPictureFile() {
+    // The picture stands still while the chooser is open, so what is saved is
+    // what was on the screen when the command came.
+    idle_.stop();
+    QFileDialog dialog(this, QStringLiteral("Save Picture"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setNameFilter(QStringLiteral("PNG image (*.png)"));
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    dialog.selectFile(QStringLiteral("trivane.png"));
+    std::optional<std::string> path;
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QByteArray name = QFile::encodeName(dialog.selectedFiles().front());
+        path = std::string(name.constData(), static_cast<size_t>(name.size()));
+    }
+    idle_.start();
+    return path;
+}
+
+void MainWindow::pictureNotSaved(const std::string& path) {
+    idle_.stop();
+    const QString name = QFile::decodeName(path.c_str());
+    QMessageBox::warning(this, QStringLiteral("Save Picture"),
+                         QStringLiteral("The picture could not be written to\n%1").arg(name));
+    idle_.start();
+}
+
+void MainWindow::showControls() {
+    if (controlsWindow_ == nullptr) controlsWindow_ = createControlsWindow(this);
+    controlsWindow_->show();
+    controlsWindow_->raise();
+}
+
+void MainWindow::showAbout() {
+    if (aboutWindow_ == nullptr) aboutWindow_ = createAboutWindow(this);
+    aboutWindow_->show();
+    aboutWindow_->raise();
+}
+
 void MainWindow::present() {
     if (!outerSizeFitted_) fitOuterSize();
     const auto start = std::chrono::steady_clock::now();
@@ -261,6 +356,12 @@ void MainWindow::drawWindowLines() {
     TextLine lines[kWindowLineCount];
     formatWindowLines(renderer_, lines);
     windowLinesArea_ = QRect();
+    // A surface made anew for another pixel density is white: every line is
+    // drawn again, and the whole client area shown again.
+    if (clientArea_->matchSurfaceToScreen()) {
+        windowLinesDrawn_ = false;
+        clientArea_->update();
+    }
     // Drawing a line over itself changes no pixel, so the lines are drawn from
     // the first one that differs from the last frame's (and all after it, to
     // keep the table's order where cells might overlap).
@@ -269,7 +370,10 @@ void MainWindow::drawWindowLines() {
     if (first == kWindowLineCount) return;
 
     // The same look as the picture lines: the default font without
-    // antialiasing, black on an opaque white cell as long as the text.
+    // antialiasing, black on white. The white cell reaches to the surface's
+    // right edge, not just as far as the text: blanks at the end of a line
+    // are narrower than the digits they replace, and a shorter line drawn
+    // over a longer one left the longer one's last characters standing.
     QFont font = QApplication::font();
     font.setStyleStrategy(QFont::NoAntialias);
     QImage& surface = clientArea_->surface();
@@ -281,7 +385,7 @@ void MainWindow::drawWindowLines() {
     for (int i = first; i < kWindowLineCount; ++i) {
         const TextLine& line = lines[i];
         const QString text = QString::fromLatin1(line.text, std::clamp<int>(line.length, 0, sizeof line.text));
-        const QRect cell(line.x, line.y, metrics.horizontalAdvance(text), metrics.height());
+        const QRect cell(line.x, line.y, kSurfaceWidth - line.x, metrics.height());
         windowLinesArea_ |= cell;
         painter.fillRect(cell, Qt::white);
         painter.drawText(QPoint(line.x, line.y + metrics.ascent()), text);

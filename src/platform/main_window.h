@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include <QImage>
 #include <QMainWindow>
@@ -25,10 +27,15 @@ struct PresentStats {
 
 // The client area below the menu bar: the 800 x 600 picture at (0, 0) and the
 // window lines from x = 810. The surface keeps what was drawn beside the
-// picture, as a window's surface does: the lines are drawn opaque over the
-// previous frame's lines. The picture is the framebuffer, which holds the last
-// frame until the next one is presented; until the first, it is the surface's
-// white.
+// picture, as a window's surface does: each line is drawn over the previous
+// frame's line on a cell cleared to the surface's right edge. The picture is
+// the framebuffer, which holds the last frame until the next one is
+// presented; until the first, it is the surface's white. Positions are in
+// the widget's units, which are picture pixels: on a screen of higher pixel
+// density (QT_SCALE_FACTOR=2) each picture pixel is shown as a block of
+// screen pixels, mouse positions arrive in picture pixels, and the surface
+// holds the screen's pixels so that the window lines are drawn at full
+// resolution.
 class ClientArea : public QWidget {
     Q_OBJECT
 public:
@@ -36,6 +43,12 @@ public:
     QImage& surface() { return surface_; }
     const QImage& surface() const { return surface_; }
     void showPicture() { pictureShown_ = true; }
+    // Makes the surface match the screen's pixel density; true when it was
+    // made anew (then white).
+    bool matchSurfaceToScreen();
+    // Keys that are shortcuts of menu items (Qt key codes). Their presses go
+    // to the menu; their releases must not reach the key handlers either.
+    void setShortcutKeys(std::set<int> keys) { shortcutKeys_ = std::move(keys); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -53,7 +66,10 @@ private:
 
     Renderer& renderer_;
     QImage surface_;
+    QImage picture_;  // the picture converted, where it cannot go straight to the screen
     bool pictureShown_ = false;
+    std::set<int> shortcutKeys_;
+    std::set<int> shortcutKeysPressedHere_;  // pressed without their modifiers, so not a shortcut
 };
 
 // The main window "Trivane": menu bar, client area, and the loop's idle step
@@ -70,6 +86,10 @@ public:
     void runLightMaterialDialog() override;
     std::optional<std::string> pickModelFile() override;
     void showLoadReport(const std::string& path, const LoadReport& report) override;
+    std::optional<std::string> pickPictureFile() override;
+    void pictureNotSaved(const std::string& path) override;
+    void showControls() override;
+    void showAbout() override;
 
     // One idle step: render the frame, draw the text lines, show the picture.
     void present();
@@ -85,6 +105,8 @@ protected:
 
 private:
     void buildMenuBar();
+    // Check marks from the state in force.
+    void syncMenuChecks();
     void drawWindowLines();
     void fitOuterSize();
 
@@ -97,6 +119,9 @@ private:
     TextLine lastWindowLines_[kWindowLineCount];
     bool windowLinesDrawn_ = false;
     TextLineCells pictureCells_;
+    std::vector<QAction*> checkableItems_;
+    QDialog* controlsWindow_ = nullptr;
+    QDialog* aboutWindow_ = nullptr;
 };
 
 }  // namespace trivane

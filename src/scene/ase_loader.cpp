@@ -674,11 +674,14 @@ LoadReport Renderer::loadModelFromMemory(const uint8_t* data, size_t size) {
 }
 
 LoadReport Renderer::loadModel(const char* path) {
-    FileHandle file = openForReading(path);
+    // The default model itself may come from the installed copy; only
+    // another file falls back to it.
+    const bool isDefault = std::strcmp(path, kDefaultModelPath) == 0;
+    FileHandle file = isDefault ? openDefaultFile(path) : openForReading(path);
     std::string openError;
     if (!file) {
         openError = std::strerror(errno);
-        file = openForReading(kDefaultModelPath);
+        file = openDefaultFile(kDefaultModelPath);
     }
     if (!file) {
         LoadReport report;

@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+#include <string_view>
+
 namespace trivane {
 
 FileHandle openForReading(const char* path) {
@@ -11,6 +14,22 @@ FileHandle openForReading(const char* path) {
     struct stat info {};
     if (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) return nullptr;
     return file;
+}
+
+std::string installedCopyOf(const char* defaultPath) {
+    std::error_code failed;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", failed);
+    if (failed || program.empty()) return {};
+    std::string_view relative = defaultPath;
+    if (relative.substr(0, 2) == "./") relative.remove_prefix(2);
+    return (program.parent_path() / TRIVANE_DATA_FROM_BIN / relative).lexically_normal().string();
+}
+
+FileHandle openDefaultFile(const char* defaultPath) {
+    FileHandle file = openForReading(defaultPath);
+    if (file) return file;
+    const std::string installed = installedCopyOf(defaultPath);
+    return installed.empty() ? nullptr : openForReading(installed.c_str());
 }
 
 int64_t fileSize(std::FILE* file) {

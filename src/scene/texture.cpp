@@ -35,7 +35,7 @@ uint32_t readLe16(const std::vector<uint8_t>& bytes, size_t offset) {
 }  // namespace
 
 bool Renderer::loadTexture() {
-    FileHandle file = openForReading(kDefaultTexturePath);
+    FileHandle file = openDefaultFile(kDefaultTexturePath);
     if (!file) return false;
     useTexture(readAll(file.get()));
     return true;

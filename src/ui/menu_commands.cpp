@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "core/png_writer.h"
 #include "core/renderer.h"
 #include "math/transforms.h"
 #include "ui/menu_ids.h"
@@ -113,7 +114,30 @@ void Renderer::onMenuCommand(PlatformServices& platform, int32_t id) {
         }
         case menu::kToggleAnimation: animating = animating ? 0 : 1; break;
         case menu::kFitModel: fitModel(*this); break;
+        case menu::kSavePicture: {
+            // The framebuffer still holds the frame last shown, its picture
+            // lines included: that is the picture the user sees.
+            const std::optional<std::string> path = platform.pickPictureFile();
+            if (path && !path->empty() && !writeFramePng(path->c_str(), frameBits))
+                platform.pictureNotSaved(*path);
+            break;
+        }
+        case menu::kShowControls: platform.showControls(); break;
+        case menu::kShowAbout: platform.showAbout(); break;
         default: break;
+    }
+}
+
+std::optional<bool> menuItemChecked(const Renderer& r, int32_t id) {
+    switch (id) {
+        // The side panel says "LookAt" for 1 and "Euler" otherwise.
+        case menu::kCameraLookAt: return r.lookAtMode == 1;
+        case menu::kCameraEuler: return r.lookAtMode != 1;
+        case menu::kModeMapping: return r.renderMode == Mapping;
+        case menu::kModeWire: return r.renderMode == Wire;
+        case menu::kModeGouraud: return r.renderMode == Gouraud;
+        case menu::kToggleAnimation: return r.animating != 0;
+        default: return std::nullopt;
     }
 }
 

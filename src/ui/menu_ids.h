@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 // The menu bar: command ids and the table the Qt menu bar is built from, so
 // the desktop viewer and the handlers can never disagree on an id.
@@ -22,6 +23,10 @@ constexpr int32_t kLoadModel = 40019;
 constexpr int32_t kToggleAnimation = 40020;
 // Additions of the desktop viewer.
 constexpr int32_t kFitModel = 40021;
+// Additions beyond the classic menu, from 40030 on.
+constexpr int32_t kSavePicture = 40030;
+constexpr int32_t kShowControls = 40031;
+constexpr int32_t kShowAbout = 40032;
 
 // Paths longer than this are refused like a cancelled chooser; it is the
 // longest path the classic 256-byte file name buffer could return.
@@ -33,6 +38,9 @@ struct MenuItem {
     // display (see displayText).
     const char* text;
     int32_t id;
+    // Keys that trigger the item, in Qt's portable text form ("Ctrl+S; F12"),
+    // or none. They are the menu's: the key handlers never see them.
+    const char* shortcuts = nullptr;
 };
 
 struct Menu {
@@ -41,8 +49,9 @@ struct Menu {
     int itemCount;
 };
 
-constexpr MenuItem kFileItems[] = {{"Load ASE", kLoadModel}, {"Exit", kExit}};
-constexpr MenuItem kCameraItems[] = {{"Lookat", kCameraLookAt}, {"Euler", kCameraEuler}, {"Fit Model", kFitModel}};
+constexpr MenuItem kFileItems[] = {
+    {"Load ASE", kLoadModel}, {"Save Picture…", kSavePicture, "Ctrl+S; F12"}, {"Exit", kExit}};
+constexpr MenuItem kCameraItems[] = {{"Lookat", kCameraLookAt}, {"Euler", kCameraEuler}, {"Fit Model", kFitModel, "F"}};
 constexpr MenuItem kModelItems[] = {
     {"CreateGlobeSphere\r\n", kGlobeSphere},
     {"CreateGeoSphere\r\n", kGeoSphere},
@@ -53,17 +62,20 @@ constexpr MenuItem kModeItems[] = {
     {"Mapping", kModeMapping}, {"Wire", kModeWire}, {"Gouraud Shading", kModeGouraud}};
 constexpr MenuItem kLightingItems[] = {{"빛,재질조정", kLightMaterialDialog}};
 constexpr MenuItem kAnimationItems[] = {{"활성,비활성", kToggleAnimation}};
+constexpr MenuItem kHelpItems[] = {{"Controls", kShowControls, "F1"}, {"About Trivane", kShowAbout}};
 
-// Six menus, left to right, each with its items top to bottom. Texts are UTF-8.
+// Seven menus, left to right, each with its items top to bottom. Texts are
+// UTF-8.
 constexpr Menu kMenus[] = {
-    {"File", kFileItems, 2},
+    {"File", kFileItems, 3},
     {"Camera", kCameraItems, 3},
     {"모델선택", kModelItems, 4},
     {"Mapping", kModeItems, 3},
     {"Lighting", kLightingItems, 1},
     {"애니메이션", kAnimationItems, 1},
+    {"Help", kHelpItems, 2},
 };
-constexpr int kMenuCount = 6;
+constexpr int kMenuCount = 7;
 
 // Length of an item text without its trailing carriage returns and line
 // feeds, for toolkits that would show them as stray glyphs.
@@ -75,3 +87,13 @@ constexpr int displayLength(const char* text) {
 }
 
 }  // namespace trivane::menu
+
+namespace trivane {
+
+class Renderer;
+
+// Whether an item shows a check mark: the render mode, the camera mode and
+// the automatic rotation in force. Nothing for items that never carry one.
+std::optional<bool> menuItemChecked(const Renderer& renderer, int32_t id);
+
+}  // namespace trivane

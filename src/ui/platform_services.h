@@ -21,6 +21,15 @@ public:
     // Tells the user how loading the chosen file went: why it failed, that
     // the default model was read instead, or how many lines were ignored.
     virtual void showLoadReport(const std::string& path, const LoadReport& report) = 0;
+
+    // The commands added beyond the classic menu; a platform without a person
+    // in front of it (the headless tool) chooses no file and shows nothing.
+    // Where to save the picture, or nothing when the user cancelled.
+    virtual std::optional<std::string> pickPictureFile() { return std::nullopt; }
+    // The picture could not be written to path.
+    virtual void pictureNotSaved(const std::string& path) { (void)path; }
+    virtual void showControls() {}
+    virtual void showAbout() {}
 };
 
 }  // namespace trivane

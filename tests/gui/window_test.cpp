@@ -6,10 +6,16 @@
 #include <functional>
 
 #include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTextBrowser>
 
 #include "gui_support.h"
 #include "platform/light_dialog_window.h"
+#include "core/workers.h"
 #include "platform/main_window.h"
 #include "ui/menu_ids.h"
 
@@ -33,6 +39,15 @@ int countIn(const QImage& image, QRect area, QRgb colour = qRgb(0, 0, 0)) {
         for (int x = area.left(); x <= area.right(); ++x) count += image.pixel(x, y) == colour;
     }
     return count;
+}
+
+// As a person does it: the name typed into the chooser's field, then Enter.
+// (selectFile leaves a focused field alone.)
+void typeFileName(QFileDialog* chooser, const QString& path) {
+    auto* field = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (field == nullptr) return;
+    field->setText(path);
+    QTest::keyClick(field, Qt::Key_Return);
 }
 
 }  // namespace
@@ -86,7 +101,10 @@ private slots:
                 const menu::MenuItem& item = menu::kMenus[m].items[i];
                 QCOMPARE(actions[i]->text(), QString::fromUtf8(item.text, menu::displayLength(item.text)));
                 QCOMPARE(actions[i]->data().toInt(), item.id);
-                QVERIFY(!actions[i]->isCheckable() && !actions[i]->isSeparator() && actions[i]->isEnabled());
+                QVERIFY(!actions[i]->isSeparator() && actions[i]->isEnabled());
+                // Check marks only on the render modes, the cameras and the rotation.
+                const QList<int> checkable = {40002, 40003, 40012, 40013, 40015, 40020};
+                QCOMPARE(actions[i]->isCheckable(), checkable.contains(item.id));
             }
         }
         QCOMPARE(findItem(*window, menu::kGlobeSphere)->text(), QStringLiteral("CreateGlobeSphere"));
@@ -120,6 +138,130 @@ private slots:
             QVERIFY(renderer->meshes[0].vertexCount != previousVertices);
             previousVertices = renderer->meshes[0].vertexCount;
         }
+    }
+
+    void checkMarksFollowTheStateInForce() {
+        const QList<int> checkable = {40002, 40003, 40012, 40013, 40015, 40020};
+        const struct {
+            int command;  // 0: start-up
+            QList<int> checked;
+        } steps[] = {
+            {0, {40002, 40012}},     {40013, {40002, 40013}}, {40003, {40003, 40013}},
+            {40020, {40003, 40013, 40020}}, {40015, {40003, 40015, 40020}}, {40020, {40003, 40015}},
+            {40002, {40002, 40015}}, {40012, {40002, 40012}},
+        };
+        for (const auto& step : steps) {
+            if (step.command != 0) findItem(*window, step.command)->trigger();
+            for (int id : checkable)
+                QVERIFY2(findItem(*window, id)->isChecked() == step.checked.contains(id),
+                         qPrintable(QStringLiteral("after %1: item %2").arg(step.command).arg(id)));
+        }
+        // Changed elsewhere than in the menu: right again when the menu opens.
+        renderer->renderMode = Wire;
+        renderer->animating = 1;
+        emit qobject_cast<QMenu*>(findItem(*window, 40013)->parent())->aboutToShow();
+        QVERIFY(findItem(*window, 40013)->isChecked() && !findItem(*window, 40012)->isChecked());
+        QVERIFY(findItem(*window, 40020)->isChecked());
+    }
+
+    // F12 and Ctrl+S open the chooser; the PNG written is the picture on the
+    // screen. The keys are the menu's: a key held meanwhile stays held.
+    void savePictureWritesThePictureShown() {
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTRY_VERIFY(window->stats().frames > 2);
+        QWidget* area = window->clientArea();
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_W, false);
+        QCOMPARE(renderer->keyHeld, uint8_t{1});
+        const float cameraY = renderer->cameraPosition.y;
+
+        QTemporaryDir directory;
+        const QString path = directory.filePath(QStringLiteral("saved.png"));
+        QString title;
+        QImage shown;
+        QTimer::singleShot(100, [&] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (chooser == nullptr) return;
+            title = chooser->windowTitle();
+            shown = area->grab(QRect(0, 0, 800, 600)).toImage().convertToFormat(QImage::Format_RGB32);
+            typeFileName(chooser, path);
+        });
+        QTest::keyClick(area, Qt::Key_F12);
+        QCOMPARE(title, QStringLiteral("Save Picture"));
+        QCOMPARE(renderer->keyHeld, uint8_t{1});  // F12's release did not reach the handler
+        QCOMPARE(renderer->cameraPosition.y, cameraY);
+        const QImage saved(path, "PNG");
+        QCOMPARE(saved.size(), QSize(800, 600));
+        QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), shown);
+        QVERIFY(countIn(shown, QRect(0, 0, 800, 600)) < 800 * 600 - 1000);  // not an empty picture
+
+        // Ctrl+S, cancelled: no file.
+        const QString other = directory.filePath(QStringLiteral("trivane.png"));
+        title.clear();
+        QTimer::singleShot(100, [&] {
+            if (QWidget* chooser = QApplication::activeModalWidget()) {
+                title = chooser->windowTitle();
+                QTest::keyClick(chooser, Qt::Key_Escape);
+            }
+        });
+        // The offscreen platform gives the focus back to no window.
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(area, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(title, QStringLiteral("Save Picture"));
+        QVERIFY(!QFile::exists(other));
+
+        // A file that cannot be written says so.
+        QTimer::singleShot(100, [&] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (chooser == nullptr) return;
+            typeFileName(chooser, directory.filePath(QStringLiteral("no/such/dir/x.png")));
+            QTimer::singleShot(100, [&] {
+                if (QWidget* box = QApplication::activeModalWidget()) {
+                    title = box->windowTitle() + QStringLiteral(": ") + qobject_cast<QMessageBox*>(box)->text();
+                    QTest::keyClick(box, Qt::Key_Escape);
+                }
+            });
+        });
+        findItem(*window, menu::kSavePicture)->trigger();
+        QVERIFY2(title.contains(QStringLiteral("no/such/dir/x.png")), qPrintable(title));
+    }
+
+    // F1 and the Help menu: the README's controls table and the versions.
+    void helpWindowsShowTheControlsTableAndTheVersions() {
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QWidget* area = window->clientArea();
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_W, false);
+        QTest::keyClick(area, Qt::Key_F1);
+        QCOMPARE(renderer->keyHeld, uint8_t{1});  // F1's release did not reach the handler
+
+        auto* controls = window->findChild<QDialog*>(QStringLiteral("controls"));
+        QVERIFY(controls != nullptr && controls->isVisible());
+        QCOMPARE(controls->windowTitle(), QStringLiteral("Controls"));
+        QVERIFY(window->idleRunning());  // not modal: the picture keeps moving
+        const QString shown = controls->findChild<QTextBrowser*>()->toPlainText();
+        QFile readme(QStringLiteral("README.md"));
+        QVERIFY(readme.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(readme.readAll()).split(QLatin1Char('\n'));
+        int rows = 0;
+        for (qsizetype i = lines.indexOf(QStringLiteral("| input | effect |")) + 2;
+             i > 1 && i < lines.size() && lines[i].startsWith(QLatin1Char('|')); ++i, ++rows) {
+            for (const QString& cell : lines[i].split(QLatin1Char('|'), Qt::SkipEmptyParts))
+                QVERIFY2(shown.contains(cell.trimmed()), qPrintable(cell));
+        }
+        QVERIFY(rows >= 9);
+
+        findItem(*window, menu::kShowAbout)->trigger();
+        auto* about = window->findChild<QDialog*>(QStringLiteral("about"));
+        QVERIFY(about != nullptr && about->isVisible());
+        QCOMPARE(about->windowTitle(), QStringLiteral("About Trivane"));
+        const QString text = about->findChild<QLabel*>()->text();
+        for (const QString& expected : {QStringLiteral("Trivane " TRIVANE_VERSION), QStringLiteral("Qt ") + qVersion(),
+                                        QStringLiteral("Render threads: %1").arg(workerCount())})
+            QVERIFY2(text.contains(expected), qPrintable(text));
     }
 
     void noFrameWhileTheDialogOrTheChooserIsOpen() {
@@ -214,20 +356,32 @@ private slots:
         third.present();
         QVERIFY(third.clientArea()->surface().copy(800, 0, 600, 200) != changed);
 
-        // The window lines are not cleared between frames: the blanks at the
-        // end of a line cover what a longer earlier line left, and only as
-        // far as they reach.
+        // A line drawn over a longer one leaves nothing of it: the cell is
+        // cleared to the full width, where the trailing blanks fell short.
         const QRect farRight(1250, 130, 300, 18);  // beyond any line with small values
         QCOMPARE(countIn(window->clientArea()->surface(), farRight), 0);
         renderer->cameraPosition.x = 3.0e38f;
         renderer->cameraPosition.y = -3.0e38f;
         window->present();
-        const int residue = countIn(window->clientArea()->surface(), farRight);
-        QVERIFY(residue > 50);
+        QVERIFY(countIn(window->clientArea()->surface(), farRight) > 50);
         renderer->cameraPosition.x = 0.0f;
         renderer->cameraPosition.y = 0.0f;
         window->present();
-        QCOMPARE(countIn(window->clientArea()->surface(), farRight), residue);
+        QCOMPARE(countIn(window->clientArea()->surface(), farRight), 0);
+        // So is a line whose last characters are wider than the blanks after
+        // the shorter text: after the Euler camera turned by I, L and U, the
+        // LookAt preset's zeros.
+        findItem(*window, menu::kCameraEuler)->trigger();
+        for (int key : {Qt::Key_I, Qt::Key_L, Qt::Key_U})
+            gui::sendKey(window->clientArea(), QEvent::KeyPress, key, false);
+        window->present();
+        findItem(*window, menu::kCameraLookAt)->trigger();
+        window->present();
+        startUp->cameraPosition = renderer->cameraPosition;
+        startUp->cameraTarget = renderer->cameraTarget;
+        third.present();
+        QCOMPARE(window->clientArea()->surface().copy(800, 100, 1600, 100),
+                 third.clientArea()->surface().copy(800, 100, 1600, 100));
     }
 
     void exitCommandAndClosingEndWithCodeZero() {
