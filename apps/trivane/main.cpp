@@ -1,10 +1,16 @@
-// trivane: the desktop viewer. No arguments; the default scene is read from
-// the working directory ("./64Bits.bmp", "./data/bou.ASE").
+// trivane: the desktop viewer. The default scene is read from the working
+// directory ("./64Bits.bmp", "./data/bou.ASE"), else from the installed copy;
+// a model file named on the command line is then opened over it.
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <string_view>
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
 
 #include "core/renderer.h"
 #include "platform/main_window.h"
@@ -14,13 +20,71 @@ namespace {
 [[maybe_unused]] trivane::DebugConsole console;
 trivane::Renderer renderer;
 
+std::string localName(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    return std::string(name.constData(), static_cast<size_t>(name.size()));
+}
+
+// The command line; --help and --version print and exit in process().
+struct CommandLine {
+    QCommandLineParser parser;
+    QCommandLineOption record{QStringLiteral("record"),
+                              QStringLiteral("Write the input as a trivane-render event script to FILE; "
+                                             "trivane-render --events-file FILE replays it."),
+                              QStringLiteral("FILE")};
+
+    CommandLine() {
+        parser.setApplicationDescription(QStringLiteral(
+            "Trivane: a 3D model viewer whose every pixel is drawn by its own renderer.\n"
+            "Opens FILE (an ASE model) over the default scene; a model can also be dropped on the window."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOption(record);
+        parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("An ASE model to open."),
+                                     QStringLiteral("[FILE]"));
+    }
+};
+
+bool asksForTextOnly(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h" || arg == "--help-all" || arg == "--version" || arg == "-v") return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    CommandLine commandLine;
+    QCommandLineParser& parser = commandLine.parser;
+    // Help and version need no display.
+    if (asksForTextOnly(argc, argv)) {
+        QCoreApplication textOnly(argc, argv);
+        QCoreApplication::setApplicationVersion(QStringLiteral(TRIVANE_VERSION));
+        parser.process(textOnly);
+        return 0;
+    }
     QApplication application(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(TRIVANE_VERSION));
+    parser.process(application);
+    if (parser.positionalArguments().size() > 1) {
+        std::fputs("trivane: one model file at most (see --help)\n", stderr);
+        return 2;
+    }
+    const QCommandLineOption& recordOption = commandLine.record;
+
     int exitCode = 0;
     {
         trivane::MainWindow window(renderer);
+        if (parser.isSet(recordOption) && !window.recordTo(localName(parser.value(recordOption)))) {
+            std::fprintf(stderr, "trivane: cannot write the recording \"%s\"\n",
+                         localName(parser.value(recordOption)).c_str());
+            return 1;
+        }
+        // Absolute, so that a recording replays from any directory.
+        if (!parser.positionalArguments().isEmpty())
+            window.openModelFile(localName(QFileInfo(parser.positionalArguments().front()).absoluteFilePath()));
         window.show();
         exitCode = QApplication::exec();
         // TRIVANE_FRAME_STATS=1 reports what a frame and its presentation cost.

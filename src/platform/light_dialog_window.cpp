@@ -171,6 +171,7 @@ void LightDialogWindow::endDialog(int32_t result) { done(result); }
 void LightDialogWindow::scrollEvent(int32_t controlId, int32_t code, int32_t thumb) {
     // The thumb travels in a 16-bit field.
     handlers_.onScroll(controlId, code, thumb & 0xFFFF);
+    if (scrolled) scrolled(controlId, code, thumb & 0xFFFF);
 }
 
 // Escape and the close box both arrive here.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include <QDialog>
 #include <QScrollBar>
@@ -62,6 +63,8 @@ public:
 
     // One notification of a scroll bar, as the handlers receive it.
     virtual void scrollEvent(int32_t controlId, int32_t code, int32_t thumb);
+    // Told of every notification after the handlers (for a recording).
+    std::function<void(int32_t controlId, int32_t code, int32_t thumb)> scrolled;
 
     // For tests and screenshots: the controls of one row of the table.
     DialogScrollBar* scrollBar(int32_t scrollBarId) const;

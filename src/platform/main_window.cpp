@@ -9,7 +9,12 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -29,6 +34,7 @@
 #include "platform/light_dialog_window.h"
 #include "platform/model_file_chooser.h"
 #include "platform/text_painter.h"
+#include "scene/files.h"
 #include "ui/menu_ids.h"
 #include "ui/text_lines.h"
 
@@ -47,6 +53,16 @@ int64_t nanosSince(std::chrono::steady_clock::time_point start) {
 }
 
 int32_t clientCoordinate(double value) { return truncToInt32(std::floor(value)); }
+
+ScriptEvent scripted(ScriptEvent::Kind kind, int32_t a = 0, int32_t b = 0, int32_t c = 0, std::string path = {}) {
+    ScriptEvent event;
+    event.kind = kind;
+    event.a = a;
+    event.b = b;
+    event.c = c;
+    event.path = std::move(path);
+    return event;
+}
 
 bool sameLine(const TextLine& a, const TextLine& b) {
     return a.x == b.x && a.y == b.y && a.length == b.length && std::memcmp(a.text, b.text, sizeof a.text) == 0;
@@ -139,7 +155,9 @@ void ClientArea::keyPressEvent(QKeyEvent* event) {
     }
     if (shortcutKeys_.count(event->key()) != 0) shortcutKeysPressedHere_.insert(event->key());
     // An auto-repeat of a held key is one more press.
-    renderer_.onKey(virtualKeyCode(event->key()), 1);
+    const int32_t code = virtualKeyCode(event->key());
+    if (recordInput) recordInput(scripted(ScriptEvent::Kind::Down, code));
+    renderer_.onKey(code, 1);
 }
 
 void ClientArea::keyReleaseEvent(QKeyEvent* event) {
@@ -153,19 +171,35 @@ void ClientArea::keyReleaseEvent(QKeyEvent* event) {
     // The press of a menu shortcut (F1, or the S of Ctrl+S) went to the menu;
     // its release alone would stop the re-transform of a key still held.
     if (shortcutKeys_.count(event->key()) != 0 && shortcutKeysPressedHere_.erase(event->key()) == 0) return;
-    renderer_.onKey(virtualKeyCode(event->key()), 0);
+    const int32_t code = virtualKeyCode(event->key());
+    if (recordInput) recordInput(scripted(ScriptEvent::Kind::Up, code));
+    renderer_.onKey(code, 0);
 }
 
 void ClientArea::mousePressEvent(QMouseEvent* event) {
     const int32_t x = clientCoordinate(event->position().x());
     const int32_t y = clientCoordinate(event->position().y());
-    if (event->button() == Qt::LeftButton) renderer_.onLeftButtonDown(x, y);
-    if (event->button() == Qt::RightButton) renderer_.onRightButtonDown(x, y);
+    using K = ScriptEvent::Kind;
+    if (event->button() == Qt::LeftButton) {
+        if (recordInput) recordInput(scripted(K::LeftDown, x, y));
+        renderer_.onLeftButtonDown(x, y);
+    }
+    if (event->button() == Qt::RightButton) {
+        if (recordInput) recordInput(scripted(K::RightDown, x, y));
+        renderer_.onRightButtonDown(x, y);
+    }
 }
 
 void ClientArea::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) renderer_.onLeftButtonUp();
-    if (event->button() == Qt::RightButton) renderer_.onRightButtonUp();
+    using K = ScriptEvent::Kind;
+    if (event->button() == Qt::LeftButton) {
+        if (recordInput) recordInput(scripted(K::LeftUp));
+        renderer_.onLeftButtonUp();
+    }
+    if (event->button() == Qt::RightButton) {
+        if (recordInput) recordInput(scripted(K::RightUp));
+        renderer_.onRightButtonUp();
+    }
 }
 
 // No double clicks: the second click is one more press.
@@ -175,14 +209,18 @@ void ClientArea::mouseMoveEvent(QMouseEvent* event) {
     // While a button is held Qt keeps sending moves beyond the window's edge,
     // with negative coordinates there; they go to the handler as they are so
     // that the drag keeps its direction.
-    renderer_.onMouseMove(clientCoordinate(event->position().x()), clientCoordinate(event->position().y()));
+    const int32_t x = clientCoordinate(event->position().x()), y = clientCoordinate(event->position().y());
+    if (recordInput) recordInput(scripted(ScriptEvent::Kind::Move, x, y));
+    renderer_.onMouseMove(x, y);
 }
 
 void ClientArea::wheelEvent(QWheelEvent* event) {
     const int delta = event->angleDelta().y();
     // A sideways wheel or a zero-length scroll phase is no turn of the wheel.
     if (delta == 0) return;
-    renderer_.onMouseWheel(wheelWord(delta, event->buttons(), event->modifiers()));
+    const int32_t raw = wheelWord(delta, event->buttons(), event->modifiers());
+    if (recordInput) recordInput(scripted(ScriptEvent::Kind::Wheel, raw));
+    renderer_.onMouseWheel(raw);
 }
 
 // Tab is a key like any other here, not a focus move.
@@ -202,6 +240,8 @@ MainWindow::MainWindow(Renderer& renderer, QWidget* parent) : QMainWindow(parent
         }
     }
     clientArea_->setShortcutKeys(std::move(shortcutKeys));
+    clientArea_->recordInput = [this](const ScriptEvent& event) { record(event); };
+    setAcceptDrops(true);
 
     renderer_.createFrameBitmap(kFrameWidth, kFrameHeight);
     renderer_.initialise();
@@ -250,6 +290,10 @@ void MainWindow::syncMenuChecks() {
 }
 
 void MainWindow::menuCommand(int32_t id) {
+    // A load is recorded with its file once chosen, the dialog with its scrolls.
+    if (id != menu::kLoadModel && id != menu::kLightMaterialDialog) record(scripted(ScriptEvent::Kind::Menu, id));
+    if (id == menu::kGlobeSphere || id == menu::kGeoSphere || id == menu::kIcoSphere || id == menu::kCube)
+        setWindowTitle(QStringLiteral("Trivane"));
     renderer_.onMenuCommand(*this, id);
     renderer_.setDirty(true);
     // Qt has already flipped the mark of the item chosen; the state decides.
@@ -264,20 +308,91 @@ void MainWindow::runLightMaterialDialog() {
     idle_.stop();
     {
         LightDialogWindow dialog(renderer_, this);
+        bool scrolled = false;
+        dialog.scrolled = [&](int32_t control, int32_t code, int32_t thumb) {
+            record(scripted(ScriptEvent::Kind::Dialog, control, code, thumb));
+            scrolled = true;
+        };
         dialog.exec();
+        // Opened and closed untouched, as the script's menu command does it.
+        if (!scrolled) record(scripted(ScriptEvent::Kind::Menu, menu::kLightMaterialDialog));
     }
     idle_.start();
 }
 
 std::optional<std::string> MainWindow::pickModelFile() {
-    idle_.stop();
-    std::optional<std::string> path = chooseModelFile(this);
-    idle_.start();
+    std::optional<std::string> path;
+    if (pendingModelPath_) {
+        path.swap(pendingModelPath_);
+    } else {
+        idle_.stop();
+        path = chooseModelFile(this);
+        idle_.start();
+    }
+    if (path) {
+        // The script cannot carry a ';' inside a path.
+        if (recording_.is_open() && path->find(';') != std::string::npos)
+            std::fprintf(stderr, "trivane: the recording cannot name %s (it holds a ';')\n", path->c_str());
+        record(scripted(ScriptEvent::Kind::Load, 0, 0, 0, *path));
+    }
     return path;
+}
+
+void MainWindow::openModelFile(const std::string& path) {
+    if (path.size() > static_cast<size_t>(menu::kMaxModelPathBytes)) {
+        LoadReport tooLong;
+        tooLong.failure = "the path is longer than " + std::to_string(menu::kMaxModelPathBytes) + " bytes";
+        showLoadReport(path, tooLong);
+        return;
+    }
+    pendingModelPath_ = path;
+    menuCommand(menu::kLoadModel);
+    pendingModelPath_.reset();
+}
+
+bool MainWindow::recordTo(const std::string& path) {
+    recording_.open(path, std::ios::binary | std::ios::trunc);
+    return recording_.is_open();
+}
+
+void MainWindow::record(const ScriptEvent& event) {
+    if (!recording_.is_open()) return;
+    recording_ << formatEvent(event) << (event.kind == ScriptEvent::Kind::Frame ? ";\n" : ";");
+    if (event.kind == ScriptEvent::Kind::Frame) recording_.flush();
+}
+
+namespace {
+
+// The first local file of a drag that looks like a model.
+std::optional<QString> droppedModel(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) return std::nullopt;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && url.toLocalFile().endsWith(QStringLiteral(".ase"), Qt::CaseInsensitive))
+            return url.toLocalFile();
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (droppedModel(event->mimeData())) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const std::optional<QString> file = droppedModel(event->mimeData());
+    if (!file) return;
+    event->acceptProposedAction();
+    const QByteArray name = QFile::encodeName(*file);
+    openModelFile(std::string(name.constData(), static_cast<size_t>(name.size())));
 }
 
 void MainWindow::showLoadReport(const std::string& path, const LoadReport& report) {
     const std::string message = report.message(path);
+    if (report.loaded()) {
+        const std::string shown = report.fellBack ? std::string(kDefaultModelPath) : path;
+        setWindowTitle(QFileInfo(QFile::decodeName(shown.c_str())).fileName() + QStringLiteral(" - Trivane"));
+    }
     if (message.empty()) return;
     std::fprintf(stderr, "trivane: %s\n", message.c_str());
     // Ignored lines of a file that loaded only go to the terminal; a failure
@@ -334,6 +449,7 @@ void MainWindow::present() {
     if (!outerSizeFitted_) fitOuterSize();
     const auto start = std::chrono::steady_clock::now();
     renderer_.renderFrame();
+    record(scripted(ScriptEvent::Kind::Frame));
     const auto rendered = std::chrono::steady_clock::now();
     stats_.renderNanos += std::chrono::duration_cast<std::chrono::nanoseconds>(rendered - start).count();
 

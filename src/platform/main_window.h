@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <fstream>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -11,6 +13,7 @@
 #include <QTimer>
 
 #include "platform/text_painter.h"
+#include "ui/event_script.h"
 #include "ui/platform_services.h"
 #include "ui/text_lines.h"
 
@@ -70,6 +73,10 @@ private:
     bool pictureShown_ = false;
     std::set<int> shortcutKeys_;
     std::set<int> shortcutKeysPressedHere_;  // pressed without their modifiers, so not a shortcut
+
+public:
+    // Input as the handlers receive it, for a recording (set by the window).
+    std::function<void(const ScriptEvent&)> recordInput;
 };
 
 // The main window "Trivane": menu bar, client area, and the loop's idle step
@@ -95,6 +102,12 @@ public:
     void present();
     // A menu command as the window procedure handles it.
     void menuCommand(int32_t id);
+    // Loads a model file as Load ASE does when the file is chosen (the file
+    // argument, a drop).
+    void openModelFile(const std::string& path);
+    // Writes the input from now on as a trivane-render event script; false
+    // when the file cannot be written.
+    bool recordTo(const std::string& path);
 
     ClientArea* clientArea() const { return clientArea_; }
     const PresentStats& stats() const { return stats_; }
@@ -102,6 +115,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildMenuBar();
@@ -109,6 +124,7 @@ private:
     void syncMenuChecks();
     void drawWindowLines();
     void fitOuterSize();
+    void record(const ScriptEvent& event);
 
     Renderer& renderer_;
     ClientArea* clientArea_ = nullptr;
@@ -122,6 +138,8 @@ private:
     std::vector<QAction*> checkableItems_;
     QDialog* controlsWindow_ = nullptr;
     QDialog* aboutWindow_ = nullptr;
+    std::optional<std::string> pendingModelPath_;  // what the next Load ASE opens without a chooser
+    std::ofstream recording_;
 };
 
 }  // namespace trivane

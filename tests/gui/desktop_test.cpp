@@ -1,0 +1,146 @@
+// Opening files the desktop ways (argument, drop), the message of a failed
+// load, and a recording that trivane-render replays to the same picture.
+
+#include <QtTest>
+
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "gui_support.h"
+#include "platform/main_window.h"
+#include "ui/menu_ids.h"
+
+using namespace trivane;
+
+namespace {
+
+const char* const kCube =
+    "*GEOMOBJECT {\n*NODE_NAME \"Tri\"\n*MESH_NUMVERTEX 3\n*MESH_NUMFACES 1\n"
+    "*MESH_VERTEX 0 -100 0 -100\n*MESH_VERTEX 1 100 0 -100\n*MESH_VERTEX 2 0 0 100\n"
+    "*MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 0\n*PROP_MOTIONBLUR 0\n}\n";
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    QFile file(dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(bytes);
+    return file.fileName();
+}
+
+}  // namespace
+
+class DesktopTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Renderer> renderer;
+    std::unique_ptr<MainWindow> window;
+    QTemporaryDir dir;
+
+private slots:
+    void init() {
+        renderer = gui::makeRenderer();
+        window = std::make_unique<MainWindow>(*renderer);
+    }
+    void cleanup() {
+        window.reset();
+        renderer.reset();
+    }
+
+    void fileArgumentAndDropOpenTheModelAndNameIt() {
+        const QString first = writeFile(dir, QStringLiteral("first.ase"), kCube);
+        window->openModelFile(first.toStdString());
+        QCOMPARE(renderer->meshCount, 1);
+        QCOMPARE(renderer->meshes[0].vertexCount, 3);
+        QCOMPARE(window->windowTitle(), QStringLiteral("first.ase - Trivane"));
+
+        const QString dropped = writeFile(dir, QStringLiteral("Dropped.ASE"), QByteArray(kCube) + kCube);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(dir.filePath(QStringLiteral("notes.txt"))), QUrl::fromLocalFile(dropped)});
+        QDragEnterEvent enter(QPoint(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &drop);
+        QCOMPARE(renderer->meshCount, 2);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Dropped.ASE - Trivane"));
+
+        // A drag of anything but a model is refused.
+        QMimeData text;
+        text.setUrls({QUrl::fromLocalFile(dir.filePath(QStringLiteral("notes.txt")))});
+        QDragEnterEvent refused(QPoint(400, 300), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        refused.setAccepted(false);
+        QApplication::sendEvent(window.get(), &refused);
+        QVERIFY(!refused.isAccepted());
+    }
+
+    void failedLoadKeepsTheModelAndSaysWhy() {
+        const int32_t meshes = renderer->meshCount;
+        const int32_t vertices = renderer->meshes[0].vertexCount;
+        const QString bad = writeFile(dir, QStringLiteral("empty.ase"), QByteArray());
+        window->openModelFile(bad.toStdString());
+        QCOMPARE(std::pair(renderer->meshCount, renderer->meshes[0].vertexCount), std::pair(meshes, vertices));
+        auto* box = window->findChild<QMessageBox*>(QStringLiteral("loadMessage"));
+        QVERIFY(box != nullptr && box->isVisible());
+        QVERIFY2(box->text().contains(bad) && box->text().contains(QStringLiteral("the file is empty")),
+                 qPrintable(box->text()));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Trivane"));
+    }
+
+    // Keys, a drag, the wheel, a menu command and a dialog scroll, recorded
+    // and replayed headless: the same picture (below the text lines).
+    void recordingReplaysToTheSamePicture() {
+        const QString script = dir.filePath(QStringLiteral("session.txt"));
+        QVERIFY(window->recordTo(script.toStdString()));
+        window->show();
+        QWidget* area = window->clientArea();
+        QTest::qWait(30);
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_Right, false);
+        QTest::qWait(30);
+        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_Right, false);
+        gui::sendMouse(area, QEvent::MouseButtonPress, QPoint(300, 200), Qt::LeftButton, Qt::LeftButton);
+        gui::sendMouse(area, QEvent::MouseMove, QPoint(340, 230), Qt::NoButton, Qt::LeftButton);
+        QTest::qWait(20);
+        gui::sendMouse(area, QEvent::MouseButtonRelease, QPoint(340, 230), Qt::LeftButton, Qt::NoButton);
+        gui::sendWheel(area, QPoint(300, 200), 120, Qt::NoButton, Qt::NoModifier);
+        window->menuCommand(menu::kModeGouraud);
+        window->menuCommand(menu::kToggleAnimation);
+        QTest::qWait(40);
+        window->hide();
+        QCoreApplication::processEvents();
+        std::vector<uint8_t> shown(renderer->frameBits, renderer->frameBits + kFrameBytes);
+        window.reset();  // closes the recording
+
+        const QString raw = dir.filePath(QStringLiteral("replay.raw"));
+        QProcess replay;
+        replay.setProcessChannelMode(QProcess::ForwardedChannels);
+        replay.start(QStringLiteral(TRIVANE_RENDER),
+                     {QStringLiteral("--events-file"), script, QStringLiteral("--frames"), QStringLiteral("0"),
+                      QStringLiteral("--no-text"), QStringLiteral("--raw"), raw});
+        QVERIFY(replay.waitForFinished(60000));
+        QCOMPARE(replay.exitCode(), 0);
+        QFile file(raw);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray replayed = file.readAll();
+        QCOMPARE(replayed.size(), static_cast<qsizetype>(kFrameBytes));
+        // Everything but the text lines: the three long lines and the frame
+        // rate at the top, the light and material block below them.
+        auto differs = [&](int row, int from, int to) {
+            const size_t at = static_cast<size_t>(row) * kFrameStride + 3 * from;
+            return std::memcmp(shown.data() + at, replayed.constData() + at, 3 * static_cast<size_t>(to - from)) != 0;
+        };
+        int drawn = 0;
+        for (int row = 0; row < kFrameHeight; ++row) {
+            const int fromTop = kFrameHeight - 1 - row;
+            const int from = fromTop < 66 ? 380 : fromTop < 270 ? 200 : 0;
+            const int to = fromTop < 66 ? 680 : kFrameWidth;
+            QVERIFY2(!differs(row, from, to), qPrintable(QString::number(row)));
+            drawn += std::any_of(shown.begin() + row * kFrameStride, shown.begin() + (row + 1) * kFrameStride,
+                                 [](uint8_t b) { return b != 0; });
+        }
+        QVERIFY(drawn > 100);
+    }
+};
+
+QTEST_MAIN(DesktopTest)
+#include "desktop_test.moc"
