@@ -1,8 +1,8 @@
 // Long runs of seeded random input: keys held and tapped, drags, the wheel,
 // every menu command but Exit, dialog scrolls, loads of good and hostile
 // files, and changes of the worker count. Fails on memory that keeps growing
-// after the first tenth of the run or on a frame slower than 100 times the
-// median; sanitizer builds fail on their own reports.
+// after the first tenth of the run or on a frame that costs more than 100
+// times the median in CPU time; sanitizer builds fail on their own reports.
 //
 //   trivane_soak [--frames N] [--seed S] [--every K]
 //
@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -133,6 +133,15 @@ bool numberArgument(const char* text, long& out) {
     return end != text && *end == '\0' && out > 0;
 }
 
+// What the frame cost this process, its workers included. On a shared
+// machine the wall clock also counts the time other programs were given,
+// which is no frame of ours being slow.
+double processCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -176,10 +185,9 @@ int main(int argc, char** argv) {
         input.between(events);
         player.play(events);
         if (input.pick(5000) == 0) trivane::setWorkerCount(1 + input.pick(4));
-        const auto start = std::chrono::steady_clock::now();
+        const double start = processCpuMs();
         renderer->renderFrame();
-        frameMs[static_cast<size_t>(f)] =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        frameMs[static_cast<size_t>(f)] = processCpuMs() - start;
         if ((f + 1) % every == 0) {
             const int64_t resident = residentBytes();
             std::printf("%7ld  %.1f\n", f + 1, resident / 1048576.0);
@@ -202,7 +210,7 @@ int main(int argc, char** argv) {
     std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(sorted.size() / 2), sorted.end());
     const double median = sorted[sorted.size() / 2];
     const auto slowest = std::max_element(frameMs.begin(), frameMs.end());
-    std::printf("frames %ld, frame time median %.3f ms, maximum %.3f ms (frame %ld), peak resident %.1f MB\n",
+    std::printf("frames %ld, frame CPU time median %.3f ms, maximum %.3f ms (frame %ld), peak resident %.1f MB\n",
                 frames, median, *slowest, static_cast<long>(slowest - frameMs.begin()), peak / 1048576.0);
     if (*slowest > 100.0 * median) {
         std::fprintf(stderr, "a frame took more than 100 times the median\n");
