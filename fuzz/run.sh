@@ -35,10 +35,16 @@ for t in $targets; do
     regressions=$root/tests/fuzz_regressions/$t
     [ -d "$regressions" ] && seeds+=("$regressions")
     echo "== $t: $seconds s"
+    set +e
     "$root/build/fuzz/fuzz/fuzz_$t" "$corpus" "${seeds[@]}" "${options[@]}" \
         -max_total_time="$seconds" -max_len=$max_len -malloc_limit_mb=$limit_mb -rss_limit_mb=2048 \
         -timeout=10 -print_final_stats=1 -artifact_prefix="$root/build/fuzz/findings/$t-" \
-        2>&1 | grep -E '^(#[0-9]+ +(INITED|DONE)|stat::|==[0-9]+==|SUMMARY|Done|artifact_prefix|Test unit written|.*ERROR)' || true
-    [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+        2>&1 | grep -E '^(#[0-9]+[[:space:]]+(INITED|DONE)|stat::|==[0-9]+==|SUMMARY|Done|artifact_prefix|Test unit written|.*ERROR)'
+    fuzzer=${PIPESTATUS[0]}
+    set -e
+    if [ "$fuzzer" -ne 0 ]; then
+        echo "== $t: the fuzzer stopped with status $fuzzer; see build/fuzz/findings"
+        status=1
+    fi
 done
 exit $status
