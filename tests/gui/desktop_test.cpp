@@ -74,6 +74,34 @@ private slots:
         QVERIFY(!refused.isAccepted());
     }
 
+    // The viewer itself: a relative file argument is opened (and recorded) by
+    // its absolute path before the first frame.
+    void commandLineOpensTheFileArgument() {
+        const QString model = writeFile(dir, QStringLiteral("arg.ase"), kCube);
+        const QString recording = dir.filePath(QStringLiteral("arg.txt"));
+        QProcess viewer;
+        viewer.setWorkingDirectory(QStringLiteral(TRIVANE_SOURCE_DIR));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        viewer.setProcessEnvironment(environment);
+        viewer.start(QStringLiteral(TRIVANE_VIEWER),
+                     {QStringLiteral("--record"), recording, QDir(TRIVANE_SOURCE_DIR).relativeFilePath(model)});
+        QVERIFY(viewer.waitForStarted());
+        auto recorded = [&] {
+            QFile file(recording);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(recorded().contains("frame;"), 10000);
+        viewer.kill();
+        viewer.waitForFinished();
+        QVERIFY2(recorded().startsWith("load:" + QFile::encodeName(model) + ";frame;"), recorded().left(200).constData());
+
+        QProcess version;
+        version.start(QStringLiteral(TRIVANE_VIEWER), {QStringLiteral("--version")});
+        QVERIFY(version.waitForFinished(10000));
+        QCOMPARE(version.readAllStandardOutput().trimmed(), QByteArray("trivane " TRIVANE_VERSION));
+    }
+
     void failedLoadKeepsTheModelAndSaysWhy() {
         const int32_t meshes = renderer->meshCount;
         const int32_t vertices = renderer->meshes[0].vertexCount;
