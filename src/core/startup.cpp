@@ -100,9 +100,8 @@ bool Renderer::initialise() {
     const bool present = canOpenDefault(kDefaultModelPath);
     if (!present) reportMissing(kDefaultModelPath, "no model will be drawn");
     // A file that gives no mesh leaves the one empty mesh, as a missing one does.
-    const LoadReport report = loadModel(kDefaultModelPath);
-    if (present && !report.message(kDefaultModelPath).empty())
-        std::fprintf(stderr, "trivane: %s\n", report.message(kDefaultModelPath).c_str());
+    const std::string said = loadModel(kDefaultModelPath).message(kDefaultModelPath);
+    if (present && !said.empty()) std::fprintf(stderr, "trivane: %s\n", said.c_str());
 
     computeVertexNormals(meshCount);
     return true;
