@@ -1,15 +1,14 @@
 #include <algorithm>
 #include <bit>
-#include <functional>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <random>
 #include <string>
 #include <tuple>
 
 #include <gtest/gtest.h>
 
+#include "scene/loaded_files.h"
 #include "scene/text_scanner.h"
 #include "scene_files.h"
 #include "test_support.h"
@@ -200,6 +199,13 @@ TEST(AseLoader, LinesAreReadIn255CharacterPiecesWithCarriageReturnsDropped) {
     ASSERT_EQ(std::tuple(l.result, m.vertexCount), std::tuple(1, 3));
     EXPECT_EQ(xyz(m.vertices[0]), (std::array{2.0f, 6.0f, 4.0f}));  // the straddling keyword matched nothing
     EXPECT_EQ(xyz(m.vertices[1]), (std::array{8.0f, 12.0f, 10.0f}));  // a lone carriage return is a blank
+
+    // A carriage return that ends the text and fills its piece is kept as a
+    // blank; nothing after the text is read, not even a line feed there.
+    const std::string tail = "*MESH_NUMVERTEX 1\n*MESH_VERTEX 0 1 2 3\n*PROP_MOTIONBLUR" + std::string(238, ' ') + "\r";
+    const std::string beyond = tail + "\n*MATERIAL_COUNT 1\n*NODE_NAME \"Box\"\n*PROP_MOTIONBLUR\n";
+    const LoadedModel model = readModel(reinterpret_cast<const uint8_t*>(beyond.data()), tail.size(), *l.renderer);
+    EXPECT_EQ(std::tuple(model.meshCount, model.materialCount, model.meshes[0].vertexCount), std::tuple(1, 0, 1));
 }
 
 TEST(AseLoader, ReferencesAndWritesBeyondTheirTablesAreIgnored) {

@@ -42,10 +42,9 @@ TEST(RendererTest, ReleaseModelEmptiesMeshesInUseAndTheMaterials) {
     r->meshCount = 2;
     for (int i = 0; i < 3; ++i) {
         Mesh& m = r->meshes[i];
-        m.vertexCount = m.indexCount = 3, m.texVertexCount = 1, m.materialIndex = 4, m.visible = 1;
-        m.vertices.resize(3);
-        m.indices = {0, 1, 2};
-        m.texVertices.resize(1);
+        m.vertexCount = m.indexCount = m.texFaceIndexCount = 3, m.texVertexCount = 1, m.materialIndex = 4, m.visible = 1;
+        for (auto* v : {&m.vertices, &m.transformed, &m.normals}) v->resize(3);
+        m.clipFlags.resize(3), m.faceMaterialIds.resize(3), m.indices.resize(3), m.texFaces.resize(3), m.texVertices.resize(1);
         m.position = Vector3{1, 2, 3};
     }
     r->materials.resize(2);
@@ -55,9 +54,11 @@ TEST(RendererTest, ReleaseModelEmptiesMeshesInUseAndTheMaterials) {
     for (int i = 0; i < 2; ++i) {
         const Mesh& m = r->meshes[i];
         // The visibility is kept, like the transform.
-        EXPECT_EQ((std::array{m.vertexCount, m.indexCount, m.texVertexCount, m.materialIndex, int(m.visible)}),
-                  (std::array{0, 0, 0, 0, 1}));
-        EXPECT_TRUE(m.vertices.empty() && m.indices.empty() && m.texVertices.empty());
+        EXPECT_EQ((std::array{m.vertexCount, m.indexCount, m.texVertexCount, m.texFaceIndexCount, m.materialIndex, int(m.visible)}),
+                  (std::array{0, 0, 0, 0, 0, 1}));
+        EXPECT_EQ((std::array{m.vertices.size(), m.transformed.size(), m.normals.size(), m.clipFlags.size(),
+                              m.faceMaterialIds.size(), m.indices.size(), m.texFaces.size(), m.texVertices.size()}),
+                  (std::array<size_t, 8>{}));
         EXPECT_EQ(m.position.y, 2.0f);
     }
     EXPECT_EQ(r->meshes[2].vertexCount, 3);  // not in use, not touched

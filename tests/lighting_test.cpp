@@ -124,6 +124,7 @@ TEST(Lighting, LargeExponentsStopEarlyWithThePlainLoopsColour) {
     // A product near 2e-44 scaled into 0..1: early on the range the remaining
     // products can reach gives three different colours.
     const raster::ColourTerms tiny{{0, 0, 0}, {3e38f, 3e38f, 3e38f}, {1e5f, 1.2e5f, 0.8e5f}};
+    const raster::ColourTerms lastDiffers{{0, 0, 0}, {3e38f, 3e38f, 3e38f}, {1e6f, 1e6f, 1e5f}};  // red and green saturate
     struct Case {
         int32_t ulps;  // steps of s away from 1; negative is above 1
         int32_t times;
@@ -131,7 +132,8 @@ TEST(Lighting, LargeExponentsStopEarlyWithThePlainLoopsColour) {
     };
     // Bases close to 1 from both sides, where the loop is the longest.
     for (const Case c : {Case{1, 3000000, terms}, Case{40, 20000, terms}, Case{7, 1234567, terms},
-                         Case{-3, 500000, terms}, Case{167772, 10000, tiny}}) {
+                         Case{-3, 500000, terms}, Case{167772, 10000, tiny},
+                         Case{167772, 10000, lastDiffers}}) {
         float s = 1.0f;
         for (int32_t i = 0; i < std::abs(c.ulps); ++i) s = std::nextafter(s, c.ulps < 0 ? 2.0f : 0.0f);
         double plain = 1.0;
