@@ -1,4 +1,4 @@
-// The Renderer record: construction, the end-of-frame step, releasing a model.
+// The Renderer record: the end-of-frame step, releasing a model.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -12,22 +12,6 @@ int64_t fakeNow = 0;
 int64_t fakeFrequency() { return 1000; }
 int64_t fakeRead() { return fakeNow; }
 
-TEST(RendererTest, ConstructionStateAndDirtyFlag) {
-    auto r = test::makeRenderer();
-    for (const Vertex* v : {&r->cameraPosition, &r->cameraTarget, &r->cameraUp, &r->lightPosition})
-        EXPECT_EQ((std::array{v->x, v->y, v->z, v->w}), (std::array{0.0f, 0.0f, 0.0f, 1.0f}));
-    for (const Matrix4* m : {&r->transform, &r->frameTransform, &r->builderMatrix, &r->rotationMatrix,
-                             &r->scaleMatrix, &r->meshes[999].nodeTransform})
-        for (int i = 0; i < 16; ++i) EXPECT_EQ(m->m[i], (i % 5 == 0) ? 1.0f : 0.0f);
-    EXPECT_EQ(r->frameBits, nullptr);
-    EXPECT_EQ(r->defaultMaterial.ambient.g, 0.2f);
-    EXPECT_EQ(r->defaultMaterial.specular.b, 1.0f);
-    r->setDirty(true);
-    EXPECT_EQ(r->dirty, 1);
-    r->setDirty(false);
-    EXPECT_EQ(r->dirty, 0);
-}
-
 TEST(RendererTest, FrameRateAndAutomaticRotation) {
     auto r = test::makeRenderer();
     r->counter = CounterSource{&fakeFrequency, &fakeRead};
@@ -40,8 +24,7 @@ TEST(RendererTest, FrameRateAndAutomaticRotation) {
     fakeNow += 20;  // 20 ms
     r->dirty = 1;
     r->endOfFrame();
-    EXPECT_EQ(r->fps, 50.0f);
-    EXPECT_EQ(r->dirty, 0);  // not animating: cleared
+    EXPECT_EQ(std::pair(r->fps, int(r->dirty)), std::pair(50.0f, 0));  // not animating: cleared
 
     r->animating = 1;
     r->meshes[0].rotation.y = 355.0f;
@@ -59,10 +42,9 @@ TEST(RendererTest, ReleaseModelEmptiesMeshesInUseAndTheMaterials) {
     r->meshCount = 2;
     for (int i = 0; i < 3; ++i) {
         Mesh& m = r->meshes[i];
-        m.vertexCount = m.indexCount = 3, m.texVertexCount = 1, m.materialIndex = 4, m.visible = 1;
-        m.vertices.resize(3);
-        m.indices = {0, 1, 2};
-        m.texVertices.resize(1);
+        m.vertexCount = m.indexCount = m.texFaceIndexCount = 3, m.texVertexCount = 1, m.materialIndex = 4, m.visible = 1;
+        for (auto* v : {&m.vertices, &m.transformed, &m.normals}) v->resize(3);
+        m.clipFlags.resize(3), m.faceMaterialIds.resize(3), m.indices.resize(3), m.texFaces.resize(3), m.texVertices.resize(1);
         m.position = Vector3{1, 2, 3};
     }
     r->materials.resize(2);
@@ -71,19 +53,17 @@ TEST(RendererTest, ReleaseModelEmptiesMeshesInUseAndTheMaterials) {
     r->releaseModel();
     for (int i = 0; i < 2; ++i) {
         const Mesh& m = r->meshes[i];
-        EXPECT_EQ(m.vertexCount, 0);
-        EXPECT_EQ(m.indexCount, 0);
-        EXPECT_EQ(m.texVertexCount, 0);
-        EXPECT_EQ(m.materialIndex, 0);
-        EXPECT_TRUE(m.vertices.empty() && m.indices.empty() && m.texVertices.empty());
-        EXPECT_EQ(m.visible, 1);  // kept, like the transform
+        // The visibility is kept, like the transform.
+        EXPECT_EQ((std::array{m.vertexCount, m.indexCount, m.texVertexCount, m.texFaceIndexCount, m.materialIndex, int(m.visible)}),
+                  (std::array{0, 0, 0, 0, 0, 1}));
+        EXPECT_EQ((std::array{m.vertices.size(), m.transformed.size(), m.normals.size(), m.clipFlags.size(),
+                              m.faceMaterialIds.size(), m.indices.size(), m.texFaces.size(), m.texVertices.size()}),
+                  (std::array<size_t, 8>{}));
         EXPECT_EQ(m.position.y, 2.0f);
     }
     EXPECT_EQ(r->meshes[2].vertexCount, 3);  // not in use, not touched
-    EXPECT_EQ(r->meshCount, 2);
-    EXPECT_EQ(r->materialCount, 0);
+    EXPECT_EQ((std::array{r->meshCount, r->materialCount, r->materialSource}), (std::array{2, 0, -1}));
     EXPECT_TRUE(r->materials.empty());
-    EXPECT_EQ(r->materialSource, -1);
 }
 
 }  // namespace

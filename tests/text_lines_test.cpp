@@ -19,105 +19,60 @@
 namespace trivane {
 namespace {
 
-std::unique_ptr<Renderer> afterStartUp() {
+// Every line as "x y text", checking the stored length against the text.
+template <size_t N>
+std::vector<std::string> shown(const TextLine (&lines)[N]) {
+    std::vector<std::string> out;
+    for (const TextLine& l : lines) {
+        EXPECT_EQ(std::strlen(l.text), static_cast<size_t>(l.length)) << l.text;
+        out.push_back(std::to_string(l.x) + " " + std::to_string(l.y) + " " + l.text);
+    }
+    return out;
+}
+
+TEST(TextLinesTest, EveryValueInItsPlace) {
     auto r = test::makeRenderer();
     r->lookAtMode = 1;
     r->moveModel = 1;
-    r->cameraPosition = Vertex{0, 0, -1700};
-    r->cameraTarget = Vertex{0, 0, 0};
-    r->light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
-    r->material = LightingTerms{{0, 0, 0}, {1, 1, 1}, {1, 1, 1}};
-    r->fps = 60.0f;
-    return r;
-}
-
-void expectLine(const TextLine& line, int32_t x, int32_t y, const std::string& text) {
-    EXPECT_EQ(line.x, x) << text;
-    EXPECT_EQ(line.y, y) << text;
-    EXPECT_EQ(std::string(line.text), text);
-    EXPECT_EQ(line.length, static_cast<int32_t>(text.size())) << text;
-}
-
-TEST(TextLinesTest, WindowLinesAfterStartUp) {
-    auto r = afterStartUp();
-    TextLine lines[kWindowLineCount];
-    formatWindowLines(*r, lines);
-    expectLine(lines[0], 810, 10, "LMouse Click drag : Model Rotate");
-    expectLine(lines[1], 810, 30, "RMouse Click drag : Model Scale");
-    expectLine(lines[2], 810, 70, "W A S D Q E: Camera Move");
-    expectLine(lines[3], 810, 90, "I J K L U O: Taget Move or Camera Rotate");
-    expectLine(lines[4], 810, 110, "LookAt  ");
-    expectLine(lines[5], 810, 130, "Camera x : 0.00 y : 0.00  z : -1700.00       ");
-    expectLine(lines[6], 810, 150, "Taget x : 0.00 y : 0.00  z : 0.00        ");
-    expectLine(lines[7], 810, 170, "CameraRotate x : 0.00 y : 0.00  z : 0.00      ");
-
-    r->lookAtMode = 0;
     r->cameraPosition = Vertex{-10, 20.125f, 3.14159f};
-    r->cameraTarget = Vertex{1e6f, -0.004f, 0.005f};
+    r->cameraTarget = Vertex{1e6f, -0.004f, 0.005f};  // the float nearest 0.005 lies below it
     r->cameraRotation = Vector3{370, -90, 0.015f};
-    formatWindowLines(*r, lines);
-    expectLine(lines[4], 810, 110, "Euler    ");
-    expectLine(lines[5], 810, 130, "Camera x : -10.00 y : 20.12  z : 3.14       ");
-    // The float nearest 0.005 lies below it.
-    expectLine(lines[6], 810, 150, "Taget x : 1000000.00 y : -0.00  z : 0.00        ");
-    expectLine(lines[7], 810, 170, "CameraRotate x : 370.00 y : -90.00  z : 0.01      ");
-}
-
-TEST(TextLinesTest, PictureLinesAfterStartUp) {
-    auto r = afterStartUp();
-    TextLine lines[kPictureLineCount];
-    formatPictureLines(*r, lines);
-    expectLine(lines[0], 10, 10, "Space Bar Click Light Move : Up Down Left Right Pgup Pgdn");
-    expectLine(lines[1], 10, 30, "Space Bar Click Model Move : Up Down Left Right Pgup Pgdn");
-    expectLine(lines[2], 10, 50, "Move Mode : Model Move   ");
-    expectLine(lines[3], 80, 90, "Light");
-    expectLine(lines[4], 10, 110, "Ar : 0.20  Ag : 0.20  Ab : 0.20");
-    expectLine(lines[5], 10, 130, "Dr : 1.00  Dg : 1.00  Db : 1.00");
-    expectLine(lines[6], 10, 150, "Sr : 1.00  Sg : 1.00  Sb : 1.00");
-    expectLine(lines[7], 80, 190, "Matter");
-    expectLine(lines[8], 10, 210, "Ar : 0.00  Ag : 0.00  Ab : 0.00");
-    expectLine(lines[9], 10, 230, "Dr : 1.00  Dg : 1.00  Db : 1.00");
-    expectLine(lines[10], 10, 250, "Sr : 1.00  Sg : 1.00  Sb : 1.00");
-    expectLine(lines[11], 700, 10, "FPS : 60.00");
-
-    // Every value goes to its own place.
-    r->moveModel = 0;
     r->light = LightingTerms{{0.11f, 0.12f, 0.13f}, {0.21f, 0.22f, 0.23f}, {0.31f, 0.32f, 0.33f}};
     r->material = LightingTerms{{0.41f, 0.42f, 0.43f}, {0.51f, 0.52f, 0.53f}, {0.61f, 0.62f, 0.63f}};
     r->fps = 1234.567f;
-    formatPictureLines(*r, lines);
-    expectLine(lines[2], 10, 50, "Move Mode : Light Move    ");
-    expectLine(lines[4], 10, 110, "Ar : 0.11  Ag : 0.12  Ab : 0.13");
-    expectLine(lines[5], 10, 130, "Dr : 0.21  Dg : 0.22  Db : 0.23");
-    expectLine(lines[6], 10, 150, "Sr : 0.31  Sg : 0.32  Sb : 0.33");
-    expectLine(lines[8], 10, 210, "Ar : 0.41  Ag : 0.42  Ab : 0.43");
-    expectLine(lines[9], 10, 230, "Dr : 0.51  Dg : 0.52  Db : 0.53");
-    expectLine(lines[10], 10, 250, "Sr : 0.61  Sg : 0.62  Sb : 0.63");
-    expectLine(lines[11], 700, 10, "FPS : 1234.57");
-}
-
-TEST(TextLinesTest, HugeAndNonFiniteValues) {
-    auto r = afterStartUp();
-    r->cameraPosition = Vertex{FLT_MAX, -FLT_MAX, 1e38f};
-    r->cameraTarget = Vertex{INFINITY, -INFINITY, NAN};
-    r->cameraRotation = Vector3{-FLT_MAX, -FLT_MAX, -FLT_MAX};
-    r->light.ambient = Rgb{-FLT_MAX, -FLT_MAX, -FLT_MAX};
-    r->fps = INFINITY;  // a frame measured as taking no time
     TextLine window[kWindowLineCount];
     TextLine picture[kPictureLineCount];
     formatWindowLines(*r, window);
     formatPictureLines(*r, picture);
+    EXPECT_EQ(shown(window), (std::vector<std::string>{
+        "810 10 LMouse Click drag : Model Rotate", "810 30 RMouse Click drag : Model Scale",
+        "810 70 W A S D Q E: Camera Move", "810 90 I J K L U O: Taget Move or Camera Rotate", "810 110 LookAt  ",
+        "810 130 Camera x : -10.00 y : 20.12  z : 3.14       ",
+        "810 150 Taget x : 1000000.00 y : -0.00  z : 0.00        ",
+        "810 170 CameraRotate x : 370.00 y : -90.00  z : 0.01      "}));
+    EXPECT_EQ(shown(picture), (std::vector<std::string>{
+        "10 10 Space Bar Click Light Move : Up Down Left Right Pgup Pgdn",
+        "10 30 Space Bar Click Model Move : Up Down Left Right Pgup Pgdn", "10 50 Move Mode : Model Move   ",
+        "80 90 Light", "10 110 Ar : 0.11  Ag : 0.12  Ab : 0.13", "10 130 Dr : 0.21  Dg : 0.22  Db : 0.23",
+        "10 150 Sr : 0.31  Sg : 0.32  Sb : 0.33", "80 190 Matter", "10 210 Ar : 0.41  Ag : 0.42  Ab : 0.43",
+        "10 230 Dr : 0.51  Dg : 0.52  Db : 0.53", "10 250 Sr : 0.61  Sg : 0.62  Sb : 0.63", "700 10 FPS : 1234.57"}));
+
+    // The other camera and move mode; huge and non-finite values.
+    r->lookAtMode = 0;
+    r->moveModel = 0;
+    r->cameraPosition = Vertex{FLT_MAX, -FLT_MAX, 1e38f};
+    r->cameraTarget = Vertex{INFINITY, -INFINITY, NAN};
+    r->fps = INFINITY;  // a frame measured as taking no time
+    formatWindowLines(*r, window);
+    formatPictureLines(*r, picture);
     const std::string max = "340282346638528859811704183484516925440.00";
-    expectLine(window[5], 810, 130,
-               "Camera x : " + max + " y : -" + max + "  z : 99999996802856924650656260769173209088.00       ");
-    expectLine(window[6], 810, 150, "Taget x : inf y : -inf  z : nan        ");
-    expectLine(window[7], 810, 170, "CameraRotate x : -" + max + " y : -" + max + "  z : -" + max + "      ");
-    expectLine(picture[4], 10, 110, "Ar : -" + max + "  Ag : -" + max + "  Ab : -" + max);
-    expectLine(picture[11], 700, 10, "FPS : inf");
-    for (const TextLine& line : window) {
-        EXPECT_LT(line.length, static_cast<int32_t>(sizeof line.text));
-        EXPECT_EQ(line.text[line.length], '\0');
-    }
+    const std::vector<std::string> lines = shown(window);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 4, lines.end() - 1), (std::vector<std::string>{
+        "810 110 Euler    ",
+        "810 130 Camera x : " + max + " y : -" + max + "  z : 99999996802856924650656260769173209088.00       ",
+        "810 150 Taget x : inf y : -inf  z : nan        "}));
+    EXPECT_EQ(shown(picture)[2], "10 50 Move Mode : Light Move    ");
+    EXPECT_EQ(shown(picture)[11], "700 10 FPS : inf");
 }
 
 TEST(BoundedTextTest, CutsOffInsteadOfOverflowing) {

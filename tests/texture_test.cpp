@@ -64,9 +64,7 @@ TEST(Texture, StridesAndTexelsAddressedInPlace) {
     for (const auto& [width, stride] : cases) {
         const auto loaded = loadFrom(bitmap(width, 7));
         const Renderer& r = *loaded;
-        EXPECT_EQ(r.textureWidth, width);
-        EXPECT_EQ(r.textureMaxY, 6);
-        EXPECT_EQ(r.textureStride, stride);
+        EXPECT_EQ(std::tuple(r.textureWidth, r.textureMaxY, r.textureStride), std::tuple(width, 6, stride));
         ASSERT_EQ(r.textureFile.size(), 54u + 7u * stride);
         EXPECT_EQ(r.texturePixels, r.textureFile.data() + 54);
         EXPECT_EQ(texel(r, width - 1, 6), (std::array{width - 1, 6, 106}));
@@ -89,14 +87,12 @@ TEST(Texture, LastRowNeedsNoPaddingAndPixelsAlwaysStartAtByte54) {
     std::string unpadded = bitmap(3, 2);
     unpadded.resize(unpadded.size() - 3);
     const auto t = loadFrom(unpadded);
-    EXPECT_EQ(std::tuple(t->textureWidth, t->textureMaxY), std::tuple(3, 1));
-    EXPECT_EQ(texel(*t, 2, 1)[2], 101);
+    EXPECT_EQ(std::tuple(t->textureWidth, t->textureMaxY, texel(*t, 2, 1)[2]), std::tuple(3, 1, 101));
 
     std::string offset = withLe32(bitmap(2, 1), 10, 58);
     offset[54] = 9;
     const auto o = loadFrom(offset);
-    EXPECT_EQ(o->textureWidth, 2);
-    EXPECT_EQ(texel(*o, 0, 0)[0], 9);
+    EXPECT_EQ(std::tuple(o->textureWidth, texel(*o, 0, 0)[0]), std::tuple(2, 9));
 }
 
 TEST(Texture, ImagesThatCannotBeUsedShowPlainWhite) {
@@ -130,8 +126,7 @@ TEST(Texture, MissingFileOrDirectoryChangesNothing) {
     EXPECT_FALSE(r->loadTexture());
     std::filesystem::create_directory(dir.path() / "64Bits.bmp");
     EXPECT_FALSE(r->loadTexture());
-    EXPECT_EQ(r->texturePixels, nullptr);
-    EXPECT_EQ(std::tuple(r->textureWidth, r->textureStride), std::tuple(0, 0));
+    EXPECT_EQ(std::tuple(r->texturePixels, r->textureWidth, r->textureStride), std::tuple(nullptr, 0, 0));
 }
 
 }  // namespace

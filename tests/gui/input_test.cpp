@@ -49,123 +49,65 @@ private slots:
         QCOMPARE(wheelWord(-1, Qt::NoButton, Qt::NoModifier), -65536);
     }
 
-    void pressesAndReleasesReachTheHandler() {
+    void pressesReleasesAndAutoRepeatReachTheHandler() {
+        // Each press (W, a key without a binding, Tab, which must not move the
+        // focus away) holds the re-transform on and each release ends it.
         const float startY = renderer->cameraPosition.y;
-        gui::sendKey(area, QEvent::KeyPress, Qt::Key_W, false);
-        QCOMPARE(renderer->cameraPosition.y, startY + 10.0f);
-        QCOMPARE(renderer->keyHeld, uint8_t{1});
-        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_W, false);
-        QCOMPARE(renderer->keyHeld, uint8_t{0});
-        QCOMPARE(renderer->cameraPosition.y, startY + 10.0f);
-
-        // Page Up and Page Down move the model in depth.
-        const float startZ = renderer->meshes[0].position.z;
-        for (int key : {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_PageDown}) gui::sendKey(area, QEvent::KeyPress, key, false);
-        QCOMPARE(renderer->meshes[0].position.z, startZ + 10.0f);
-
-        // A key without a binding still counts as a press; so does Tab, which
-        // must not move the focus away.
-        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_PageDown, false);
-        gui::sendKey(area, QEvent::KeyPress, Qt::Key_F5, false);
-        QCOMPARE(renderer->keyHeld, uint8_t{1});
-        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_F5, false);
-        QCOMPARE(renderer->keyHeld, uint8_t{0});
-        gui::sendKey(area, QEvent::KeyPress, Qt::Key_Tab, false);
-        QCOMPARE(renderer->keyHeld, uint8_t{1});
-        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_Tab, false);
-        QCOMPARE(renderer->keyHeld, uint8_t{0});
-
+        for (int key : {Qt::Key_W, Qt::Key_F5, Qt::Key_Tab}) {
+            gui::sendKey(area, QEvent::KeyPress, key, false);
+            QCOMPARE(renderer->keyHeld, uint8_t{1});
+            gui::sendKey(area, QEvent::KeyRelease, key, false);
+            QCOMPARE(renderer->keyHeld, uint8_t{0});
+        }
         // Alt belongs to the menu bar, as it did on the classic platform.
         gui::sendKey(area, QEvent::KeyPress, Qt::Key_Alt, false, Qt::AltModifier);
-        QCOMPARE(renderer->keyHeld, uint8_t{0});
         gui::sendKey(area, QEvent::KeyPress, Qt::Key_W, false, Qt::AltModifier);
+        QCOMPARE(renderer->keyHeld, uint8_t{0});
         QCOMPARE(renderer->cameraPosition.y, startY + 10.0f);
-    }
 
-    void autoRepeatIsPressesWithoutReleases() {
-        QCOMPARE(renderer->moveModel, uint8_t{1});
         // Holding the space bar: a press, then for every repeat Qt's release
         // and press pair, then the real release.
+        QCOMPARE(renderer->moveModel, uint8_t{1});
         gui::sendKey(area, QEvent::KeyPress, Qt::Key_Space, false);
-        QCOMPARE(renderer->moveModel, uint8_t{0});
         for (int repeat = 0; repeat < 3; ++repeat) {
             gui::sendKey(area, QEvent::KeyRelease, Qt::Key_Space, true);
             QCOMPARE(renderer->keyHeld, uint8_t{1});
             gui::sendKey(area, QEvent::KeyPress, Qt::Key_Space, true);
         }
         QCOMPARE(renderer->moveModel, uint8_t{1});  // four presses in all
-        QCOMPARE(renderer->keyHeld, uint8_t{1});
         gui::sendKey(area, QEvent::KeyRelease, Qt::Key_Space, false);
         QCOMPARE(renderer->keyHeld, uint8_t{0});
-
-        // A held arrow moves the light in the light mode, once per repeat.
-        gui::sendKey(area, QEvent::KeyPress, Qt::Key_Space, false);
-        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_Space, false);
-        const float lightX = renderer->lightPosition.x;
-        const float modelX = renderer->meshes[0].position.x;
-        gui::sendKey(area, QEvent::KeyPress, Qt::Key_Left, false);
-        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_Left, true);
-        gui::sendKey(area, QEvent::KeyPress, Qt::Key_Left, true);
-        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_Left, false);
-        QCOMPARE(renderer->lightPosition.x, lightX - 20.0f);
-        QCOMPARE(renderer->meshes[0].position.x, modelX);
     }
 
-    void dragsTurnAndScaleTheModel() {
-        const Vector3 rotation = renderer->meshes[0].rotation;
-        gui::sendMouse(area, QEvent::MouseButtonPress, QPoint(100, 100), Qt::LeftButton, Qt::LeftButton);
-        QCOMPARE(renderer->mouseDragging, uint8_t{1});
-        QCOMPARE(renderer->dragStartY, 100);
-        // Diagonally down and to the right: +2 about X, -2 about Y per move.
-        gui::sendMouse(area, QEvent::MouseMove, QPoint(103, 104), Qt::NoButton, Qt::LeftButton);
-        gui::sendMouse(area, QEvent::MouseMove, QPoint(150, 190), Qt::NoButton, Qt::LeftButton);
-        QCOMPARE(renderer->meshes[0].rotation.x, rotation.x + 4.0f);
-        QCOMPARE(renderer->meshes[0].rotation.y, rotation.y - 4.0f);
-        // Past the left edge the coordinates go negative and keep their sense.
-        gui::sendMouse(area, QEvent::MouseMove, QPoint(-5, 190), Qt::NoButton, Qt::LeftButton);
-        QCOMPARE(renderer->lastMouseX, -5);
-        QCOMPARE(renderer->meshes[0].rotation.y, rotation.y - 2.0f);
-        gui::sendMouse(area, QEvent::MouseButtonRelease, QPoint(-5, 190), Qt::LeftButton, Qt::NoButton);
-        QCOMPARE(renderer->mouseDragging, uint8_t{0});
-        QCOMPARE(renderer->leftButtonDown, uint8_t{0});
-        // Moves without a drag change nothing.
-        gui::sendMouse(area, QEvent::MouseMove, QPoint(300, 300), Qt::NoButton, Qt::NoButton);
-        QCOMPARE(renderer->meshes[0].rotation.x, rotation.x + 4.0f);
-
-        // Right drag: below the start grows, at or above shrinks, 0.01 a move.
+    void dragsAndTheWheelReachTheHandlers() {
+        // Positions are client pixels, negative past the left edge; a double
+        // click is a press; the middle button has no binding.
         const float scale = renderer->meshes[0].scale.x;
-        gui::sendMouse(area, QEvent::MouseButtonPress, QPoint(400, 300), Qt::RightButton, Qt::RightButton);
-        gui::sendMouse(area, QEvent::MouseMove, QPoint(400, 320), Qt::NoButton, Qt::RightButton);
-        gui::sendMouse(area, QEvent::MouseMove, QPoint(400, 330), Qt::NoButton, Qt::RightButton);
-        const float grown = static_cast<float>(static_cast<float>(scale + 0.01) + 0.01);
-        QCOMPARE(renderer->meshes[0].scale.y, grown);
-        gui::sendMouse(area, QEvent::MouseMove, QPoint(400, 300), Qt::NoButton, Qt::RightButton);
-        QCOMPARE(renderer->meshes[0].scale.z, static_cast<float>(grown - 0.01));
-        gui::sendMouse(area, QEvent::MouseButtonRelease, QPoint(400, 300), Qt::RightButton, Qt::NoButton);
+        gui::sendMouse(area, QEvent::MouseButtonPress, QPoint(100, 100), Qt::LeftButton, Qt::LeftButton);
+        gui::sendMouse(area, QEvent::MouseButtonPress, QPoint(100, 100), Qt::RightButton, Qt::LeftButton | Qt::RightButton);
+        gui::sendMouse(area, QEvent::MouseMove, QPoint(-5, 190), Qt::NoButton, Qt::LeftButton | Qt::RightButton);
+        QCOMPARE(renderer->lastMouseX, -5);
+        QCOMPARE(renderer->meshes[0].rotation.y, 2.0f);
+        QCOMPARE(renderer->meshes[0].scale.z, static_cast<float>(scale + 0.01));
+        gui::sendMouse(area, QEvent::MouseButtonRelease, QPoint(-5, 190), Qt::RightButton, Qt::LeftButton);
         QCOMPARE(renderer->rightButtonDown, uint8_t{0});
-
-        // A double click is two presses.
+        gui::sendMouse(area, QEvent::MouseButtonRelease, QPoint(-5, 190), Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(renderer->leftButtonDown, uint8_t{0});
         gui::sendMouse(area, QEvent::MouseButtonDblClick, QPoint(20, 30), Qt::LeftButton, Qt::LeftButton);
-        QCOMPARE(renderer->leftButtonDown, uint8_t{1});
         QCOMPARE(renderer->dragStartY, 30);
-        // The middle button has no binding.
         gui::sendMouse(area, QEvent::MouseButtonRelease, QPoint(20, 30), Qt::LeftButton, Qt::NoButton);
         gui::sendMouse(area, QEvent::MouseButtonPress, QPoint(50, 60), Qt::MiddleButton, Qt::MiddleButton);
         QCOMPARE(renderer->mouseDragging, uint8_t{0});
-    }
 
-    void wheelTurnsTheModel() {
         renderer->setDirty(false);
-        gui::sendWheel(area, QPoint(10, 10), 120, Qt::NoButton, Qt::NoModifier);
-        QCOMPARE(renderer->meshes[0].rotation.z, 15.0f);
-        QCOMPARE(renderer->dirty, uint8_t{1});
         gui::sendWheel(area, QPoint(10, 10), -240, Qt::NoButton, Qt::ControlModifier);
-        QCOMPARE(renderer->meshes[0].rotation.z, -16.0f);
+        QCOMPARE(renderer->meshes[0].rotation.z, -31.0f);
+        QCOMPARE(renderer->dirty, uint8_t{1});
         // A sideways wheel does not turn the model.
         QWheelEvent sideways(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(120, 0), Qt::NoButton,
                              Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(area, &sideways);
-        QCOMPARE(renderer->meshes[0].rotation.z, -16.0f);
+        QCOMPARE(renderer->meshes[0].rotation.z, -31.0f);
     }
 };
 
