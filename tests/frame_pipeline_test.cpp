@@ -108,6 +108,20 @@ TEST(FramePipeline, WireFacesAreRedAndLeaveTheirFirstCornerUnwritten) {
     EXPECT_EQ(r->zBuffer[5], 0.0f);
 }
 
+// After a frame a vertex holds the texture coordinate of the last textured
+// face that named it; the drawing itself takes them from the face.
+TEST(FramePipeline, TextureCoordinatesAreLeftInTheVerticesFaceByFace) {
+    auto r = scene(Mapping);
+    test::setTexture(*r);
+    Mesh& m = addMesh(*r, {{-200, -100, -1100}, {-200, 100, -1100}, {200, -100, -1100}, {200, 100, -1100}}, {0, 1, 2, 2, 1, 3});
+    m.texVertices = {{0.1f, 0.1f}, {0.1f, 0.8f}, {0.8f, 0.1f}, {0.8f, 0.8f}, {0.5f, 0.25f}};
+    m.texFaces = {0, 1, 2, 2, 4, 3};  // vertex 1 takes texture vertex 4 in the second face
+    m.texVertexCount = 5, m.texFaceIndexCount = 6;
+    r->renderFrame();
+    EXPECT_EQ((std::array{m.transformed[1].u, m.transformed[1].v, m.transformed[0].u, m.transformed[0].v}),
+              (std::array{0.5f, 0.25f, 0.1f, 0.1f}));
+}
+
 TEST(FramePipeline, OtherRenderModesDrawNothingAndNoFrameDrawsNothing) {
     for (int32_t mode : {0, 4, -1}) {
         auto r = scene(mode);
