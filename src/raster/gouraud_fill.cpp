@@ -1,6 +1,7 @@
 #include <cstdint>
 
 #include "raster/fills.h"
+#include "raster/row_setup.h"
 #include "raster/triangle_setup.h"
 
 namespace trivane::raster {
@@ -31,72 +32,48 @@ void fillGouraudHalf(FrameBand& band, const Vertex& left, const Vertex& right, c
     // Red, green, blue and the reciprocal depth as four lanes: apex value
     // and rise along each edge. The colours are stored as floats at the row
     // ends, the reciprocal depths stay double.
-    const double base[4] = {apex.r, apex.g, apex.b, qP};
-    float riseL[4], riseR[4];
+    HalfValues<4> values{{apex.r, apex.g, apex.b, qP}, {}, {}, false};
     const float leftColour[3] = {left.r, left.g, left.b};
     const float rightColour[3] = {right.r, right.g, right.b};
     for (int k = 0; k < 3; ++k) {
-        riseL[k] = static_cast<float>(static_cast<double>(leftColour[k]) - base[k]);
-        riseR[k] = static_cast<float>(static_cast<double>(rightColour[k]) - base[k]);
+        values.riseL[k] = static_cast<float>(static_cast<double>(leftColour[k]) - values.base[k]);
+        values.riseR[k] = static_cast<float>(static_cast<double>(rightColour[k]) - values.base[k]);
     }
-    riseL[3] = static_cast<float>(qL - qP);
-    riseR[3] = static_cast<float>(qR - qP);
+    values.riseL[3] = static_cast<float>(qL - qP);
+    values.riseR[3] = static_cast<float>(qR - qP);
+    RowStart<4> rows[kFrameHeight];
+    const int32_t rowCount =
+        setUpRows(left, right, apex, apexFirst, band.rowBegin, band.rowEnd, values, rows);
 
-    forEachHalfRow(left, right, apex, apexFirst, band.rowBegin, band.rowEnd,
-        [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
-            double endL[4], endR[4], step[4];
-            alongEdge(base, riseL, f, edges.heightL, endL);
-            alongEdge(base, riseR, f, edges.heightR, endR);
-            const double qa = endL[3], qb = endR[3];
-            roundToFloat(endL);
-            roundToFloat(endR);
-            endL[3] = qa;
-            endR[3] = qb;
-            // A span of width 0 is one pixel with the left-end values.
-            if (span.width == 0) {
-                for (double& s : step) s = 0.0;
-            } else {
-                acrossRow(endL, endR, static_cast<double>(span.width), step);
-                roundToFloat(step);
+    for (int32_t i = 0; i < rowCount; ++i) {
+        const RowStart<4>& row = rows[i];
+        // Locals the byte stores cannot alias, so they stay in registers.
+        float red = row.value[0], green = row.value[1], blue = row.value[2];
+        double q = row.q;
+        const float stepRed = row.step[0], stepGreen = row.step[1], stepBlue = row.step[2],
+                    depthStep = row.step[3];
+        float* depth = band.depthRow(row.y);
+        uint8_t* pixel = band.row(row.y) + 3 * row.start;
+        bool passed = false;
+        uint8_t last[3] = {0, 0, 0};
+        for (int32_t x = row.start; x <= row.end; ++x, pixel += 3) {
+            // NaN on either side fails, as does an equal value.
+            if (q > static_cast<double>(depth[x])) {
+                last[0] = channelByte(red);
+                last[1] = channelByte(green);
+                last[2] = channelByte(blue);
+                passed = true;
+                // Column 0 takes the depth but never a colour.
+                if (x != 0) storeRgb(pixel, last[0], last[1], last[2]);
+                depth[x] = static_cast<float>(q);
             }
-            float colour[3];
-            double q;
-            if (span.skip == 0) {
-                for (int k = 0; k < 3; ++k) colour[k] = static_cast<float>(endL[k]);
-                q = qa;
-            } else {
-                const double skip = static_cast<double>(span.skip);
-                for (int k = 0; k < 3; ++k) colour[k] = static_cast<float>(endL[k] + skip * step[k]);
-                q = qa + skip * step[3];
-            }
-            const float depthStep = static_cast<float>(step[3]);
-
-            // Locals the byte stores cannot alias, so they stay in registers.
-            float red = colour[0], green = colour[1], blue = colour[2];
-            const float stepRed = static_cast<float>(step[0]), stepGreen = static_cast<float>(step[1]),
-                        stepBlue = static_cast<float>(step[2]);
-            float* depth = band.depthRow(y);
-            uint8_t* pixel = band.row(y) + 3 * span.start;
-            bool passed = false;
-            uint8_t last[3] = {0, 0, 0};
-            for (int32_t x = span.start; x <= span.end; ++x, pixel += 3) {
-                // NaN on either side fails, as does an equal value.
-                if (q > static_cast<double>(depth[x])) {
-                    last[0] = channelByte(red);
-                    last[1] = channelByte(green);
-                    last[2] = channelByte(blue);
-                    passed = true;
-                    // Column 0 takes the depth but never a colour.
-                    if (x != 0) storeRgb(pixel, last[0], last[1], last[2]);
-                    depth[x] = static_cast<float>(q);
-                }
-                red += stepRed;
-                green += stepGreen;
-                blue += stepBlue;
-                q += depthStep;
-            }
-            if (passed) band.noteLastColour(!apexFirst, y, last[0], last[1], last[2]);
-        });
+            red += stepRed;
+            green += stepGreen;
+            blue += stepBlue;
+            q += depthStep;
+        }
+        if (passed) band.noteLastColour(!apexFirst, row.y, last[0], last[1], last[2]);
+    }
 }
 
 void drawGouraud(FrameBand& band, Vertex a, Vertex b, Vertex c) {
