@@ -30,9 +30,8 @@ void fillGouraudHalf(FrameBand& band, const Vertex& left, const Vertex& right, c
     const double qR = 1.0 / right.depth;
     const double qP = 1.0 / apex.depth;
     // Red, green, blue and the reciprocal depth as four lanes: apex value
-    // and rise along each edge. The colours are stored as floats at the row
-    // ends, the reciprocal depths stay double.
-    HalfValues<4> values{{apex.r, apex.g, apex.b, qP}, {}, {}, false};
+    // and rise along each edge.
+    HalfValues<4> values{{apex.r, apex.g, apex.b, qP}, {}, {}};
     const float leftColour[3] = {left.r, left.g, left.b};
     const float rightColour[3] = {right.r, right.g, right.b};
     for (int k = 0; k < 3; ++k) {

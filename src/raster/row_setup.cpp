@@ -1,7 +1,6 @@
 #include "raster/row_setup.h"
 
 #include <atomic>
-#include <cstdlib>
 
 #include "raster/triangle_setup.h"
 
@@ -28,10 +27,8 @@ int32_t setUpRowsOneByOne(const Vertex& left, const Vertex& right, const Vertex&
             const double qa = endL[N - 1], qb = endR[N - 1];
             roundToFloat(endL);
             roundToFloat(endR);
-            if (!values.roundDepth) {
-                endL[N - 1] = qa;
-                endR[N - 1] = qb;
-            }
+            endL[N - 1] = qa;
+            endR[N - 1] = qb;
             // A span of width 0 is one pixel with the left-end values.
             if (span.width == 0) {
                 for (double& s : step) s = 0.0;
@@ -59,7 +56,6 @@ int32_t setUpRowsOneByOne(const Vertex& left, const Vertex& right, const Vertex&
 #if TRIVANE_WIDE_ROWS
 
 bool processorHasWideVectors() {
-    if (getenv("TRIVANE_NARROW")) return false;
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2");
 }
@@ -128,7 +124,7 @@ __attribute__((target("avx2"))) int32_t setUpRowsFourByFour(const Vertex& left, 
             const __m256d toRight = _mm256_div_pd(_mm256_mul_pd(f, _mm256_set1_pd(values.riseR[k])), heightR);
             __m256d endL = _mm256_add_pd(_mm256_set1_pd(values.base[k]), toLeft);
             __m256d endR = _mm256_add_pd(_mm256_set1_pd(values.base[k]), toRight);
-            if (k < N - 1 || values.roundDepth) {
+            if (k < N - 1) {
                 endL = _mm256_cvtps_pd(_mm256_cvtpd_ps(endL));
                 endR = _mm256_cvtps_pd(_mm256_cvtpd_ps(endR));
             }
@@ -172,8 +168,6 @@ int32_t setUpRows(const Vertex& left, const Vertex& right, const Vertex& apex, b
 
 template int32_t setUpRows<4>(const Vertex&, const Vertex&, const Vertex&, bool, int32_t, int32_t,
                               const HalfValues<4>&, RowStart<4>*);
-template int32_t setUpRows<6>(const Vertex&, const Vertex&, const Vertex&, bool, int32_t, int32_t,
-                              const HalfValues<6>&, RowStart<6>*);
 
 bool wideRowSetup() {
 #if TRIVANE_WIDE_ROWS

@@ -1,7 +1,7 @@
 #pragma once
 
-// The per-row work both fills share: the columns of every row of a half and
-// the running values at its first drawn column. All rows of a half are set
+// The per-row work of the Gouraud fill: the columns of every row of a half
+// and the running values at its first drawn column. All rows of a half are set
 // up before any is drawn, so that the divisions of many rows overlap instead
 // of each waiting for the pixels of the row before. Where the processor has
 // 256-bit vectors, four rows are set up at once, each lane going through
@@ -16,14 +16,13 @@ namespace trivane::raster {
 
 // What a half interpolates: N - 1 attributes and the reciprocal depth last,
 // as the apex value and the rise towards each end of the horizontal edge.
+// The attributes are stored as floats at the row ends, the reciprocal depth
+// stays double.
 template <int N>
 struct HalfValues {
     double base[N];
     float riseL[N];
     float riseR[N];
-    // The reciprocal depth at the row ends is stored as a float like the
-    // attributes (textured), or kept double (Gouraud).
-    bool roundDepth;
 };
 
 // One row ready to draw: columns start..end, the attributes and the

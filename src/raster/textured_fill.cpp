@@ -1,7 +1,6 @@
 #include <cstdint>
 
 #include "raster/fills.h"
-#include "raster/row_setup.h"
 #include "raster/triangle_setup.h"
 
 namespace trivane::raster {
@@ -88,18 +87,16 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
     // The five attributes divided by depth, then the reciprocal depth itself,
     // as six lanes: apex value and rise along each edge.
     constexpr int kLanes = kAttrs + 1;
-    HalfValues<kLanes> values{{}, {}, {}, true};
+    double base[kLanes];
+    float riseL[kLanes], riseR[kLanes];
     for (int k = 0; k < kAttrs; ++k) {
-        values.base[k] = pa[k] * qP;
-        values.riseL[k] = static_cast<float>(la[k] * qL - values.base[k]);
-        values.riseR[k] = static_cast<float>(ra[k] * qR - values.base[k]);
+        base[k] = pa[k] * qP;
+        riseL[k] = static_cast<float>(la[k] * qL - base[k]);
+        riseR[k] = static_cast<float>(ra[k] * qR - base[k]);
     }
-    values.base[kAttrs] = qP;
-    values.riseL[kAttrs] = static_cast<float>(qL - qP);
-    values.riseR[kAttrs] = static_cast<float>(qR - qP);
-    RowStart<kLanes> rows[kFrameHeight];
-    const int32_t rowCount =
-        setUpRows(left, right, apex, apexFirst, band.rowBegin, band.rowEnd, values, rows);
+    base[kAttrs] = qP;
+    riseL[kAttrs] = static_cast<float>(qL - qP);
+    riseR[kAttrs] = static_cast<float>(qR - qP);
     // Copies the byte stores cannot alias.
     const uint8_t* const texPixels = texels.pixels;
     const int64_t texAvailable = texels.available;
@@ -107,52 +104,75 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
     const double texMaxY = texels.maxY;
     const int64_t texStride = texels.stride;
 
-    for (int32_t i = 0; i < rowCount; ++i) {
-        const RowStart<kLanes>& row = rows[i];
-        float tu = row.value[U], tv = row.value[V], red = row.value[R], green = row.value[G],
-              blue = row.value[B];
-        double q = row.q;
-        const float stepU = row.step[U], stepV = row.step[V], stepRed = row.step[R], stepGreen = row.step[G],
-                    stepBlue = row.step[B], depthStep = row.step[kAttrs];
-        float* depth = band.depthRow(row.y);
-        uint8_t* pixel = band.row(row.y) + 3 * row.start;
-        bool computed = false;
-        uint8_t last[3] = {0, 0, 0};
-        for (int32_t x = row.start; x <= row.end; ++x, pixel += 3) {
-            const double d = 1.0 / q;
-            const float v = static_cast<float>(d * tv);
-            const float u = static_cast<float>(d * tu);
-            // Outside 0..1 (or NaN) the pixel is left alone, depth included.
-            if (v >= 0.0f && v <= 1.0f && u >= 0.0f && u <= 1.0f) {
-                // In range, so the products are small and truncate directly.
-                const int64_t texRow = static_cast<int32_t>(static_cast<double>(v) * texMaxY);
-                int64_t texColumn = static_cast<int32_t>(static_cast<double>(u) * texWidth);
-                // u of exactly 1 names the column just past the row: use the last one.
-                if (texColumn >= texWidth) texColumn = texWidth - 1;
-                const int64_t offset = texRow * texStride + 3 * texColumn;
-                if (offset >= 0 && offset + 3 <= texAvailable) {
-                    const uint8_t* texel = texPixels + offset;
-                    // The colour factors stay double up to the product with
-                    // the texel byte.
-                    last[2] = channelByte(blueOf(texel) * (d * blue));
-                    last[1] = channelByte(greenOf(texel) * (d * green));
-                    last[0] = channelByte(redOf(texel) * (d * red));
-                    computed = true;
-                    if (q > static_cast<double>(depth[x])) {
-                        if (x != 0) storeRgb(pixel, last[0], last[1], last[2]);
-                        depth[x] = static_cast<float>(q);
+    forEachHalfRow(left, right, apex, apexFirst, band.rowBegin, band.rowEnd,
+        [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
+            // Both ends of the row, stored as floats, and the steps between.
+            double endL[kLanes], endR[kLanes], step[kLanes];
+            alongEdge(base, riseL, f, edges.heightL, endL);
+            alongEdge(base, riseR, f, edges.heightR, endR);
+            roundToFloat(endL);
+            roundToFloat(endR);
+            if (span.width == 0) {
+                for (double& s : step) s = 0.0;
+            } else {
+                acrossRow(endL, endR, static_cast<double>(span.width), step);
+                roundToFloat(step);
+            }
+            float value[kAttrs];
+            double q;
+            if (span.skip == 0) {
+                for (int k = 0; k < kAttrs; ++k) value[k] = static_cast<float>(endL[k]);
+                q = endL[kAttrs];
+            } else {
+                const double skip = static_cast<double>(span.skip);
+                for (int k = 0; k < kAttrs; ++k) value[k] = static_cast<float>(endL[k] + skip * step[k]);
+                q = endL[kAttrs] + skip * step[kAttrs];
+            }
+            const float depthStep = static_cast<float>(step[kAttrs]);
+
+            float tu = value[U], tv = value[V], red = value[R], green = value[G], blue = value[B];
+            const float stepU = static_cast<float>(step[U]), stepV = static_cast<float>(step[V]),
+                        stepRed = static_cast<float>(step[R]), stepGreen = static_cast<float>(step[G]),
+                        stepBlue = static_cast<float>(step[B]);
+            float* depth = band.depthRow(y);
+            uint8_t* pixel = band.row(y) + 3 * span.start;
+            bool computed = false;
+            uint8_t last[3] = {0, 0, 0};
+            for (int32_t x = span.start; x <= span.end; ++x, pixel += 3) {
+                const double d = 1.0 / q;
+                const float v = static_cast<float>(d * tv);
+                const float u = static_cast<float>(d * tu);
+                // Outside 0..1 (or NaN) the pixel is left alone, depth included.
+                if (v >= 0.0f && v <= 1.0f && u >= 0.0f && u <= 1.0f) {
+                    // In range, so the products are small and truncate directly.
+                    const int64_t texRow = static_cast<int32_t>(static_cast<double>(v) * texMaxY);
+                    int64_t texColumn = static_cast<int32_t>(static_cast<double>(u) * texWidth);
+                    // u of exactly 1 names the column just past the row: use the last one.
+                    if (texColumn >= texWidth) texColumn = texWidth - 1;
+                    const int64_t offset = texRow * texStride + 3 * texColumn;
+                    if (offset >= 0 && offset + 3 <= texAvailable) {
+                        const uint8_t* texel = texPixels + offset;
+                        // The colour factors stay double up to the product with
+                        // the texel byte.
+                        last[2] = channelByte(blueOf(texel) * (d * blue));
+                        last[1] = channelByte(greenOf(texel) * (d * green));
+                        last[0] = channelByte(redOf(texel) * (d * red));
+                        computed = true;
+                        if (q > static_cast<double>(depth[x])) {
+                            if (x != 0) storeRgb(pixel, last[0], last[1], last[2]);
+                            depth[x] = static_cast<float>(q);
+                        }
                     }
                 }
+                tu += stepU;
+                tv += stepV;
+                red += stepRed;
+                green += stepGreen;
+                blue += stepBlue;
+                q += depthStep;
             }
-            tu += stepU;
-            tv += stepV;
-            red += stepRed;
-            green += stepGreen;
-            blue += stepBlue;
-            q += depthStep;
-        }
-        if (computed) band.noteLastColour(!apexFirst, row.y, last[0], last[1], last[2]);
-    }
+            if (computed) band.noteLastColour(!apexFirst, y, last[0], last[1], last[2]);
+        });
 }
 
 void drawTextured(FrameBand& band, const TexelSource& texels, bool fixSeamFirst, Vertex a, Vertex b, Vertex c) {

@@ -15,6 +15,7 @@
 
 #include "core/renderer.h"
 #include "core/workers.h"
+#include "raster/row_setup.h"
 
 namespace trivane {
 namespace {
@@ -150,9 +151,13 @@ TEST(ParallelFrames, AnyWorkerCountGivesTheSingleWorkerBytes) {
     constexpr uint32_t kScenes = 200;
     auto r = std::make_unique<Renderer>();
     std::vector<Outcome> reference;
+    // The reference also sets rows up one at a time, the others four at a
+    // time where the processor can.
     setWorkerCount(1);
+    raster::setWideRowSetup(false);
     for (uint32_t seed = 1; seed <= kScenes; ++seed) reference.push_back(render(*r, seed));
-    for (int32_t workers : {2, 3, 8}) {
+    raster::setWideRowSetup(true);
+    for (int32_t workers : {1, 2, 3, 8}) {
         setWorkerCount(workers);
         for (uint32_t seed = 1; seed <= kScenes; ++seed)
             ASSERT_EQ(render(*r, seed).digests, reference[seed - 1].digests)
