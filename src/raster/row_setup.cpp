@@ -87,6 +87,9 @@ __attribute__((target("avx2"))) int32_t setUpRowsFourByFour(const Vertex& left, 
     if (rows.first < rowBegin) rows.first = rowBegin;
     if (rows.end > rowEnd) rows.end = rowEnd;
     if (rows.first >= rows.end) return 0;
+    // A block of four costs about what two rows one by one do.
+    if (rows.end - rows.first < 3)
+        return setUpRowsOneByOne(left, right, apex, apexFirst, rows.first, rows.end, values, out);
     const HalfEdges edges(left, right, apex);
     const __m256d apexX = _mm256_set1_pd(edges.apexX), apexY = _mm256_set1_pd(edges.apexY);
     const __m256d leftDx = _mm256_set1_pd(edges.leftDx), rightDx = _mm256_set1_pd(edges.rightDx);
