@@ -4,27 +4,20 @@
 
 #include "gui_support.h"
 #include "platform/input_mapping.h"
-#include "platform/main_window.h"
 
 using namespace trivane;
 
-class InputTest : public QObject {
+class InputTest : public QObject, gui::WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<Renderer> renderer;
-    std::unique_ptr<MainWindow> window;
     QWidget* area = nullptr;
 
 private slots:
     void init() {
-        renderer = gui::makeRenderer();
-        window = std::make_unique<MainWindow>(*renderer);
+        open();
         area = window->clientArea();
     }
-    void cleanup() {
-        window.reset();
-        renderer.reset();
-    }
+    void cleanup() { close(); }
 
     void keyCodes() {
         // Letters, space and the navigation keys, then keys without a binding.
