@@ -1,8 +1,6 @@
 // The Renderer record: the end-of-frame step, releasing a model.
 #include <gtest/gtest.h>
 
-#include <array>
-
 #include "test_support.h"
 
 namespace trivane {

@@ -1,10 +1,6 @@
 // Scripted input for the headless tool: parsing, and what replaying does.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <tuple>
-#include <vector>
-
 #include "test_support.h"
 #include "ui/event_script.h"
 #include "ui/key_codes.h"

@@ -1,14 +1,6 @@
 // The frame: vertex stage, clip flags, culling, the three modes, re-transform rules.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cmath>
-#include <cstring>
-#include <initializer_list>
-#include <limits>
-#include <utility>
-#include <vector>
-
 #include "test_support.h"
 
 namespace trivane {

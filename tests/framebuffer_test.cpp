@@ -1,11 +1,8 @@
 // Colour buffer layout, putPixel bounds and the midpoint line walk.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <random>
 #include <set>
-#include <utility>
-#include <vector>
 
 #include "test_support.h"
 

@@ -1,10 +1,6 @@
 // Vertex and matrix primitives, and the transform builders.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cmath>
-#include <vector>
-
 #include "math/numeric.h"
 #include "math/vertex.h"
 #include "test_support.h"

@@ -2,12 +2,7 @@
 // of controls. The rows reaching the picture are pinned in tests/cli.
 #include <gtest/gtest.h>
 
-#include <cfloat>
-#include <climits>
-#include <cmath>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "test_support.h"
 #include "ui/light_dialog.h"

@@ -1,12 +1,6 @@
 // Per-vertex Blinn lighting: defaults, material table, clamping, the exponent.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cmath>
-#include <cstdlib>
-#include <initializer_list>
-#include <cstring>
-
 #include "raster/lighting.h"
 #include "test_support.h"
 

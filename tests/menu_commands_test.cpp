@@ -3,12 +3,7 @@
 // tests/cli.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "scene_files.h"
-#include "test_support.h"
 #include "ui/menu_ids.h"
 #include "ui/platform_services.h"
 

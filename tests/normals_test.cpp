@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "scene_files.h"
-#include "test_support.h"
 
 namespace trivane {
 namespace {

@@ -4,17 +4,12 @@
 
 #include <png.h>
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "core/png_writer.h"
 #include "raster/frame_layout.h"
 #include "scene_files.h"
-#include "test_support.h"
 
 namespace trivane {
 namespace {

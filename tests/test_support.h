@@ -1,7 +1,22 @@
 #pragma once
 
+// The standard headers most tests use, in one place.
+#include <algorithm>
 #include <array>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <initializer_list>
+#include <limits>
 #include <memory>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "core/renderer.h"
 

@@ -1,13 +1,6 @@
 // Gouraud and textured scanline fills: exact spans, colours, texels, clipping.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cmath>
-#include <cstring>
-#include <limits>
-#include <utility>
-#include <vector>
-
 #include "test_support.h"
 
 namespace trivane {

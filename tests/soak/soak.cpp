@@ -10,16 +10,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <ctime>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "core/renderer.h"
 #include "core/workers.h"
@@ -42,10 +37,6 @@ int64_t residentBytes() {
     int64_t size = 0, resident = 0;
     statm >> size >> resident;
     return resident * sysconf(_SC_PAGESIZE);
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 // Model files to load: the default scene, the real models when they are
@@ -72,7 +63,7 @@ std::vector<std::string> modelFiles(const fs::path& scratch, std::mt19937& rng) 
                        "*PROP_MOTIONBLUR 0\n"},
     };
     for (const auto& [name, bytes] : hostile) {
-        writeFile(scratch / name, bytes);
+        std::ofstream(scratch / name, std::ios::binary) << bytes;
         files.push_back((scratch / name).string());
     }
     files.push_back((scratch / "missing.ase").string());  // falls back to the default model
@@ -127,12 +118,6 @@ struct Input {
     }
 };
 
-bool numberArgument(const char* text, long& out) {
-    char* end = nullptr;
-    out = std::strtol(text, &end, 10);
-    return end != text && *end == '\0' && out > 0;
-}
-
 // What the frame cost this process, its workers included. On a shared
 // machine the wall clock also counts the time other programs were given,
 // which is no frame of ours being slow.
@@ -150,19 +135,17 @@ int main(int argc, char** argv) {
         long* slot = std::strcmp(argv[i], "--frames") == 0 ? &frames
                      : std::strcmp(argv[i], "--seed") == 0 ? &seed
                      : std::strcmp(argv[i], "--every") == 0 ? &every : nullptr;
-        if (slot == nullptr || !numberArgument(argv[i + 1], *slot)) {
+        char* end = nullptr;
+        if (slot != nullptr) *slot = std::strtol(argv[i + 1], &end, 10);
+        if (slot == nullptr || end == argv[i + 1] || *end != '\0' || *slot <= 0) {
             std::fprintf(stderr, "usage: trivane_soak [--frames N] [--seed S] [--every K]\n");
             return 2;
         }
     }
     // The default scene is read from the working directory.
-    if (::chdir(TRIVANE_SOURCE_DIR) != 0) {
-        std::perror(TRIVANE_SOURCE_DIR);
-        return 2;
-    }
     char scratchTemplate[] = "/tmp/trivane-soak-XXXXXX";
-    if (mkdtemp(scratchTemplate) == nullptr) {
-        std::perror("mkdtemp");
+    if (::chdir(TRIVANE_SOURCE_DIR) != 0 || mkdtemp(scratchTemplate) == nullptr) {
+        std::perror("trivane_soak");
         return 2;
     }
     const fs::path scratch(scratchTemplate);
