@@ -82,18 +82,5 @@ TEST(EventScriptTest, ReplayAppliesHandlersInOrder) {
     EXPECT_EQ(std::tuple(r->renderMode, r->dirty, r->meshes[0].position.y), std::tuple(Gouraud, 1, 20.0f));
 }
 
-TEST(EventScriptTest, DialogRunsAreOneOpening) {
-    auto r = test::makeRendererWithFrame();
-    r->light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
-    ScriptPlayer player(*r);
-    player.play(parsed("dialog:1060,5,22;dialog:1060,4,22;dialog:1060,8,0;dialog:1044,2,0"));
-    EXPECT_EQ(std::tuple(r->light.ambient.r, r->light.diffuse.r, r->dirty), std::tuple(0.22f, 0.9f, 1));
-    // Opening from the menu changes nothing; Load ASE without a file neither.
-    r->dirty = 0;
-    player.play(parsed("menu:40018;menu:40019"));
-    EXPECT_EQ(std::tuple(r->light.ambient.r, r->dirty), std::tuple(0.22f, 1));
-    EXPECT_FALSE(player.pickModelFile().has_value());
-}
-
 }  // namespace
 }  // namespace trivane

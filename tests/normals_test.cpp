@@ -29,11 +29,9 @@ TEST(Normals, SharedVertexSumsAreaWeightedFaceNormalsAndRecomputingChangesNothin
     for (int pass = 0; pass < 2; ++pass) {
         SCOPED_TRACE(pass);
         r->computeVertexNormals(1);
-        EXPECT_EQ(xyzw(m.normals[0]), (test::Xyzw{9.0f, 0.0f, 1.0f, 0.0f}));
-        EXPECT_EQ(xyzw(m.normals[1]), (test::Xyzw{0.0f, 0.0f, 1.0f, 0.0f}));
-        EXPECT_EQ(xyzw(m.normals[3]), (test::Xyzw{9.0f, 0.0f, 0.0f, 0.0f}));
-        // A vertex in no triangle keeps (0, 0, 0, 0).
-        EXPECT_EQ(xyzw(m.normals[5]), (test::Xyzw{0.0f, 0.0f, 0.0f, 0.0f}));
+        // A vertex in no triangle (5) keeps (0, 0, 0, 0).
+        EXPECT_EQ((std::array{xyzw(m.normals[0]), xyzw(m.normals[1]), xyzw(m.normals[3]), xyzw(m.normals[5])}),
+                  (std::array<test::Xyzw, 4>{{{9, 0, 1, 0}, {0, 0, 1, 0}, {9, 0, 0, 0}, {0, 0, 0, 0}}}));
     }
 }
 

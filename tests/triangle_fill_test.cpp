@@ -89,18 +89,6 @@ std::unique_ptr<Renderer> texturedRenderer(uint8_t fixSeam = 1) {
     return r;
 }
 
-TEST(TexturedFill, TexelsFollowTheTextureCoordinates) {
-    auto r = texturedRenderer();
-    r->drawTexturedTriangle(vtx(10, 10, 1, 1, 1, 1, 0, 0), vtx(42, 10, 1, 1, 1, 1, 0.5f, 0),
-                            vtx(10, 42, 1, 1, 1, 1, 0, 0.5f), 0);
-    for (int k = 0; k <= 32; ++k) EXPECT_EQ(pixel(*r, 10 + k, 10), texel(k, 0)) << k;
-    EXPECT_EQ(colourExtent(*r, 26), Span(10, 26));
-    EXPECT_EQ(pixel(*r, 10, 26), texel(0, 15));
-    EXPECT_EQ(pixel(*r, 26, 26), texel(16, 15));
-    EXPECT_NE(colourExtent(*r, 41), kNone);
-    EXPECT_EQ(colourExtent(*r, 42), kNone);
-}
-
 TEST(TexturedFill, TextureCoordinatesArePerspectiveCorrect) {
     auto r = texturedRenderer();
     // Row 10 is exactly the span from u = 0 at depth 1 to u = 1 at depth 3.
