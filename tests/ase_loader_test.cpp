@@ -172,13 +172,16 @@ TEST(AseLoader, KeywordsAreTriedInTableOrder) {
 TEST(AseLoader, LinesAreReadIn255CharacterPiecesWithCarriageReturnsDropped) {
     const std::string straddling = std::string(250, ' ') + "*MESH_VERTEX 0 7 7 7\n";
     const std::string secondPiece = std::string(255, 'x') + "*MESH_VERTEX 0 1 2 3\n";
+    // A return one before a piece's end is no line end: the piece keeps the 4.
+    const std::string returnInside = "*MESH_VERTEX 2 1 2" + std::string(235, ' ') + "\r4\n";
     const std::string text = "*MESH_NUMVERTEX 3\r\n" + straddling + secondPiece +
-                             "*MESH_VERTEX 1\r4\r5\r6\r\n*PROP_MOTIONBLUR\r\n";
+                             "*MESH_VERTEX 1\r4\r5\r6\r\n" + returnInside + "*PROP_MOTIONBLUR\r\n";
     Loaded l = loadText(text);
     const Mesh& m = l.renderer->meshes[0];
     ASSERT_EQ(std::tuple(l.result, m.vertexCount), std::tuple(1, 3));
     EXPECT_EQ(xyz(m.vertices[0]), (std::array{2.0f, 6.0f, 4.0f}));  // the straddling keyword matched nothing
     EXPECT_EQ(xyz(m.vertices[1]), (std::array{8.0f, 12.0f, 10.0f}));  // a lone carriage return is a blank
+    EXPECT_EQ(xyz(m.vertices[2]), (std::array{2.0f, 8.0f, 4.0f}));
 
     // A carriage return that ends the text and fills its piece is kept as a
     // blank; nothing after the text is read, not even a line feed there.
