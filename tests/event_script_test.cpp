@@ -1,10 +1,6 @@
 // Scripted input for the headless tool: parsing, and what replaying does.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <tuple>
-#include <vector>
-
 #include "test_support.h"
 #include "ui/event_script.h"
 #include "ui/key_codes.h"
@@ -84,19 +80,6 @@ TEST(EventScriptTest, ReplayAppliesHandlersInOrder) {
     EXPECT_EQ(player.play(parsed("menu:40015;menu:40001;menu:40013;key:38")), 2u);
     EXPECT_TRUE(player.quitRequested());
     EXPECT_EQ(std::tuple(r->renderMode, r->dirty, r->meshes[0].position.y), std::tuple(Gouraud, 1, 20.0f));
-}
-
-TEST(EventScriptTest, DialogRunsAreOneOpening) {
-    auto r = test::makeRendererWithFrame();
-    r->light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
-    ScriptPlayer player(*r);
-    player.play(parsed("dialog:1060,5,22;dialog:1060,4,22;dialog:1060,8,0;dialog:1044,2,0"));
-    EXPECT_EQ(std::tuple(r->light.ambient.r, r->light.diffuse.r, r->dirty), std::tuple(0.22f, 0.9f, 1));
-    // Opening from the menu changes nothing; Load ASE without a file neither.
-    r->dirty = 0;
-    player.play(parsed("menu:40018;menu:40019"));
-    EXPECT_EQ(std::tuple(r->light.ambient.r, r->dirty), std::tuple(0.22f, 1));
-    EXPECT_FALSE(player.pickModelFile().has_value());
 }
 
 }  // namespace

@@ -1,14 +1,6 @@
 // The frame: vertex stage, clip flags, culling, the three modes, re-transform rules.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cmath>
-#include <cstring>
-#include <initializer_list>
-#include <limits>
-#include <utility>
-#include <vector>
-
 #include "test_support.h"
 
 namespace trivane {
@@ -19,35 +11,9 @@ using test::pixel;
 using test::Rgb8;
 const auto scene = test::startView;
 
-struct P3 {
-    float x, y, z;
-};
-
-// Adds a visible mesh whose normals all face the camera. With the start-up
-// camera a world point (x, y, -1100) lands on pixel (400 + x / 2, 300 + y / 2).
-Mesh& addMesh(Renderer& r, std::initializer_list<P3> points, std::initializer_list<int32_t> indices) {
-    Mesh& m = r.meshes[r.meshCount++];
-    const int n = static_cast<int>(points.size());
-    m.vertexCount = n;
-    m.vertices.assign(n, Vertex{});
-    m.transformed.assign(n, Vertex{});
-    m.normals.assign(n, Vertex{});
-    m.clipFlags.assign(n, 0);
-    int i = 0;
-    for (const P3& p : points) {
-        m.vertices[i].x = p.x, m.vertices[i].y = p.y, m.vertices[i].z = p.z;
-        m.normals[i].z = -1, m.normals[i].w = 0;
-        ++i;
-    }
-    m.indices.assign(indices);
-    m.indexCount = static_cast<int32_t>(m.indices.size());
-    m.visible = 1;
-    return m;
-}
-
 // A front-facing triangle with corners at pixels (300, 250), (300, 350), (500, 250).
 Mesh& addTriangle(Renderer& r) {
-    return addMesh(r, {{-200, -100, -1100}, {-200, 100, -1100}, {200, -100, -1100}}, {0, 1, 2});
+    return test::addMesh(r, {{-200, -100, -1100}, {-200, 100, -1100}, {200, -100, -1100}}, {0, 1, 2});
 }
 
 TEST(FramePipeline, VertexStageGivesWholePixelsDepthAndLitColour) {
@@ -74,7 +40,7 @@ TEST(FramePipeline, ClipFlagsFollowTheSixComparisons) {
     r->cameraPosition.z = 0;
     r->nearPlane = 1, r->farPlane = 2, r->viewportWidth = 2, r->viewportHeight = 2;
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    Mesh& m = addMesh(*r,
+    Mesh& m = test::addMesh(*r,
                       {{0, 0, 1},        // on the near plane: z = 0, inside
                        {0, 0, 2},        // on the far plane: z = w
                        {1.5f, 0, 1.5f},  // x = w
@@ -113,7 +79,7 @@ TEST(FramePipeline, WireFacesAreRedAndLeaveTheirFirstCornerUnwritten) {
 TEST(FramePipeline, TextureCoordinatesAreLeftInTheVerticesFaceByFace) {
     auto r = scene(Mapping);
     test::setTexture(*r);
-    Mesh& m = addMesh(*r, {{-200, -100, -1100}, {-200, 100, -1100}, {200, -100, -1100}, {200, 100, -1100}}, {0, 1, 2, 2, 1, 3});
+    Mesh& m = test::addMesh(*r, {{-200, -100, -1100}, {-200, 100, -1100}, {200, -100, -1100}, {200, 100, -1100}}, {0, 1, 2, 2, 1, 3});
     m.texVertices = {{0.1f, 0.1f}, {0.1f, 0.8f}, {0.8f, 0.1f}, {0.8f, 0.8f}, {0.5f, 0.25f}};
     m.texFaces = {0, 1, 2, 2, 4, 3};  // vertex 1 takes texture vertex 4 in the second face
     m.texVertexCount = 5, m.texFaceIndexCount = 6;

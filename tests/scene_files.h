@@ -2,16 +2,13 @@
 
 #include <unistd.h>
 
-#include <array>
 #include <clocale>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <string>
 
 #include <gtest/gtest.h>
 
 #include "math/vertex.h"
+#include "test_support.h"
 
 // Files for the scene tests live in a fresh temporary directory; tests that
 // read the viewer's fixed relative paths run inside it and restore the

@@ -1,11 +1,7 @@
-#include <algorithm>
-#include <string>
-#include <tuple>
 
 #include <gtest/gtest.h>
 
 #include "scene_files.h"
-#include "test_support.h"
 
 namespace trivane {
 namespace {
@@ -55,19 +51,11 @@ Started start(bool withTexture, bool withModel) {
     return s;
 }
 
-// Exactly one line on standard error, naming the file and where it was looked for.
-void expectOneLineNaming(const Started& s, const char* file) {
-    EXPECT_EQ(std::count(s.errors.begin(), s.errors.end(), '\n'), 1) << s.errors;
-    EXPECT_NE(s.errors.find(file), std::string::npos) << s.errors;
-    EXPECT_NE(s.errors.find(s.directory), std::string::npos) << s.errors;
-}
-
 // The start values themselves show in the pinned default frame of tests/cli.
 TEST(Startup, TheDefaultModelOverridesThePlacementStartUpSet) {
     Started s = start(true, true);
     const Renderer& r = *s.renderer;
-    EXPECT_TRUE(s.result);
-    EXPECT_EQ(s.errors, "");
+    EXPECT_EQ(std::tuple(s.result, s.errors), std::tuple(true, ""));
     EXPECT_EQ(std::tuple(r.perfFrequency, r.textureWidth, r.textureMaxY, r.renderMode, r.dirty), std::tuple(12345, 2, 1, Mapping, 0));
     EXPECT_EQ(std::tuple(r.buildVertexCursor, r.buildIndexCursor), std::tuple(4, 0));
     ASSERT_EQ(std::tuple(r.meshCount, r.materialCount), std::tuple(2, 1));
@@ -78,25 +66,25 @@ TEST(Startup, TheDefaultModelOverridesThePlacementStartUpSet) {
     EXPECT_EQ(r.meshes[0].normals[0].z, -4.0f);
 }
 
-TEST(Startup, MissingTextureStopsEarlyAndSaysWhy) {
-    Started s = start(false, true);
-    const Renderer& r = *s.renderer;
-    EXPECT_FALSE(s.result);
-    EXPECT_EQ(r.perfFrequency, 12345);
-    // Nothing after the texture was set up.
-    EXPECT_EQ(std::tuple(r.meshCount, r.lookAtMode, r.renderMode, r.nearPlane, r.cameraPosition.z),
-              std::tuple(0, 0, 0, 0.0f, 0.0f));
-    EXPECT_EQ(r.texturePixels, nullptr);
-    expectOneLineNaming(s, "./64Bits.bmp");
-}
-
-TEST(Startup, MissingModelLeavesOneEmptyMeshAndSaysWhy) {
-    Started s = start(true, false);
-    const Renderer& r = *s.renderer;
-    EXPECT_TRUE(s.result);
-    EXPECT_EQ(std::tuple(r.meshCount, r.meshes[0].vertexCount, r.meshes[0].position.y, r.renderMode, r.lookAtMode),
-              std::tuple(1, 0, 0.0f, Mapping, 1));
-    expectOneLineNaming(s, "./data/bou.ASE");
+// A missing texture stops before anything after it is set up; a missing model
+// leaves one empty mesh. Either is one line on standard error naming the file
+// and where it was looked for.
+TEST(Startup, MissingFilesAreNamedOnOneLine) {
+    const struct {
+        bool texture;
+        const char* file;
+        bool result;
+        std::tuple<int32_t, uint8_t, int32_t, float, float, float> state;  // meshes, camera, mode, near, camera z, y
+    } cases[] = {{false, "./64Bits.bmp", false, {0, 0, 0, 0.0f, 0.0f, 0.0f}},
+                 {true, "./data/bou.ASE", true, {1, 1, Mapping, 300.0f, -1700.0f, 0.0f}}};
+    for (const auto& c : cases) {
+        Started s = start(c.texture, !c.texture);
+        const Renderer& r = *s.renderer;
+        EXPECT_EQ(std::tuple(s.result, r.perfFrequency, r.texturePixels != nullptr, r.meshes[0].vertexCount), std::tuple(c.result, 12345, c.texture, 0));
+        EXPECT_EQ(std::tuple(r.meshCount, r.lookAtMode, r.renderMode, r.nearPlane, r.cameraPosition.z, r.meshes[0].position.y), c.state);
+        EXPECT_EQ(std::count(s.errors.begin(), s.errors.end(), '\n'), 1) << s.errors;
+        EXPECT_TRUE(s.errors.find(c.file) != std::string::npos && s.errors.find(s.directory) != std::string::npos) << s.errors;
+    }
 }
 
 }  // namespace

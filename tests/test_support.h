@@ -1,7 +1,22 @@
 #pragma once
 
+// The standard headers most tests use, in one place.
+#include <algorithm>
 #include <array>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <initializer_list>
+#include <limits>
 #include <memory>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "core/renderer.h"
 
@@ -44,6 +59,28 @@ inline void setTexture(Renderer& r) {
     }
     r.texturePixels = r.textureFile.data();
     r.textureWidth = 64, r.textureMaxY = 63, r.textureStride = 192;
+}
+
+struct P3 {
+    float x, y, z;
+};
+
+// Adds a visible mesh whose normals all face the camera.
+inline Mesh& addMesh(Renderer& r, std::initializer_list<P3> points, std::initializer_list<int32_t> indices) {
+    Mesh& m = r.meshes[r.meshCount++];
+    const int n = static_cast<int>(points.size());
+    m.vertexCount = n;
+    m.vertices.assign(n, Vertex{}), m.transformed.assign(n, Vertex{}), m.normals.assign(n, Vertex{}), m.clipFlags.assign(n, 0);
+    int i = 0;
+    for (const P3& p : points) {
+        m.vertices[i].x = p.x, m.vertices[i].y = p.y, m.vertices[i].z = p.z;
+        m.normals[i].z = -1, m.normals[i].w = 0;
+        ++i;
+    }
+    m.indices.assign(indices);
+    m.indexCount = static_cast<int32_t>(m.indices.size());
+    m.visible = 1;
+    return m;
 }
 
 using Rgb8 = std::array<int, 3>;  // red, green, blue

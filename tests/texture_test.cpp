@@ -1,11 +1,7 @@
-#include <algorithm>
-#include <string>
-#include <tuple>
 
 #include <gtest/gtest.h>
 
 #include "scene_files.h"
-#include "test_support.h"
 
 namespace trivane {
 namespace {
@@ -59,40 +55,33 @@ std::array<int, 3> texel(const Renderer& r, int32_t column, int32_t row) {
     return {p[0], p[1], p[2]};
 }
 
-TEST(Texture, StridesAndTexelsAddressedInPlace) {
-    const std::pair<int, int> cases[] = {{64, 192}, {3, 12}, {1, 4}, {5, 16}};
-    for (const auto& [width, stride] : cases) {
-        const auto loaded = loadFrom(bitmap(width, 7));
+TEST(Texture, StridesRowOrderAndTexelsAddressedInPlace) {
+    // Rows padded to four bytes, stored bottom-up or (a negative height)
+    // top-down, so that the file's first row becomes the last; the last row
+    // needs no padding.
+    const struct {
+        int32_t width, height, stride;
+        size_t cut;
+    } cases[] = {{64, 7, 192, 0}, {3, 7, 12, 0}, {1, 7, 4, 0}, {5, 7, 16, 0}, {3, -4, 12, 0}, {3, 2, 12, 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height);
+        std::string bytes = bitmap(c.width, c.height);
+        bytes.resize(bytes.size() - c.cut);
+        const auto loaded = loadFrom(bytes);
         const Renderer& r = *loaded;
-        EXPECT_EQ(std::tuple(r.textureWidth, r.textureMaxY, r.textureStride), std::tuple(width, 6, stride));
-        ASSERT_EQ(r.textureFile.size(), 54u + 7u * stride);
+        const int32_t rows = std::abs(c.height);
+        EXPECT_EQ(std::tuple(r.textureWidth, r.textureMaxY, r.textureStride), std::tuple(c.width, rows - 1, c.stride));
+        ASSERT_EQ(r.textureFile.size(), bytes.size());
         EXPECT_EQ(r.texturePixels, r.textureFile.data() + 54);
-        EXPECT_EQ(texel(r, width - 1, 6), (std::array{width - 1, 6, 106}));
+        for (int32_t row = 0; row < rows; ++row) {
+            const int fileRow = c.height < 0 ? rows - 1 - row : row;
+            EXPECT_EQ(texel(r, c.width - 1, row), (std::array{c.width - 1, fileRow, 100 + fileRow}));
+        }
     }
-}
-
-TEST(Texture, TopDownRowsAreShownTheRightWayUp) {
-    // Stored top-down, the file's first row is the top of the picture, so it
-    // must become the last row.
-    const auto loaded = loadFrom(bitmap(3, -4));
-    const Renderer& r = *loaded;
-    EXPECT_EQ(std::tuple(r.textureWidth, r.textureMaxY, r.textureStride), std::tuple(3, 3, 12));
-    for (int32_t row = 0; row < 4; ++row) {
-        EXPECT_EQ(texel(r, 2, row), (std::array{2, 3 - row, 103 - row}));
-        EXPECT_EQ(texel(r, 0, row)[2], 103 - row);
-    }
-}
-
-TEST(Texture, LastRowNeedsNoPaddingAndPixelsAlwaysStartAtByte54) {
-    std::string unpadded = bitmap(3, 2);
-    unpadded.resize(unpadded.size() - 3);
-    const auto t = loadFrom(unpadded);
-    EXPECT_EQ(std::tuple(t->textureWidth, t->textureMaxY, texel(*t, 2, 1)[2]), std::tuple(3, 1, 101));
-
+    // The pixels start at byte 54 whatever the header's offset says.
     std::string offset = withLe32(bitmap(2, 1), 10, 58);
     offset[54] = 9;
-    const auto o = loadFrom(offset);
-    EXPECT_EQ(std::tuple(o->textureWidth, texel(*o, 0, 0)[0]), std::tuple(2, 9));
+    EXPECT_EQ(texel(*loadFrom(offset), 0, 0)[0], 9);
 }
 
 TEST(Texture, ImagesThatCannotBeUsedShowPlainWhite) {

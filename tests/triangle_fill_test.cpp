@@ -1,13 +1,6 @@
 // Gouraud and textured scanline fills: exact spans, colours, texels, clipping.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cmath>
-#include <cstring>
-#include <limits>
-#include <utility>
-#include <vector>
-
 #include "test_support.h"
 
 namespace trivane {
@@ -94,18 +87,6 @@ std::unique_ptr<Renderer> texturedRenderer(uint8_t fixSeam = 1) {
     test::setTexture(*r);
     r->fixTextureSeam = fixSeam;
     return r;
-}
-
-TEST(TexturedFill, TexelsFollowTheTextureCoordinates) {
-    auto r = texturedRenderer();
-    r->drawTexturedTriangle(vtx(10, 10, 1, 1, 1, 1, 0, 0), vtx(42, 10, 1, 1, 1, 1, 0.5f, 0),
-                            vtx(10, 42, 1, 1, 1, 1, 0, 0.5f), 0);
-    for (int k = 0; k <= 32; ++k) EXPECT_EQ(pixel(*r, 10 + k, 10), texel(k, 0)) << k;
-    EXPECT_EQ(colourExtent(*r, 26), Span(10, 26));
-    EXPECT_EQ(pixel(*r, 10, 26), texel(0, 15));
-    EXPECT_EQ(pixel(*r, 26, 26), texel(16, 15));
-    EXPECT_NE(colourExtent(*r, 41), kNone);
-    EXPECT_EQ(colourExtent(*r, 42), kNone);
 }
 
 TEST(TexturedFill, TextureCoordinatesArePerspectiveCorrect) {

@@ -5,10 +5,19 @@
 #include <QWheelEvent>
 
 #include "../test_support.h"
+#include "platform/main_window.h"
 
 namespace trivane::gui {
 
 using test::makeRenderer;
+
+// A renderer and a main window on it, fresh for each test function.
+struct WindowFixture {
+    std::unique_ptr<Renderer> renderer;
+    std::unique_ptr<MainWindow> window;
+    void open() { window = std::make_unique<MainWindow>(*(renderer = makeRenderer())); }
+    void close() { window.reset(), renderer.reset(); }
+};
 
 inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button,
                       Qt::MouseButtons held, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {

@@ -4,27 +4,20 @@
 
 #include "gui_support.h"
 #include "platform/input_mapping.h"
-#include "platform/main_window.h"
 
 using namespace trivane;
 
-class InputTest : public QObject {
+class InputTest : public QObject, gui::WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<Renderer> renderer;
-    std::unique_ptr<MainWindow> window;
     QWidget* area = nullptr;
 
 private slots:
     void init() {
-        renderer = gui::makeRenderer();
-        window = std::make_unique<MainWindow>(*renderer);
+        open();
         area = window->clientArea();
     }
-    void cleanup() {
-        window.reset();
-        renderer.reset();
-    }
+    void cleanup() { close(); }
 
     void keyCodes() {
         // Letters, space and the navigation keys, then keys without a binding.
@@ -38,15 +31,13 @@ private slots:
     }
 
     void wheelWords() {
-        QCOMPARE(wheelWord(120, Qt::NoButton, Qt::NoModifier), 120 * 65536);
-        QCOMPARE(wheelWord(-120, Qt::NoButton, Qt::ControlModifier), -120 * 65536 + 8);
-        QCOMPARE(wheelWord(240, Qt::LeftButton | Qt::RightButton | Qt::MiddleButton, Qt::ShiftModifier),
-                 240 * 65536 + 1 + 2 + 16 + 4);
         // The delta is a 16-bit field: a larger burst saturates instead of
         // wrapping into the other direction.
-        QCOMPARE(wheelWord(40000, Qt::NoButton, Qt::NoModifier), 32767 * 65536);
-        QCOMPARE(wheelWord(-40000, Qt::NoButton, Qt::NoModifier), INT32_MIN);
-        QCOMPARE(wheelWord(-1, Qt::NoButton, Qt::NoModifier), -65536);
+        const QList<int> words = {wheelWord(120, Qt::NoButton, Qt::NoModifier), wheelWord(-120, Qt::NoButton, Qt::ControlModifier),
+                                  wheelWord(240, Qt::LeftButton | Qt::RightButton | Qt::MiddleButton, Qt::ShiftModifier),
+                                  wheelWord(40000, Qt::NoButton, Qt::NoModifier), wheelWord(-40000, Qt::NoButton, Qt::NoModifier),
+                                  wheelWord(-1, Qt::NoButton, Qt::NoModifier)};
+        QCOMPARE(words, QList<int>({120 * 65536, -120 * 65536 + 8, 240 * 65536 + 1 + 2 + 16 + 4, 32767 * 65536, INT32_MIN, -65536}));
     }
 
     void pressesReleasesAndAutoRepeatReachTheHandler() {
@@ -86,13 +77,11 @@ private slots:
         gui::sendMouse(area, QEvent::MouseButtonPress, QPoint(100, 100), Qt::LeftButton, Qt::LeftButton);
         gui::sendMouse(area, QEvent::MouseButtonPress, QPoint(100, 100), Qt::RightButton, Qt::LeftButton | Qt::RightButton);
         gui::sendMouse(area, QEvent::MouseMove, QPoint(-5, 190), Qt::NoButton, Qt::LeftButton | Qt::RightButton);
-        QCOMPARE(renderer->lastMouseX, -5);
-        QCOMPARE(renderer->meshes[0].rotation.y, 2.0f);
-        QCOMPARE(renderer->meshes[0].scale.z, static_cast<float>(scale + 0.01));
+        QCOMPARE(std::tuple(renderer->lastMouseX, renderer->meshes[0].rotation.y, renderer->meshes[0].scale.z),
+                 std::tuple(-5, 2.0f, static_cast<float>(scale + 0.01)));
         gui::sendMouse(area, QEvent::MouseButtonRelease, QPoint(-5, 190), Qt::RightButton, Qt::LeftButton);
-        QCOMPARE(renderer->rightButtonDown, uint8_t{0});
         gui::sendMouse(area, QEvent::MouseButtonRelease, QPoint(-5, 190), Qt::LeftButton, Qt::NoButton);
-        QCOMPARE(renderer->leftButtonDown, uint8_t{0});
+        QCOMPARE(std::pair(renderer->rightButtonDown, renderer->leftButtonDown), std::pair(uint8_t{0}, uint8_t{0}));
         gui::sendMouse(area, QEvent::MouseButtonDblClick, QPoint(20, 30), Qt::LeftButton, Qt::LeftButton);
         QCOMPARE(renderer->dragStartY, 30);
         gui::sendMouse(area, QEvent::MouseButtonRelease, QPoint(20, 30), Qt::LeftButton, Qt::NoButton);
@@ -101,8 +90,7 @@ private slots:
 
         renderer->setDirty(false);
         gui::sendWheel(area, QPoint(10, 10), -240, Qt::NoButton, Qt::ControlModifier);
-        QCOMPARE(renderer->meshes[0].rotation.z, -31.0f);
-        QCOMPARE(renderer->dirty, uint8_t{1});
+        QCOMPARE(std::pair(renderer->meshes[0].rotation.z, renderer->dirty), std::pair(-31.0f, uint8_t{1}));
         // A sideways wheel does not turn the model.
         QWheelEvent sideways(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(120, 0), Qt::NoButton,
                              Qt::NoModifier, Qt::NoScrollPhase, false);

@@ -4,18 +4,13 @@
 // NaN coordinates and bad indices, both cameras, all modes, moved lights.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstring>
-#include <limits>
-#include <memory>
 #include <new>
 #include <random>
 #include <string_view>
-#include <vector>
 
-#include "core/renderer.h"
 #include "core/workers.h"
 #include "raster/row_setup.h"
+#include "../test_support.h"
 
 namespace trivane {
 namespace {
@@ -40,13 +35,9 @@ struct Scene {
 
     void generatedMesh(Renderer& r) {
         Mesh& m = r.meshes[r.meshCount++];
-        const int n = 3 + pick(60);
-        const int faces = 1 + pick(80);
+        const int n = 3 + pick(60), faces = 1 + pick(80);
         m.vertexCount = n;
-        m.vertices.resize(n);
-        m.transformed.resize(n);
-        m.normals.resize(n);
-        m.clipFlags.assign(n, 0);
+        m.vertices.resize(n), m.transformed.resize(n), m.normals.resize(n), m.clipFlags.assign(n, 0);
         // Some reach behind the camera and across the near plane.
         for (Vertex& v : m.vertices) v = Vertex{coordinate(900), coordinate(700), coordinate(1600)};
         for (Vertex& v : m.normals) v = Vertex{uniform(-1, 1), uniform(-1, 1), uniform(-1, 0.2f), 0};
@@ -62,8 +53,7 @@ struct Scene {
 
     void build(Renderer& r) {
         r.createFrameBitmap(kFrameWidth, kFrameHeight);
-        r.counter = CounterSource{&fixedFrequency, &fixedRead};
-        r.perfFrequency = 1000;
+        r.counter = CounterSource{&fixedFrequency, &fixedRead}, r.perfFrequency = 1000;
         r.nearPlane = 300, r.farPlane = 200000, r.viewportWidth = 800, r.viewportHeight = 600;
         r.light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
         r.lightPosition = Vertex{uniform(-500, 500), uniform(-500, 500), uniform(-900, 300)};
@@ -74,13 +64,9 @@ struct Scene {
         r.texturePixels = r.textureFile.data();
         r.textureWidth = 16, r.textureMaxY = 15, r.textureStride = 48;
 
-        switch (pick(5)) {
-        case 0: r.createGlobeSphere(); break;
-        case 1: r.createGeoSphere(); break;
-        case 2: r.createIcoSphere(); break;
-        case 3: r.createCube(); break;
-        default: break;
-        }
+        void (Renderer::*const models[])() = {&Renderer::createGlobeSphere, &Renderer::createGeoSphere,
+                                              &Renderer::createIcoSphere, &Renderer::createCube};
+        if (const int model = pick(5); model < 4) (r.*models[model])();
         const int generated = r.meshCount == 0 ? 1 + pick(4) : pick(2);
         for (int i = 0; i < generated; ++i) generatedMesh(r);
         r.materialCount = pick(3);
@@ -93,8 +79,7 @@ struct Scene {
         Mesh& model = r.meshes[0];
         model.position = Vector3{uniform(-300, 300), uniform(-300, 300), uniform(-300, 300)};
         model.rotation = Vector3{uniform(-360, 360), uniform(-360, 360), uniform(-360, 360)};
-        const float s = uniform(0.2f, 3.0f);
-        model.scale = Vector3{s, s, s};
+        model.scale.x = model.scale.y = model.scale.z = uniform(0.2f, 3.0f);
         r.lookAtMode = static_cast<uint8_t>(pick(2));
         r.cameraPosition = Vertex{uniform(-300, 300), uniform(-300, 300), uniform(-2500, -900)};
         r.cameraTarget = Vertex{uniform(-100, 100), uniform(-100, 100), uniform(-100, 100)};
@@ -113,11 +98,8 @@ struct Outcome {
         digests.push_back(std::hash<std::string_view>{}(std::string_view(static_cast<const char*>(data), size)));
     }
     void addFrame(const Renderer& r) {
-        add(r.frameStorage, kFrameBytes);
-        add(r.zBuffer, sizeof r.zBuffer);
-        add(r.drawColor, sizeof r.drawColor);
-        add(&r.material, sizeof r.material);
-        add(&r.materialSource, sizeof r.materialSource);
+        add(r.frameStorage, kFrameBytes), add(r.zBuffer, sizeof r.zBuffer), add(r.drawColor, sizeof r.drawColor);
+        add(&r.material, sizeof r.material), add(&r.materialSource, sizeof r.materialSource);
         add(&r.builderMatrix, sizeof r.builderMatrix);
         for (int m = 0; m < r.meshCount; ++m) {
             // Field by field: a vertex has padding after w.

@@ -10,15 +10,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <ctime>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <memory>
+#include <iterator>
 #include <random>
-#include <string>
 #include <vector>
 
 #include "core/renderer.h"
@@ -42,10 +39,6 @@ int64_t residentBytes() {
     int64_t size = 0, resident = 0;
     statm >> size >> resident;
     return resident * sysconf(_SC_PAGESIZE);
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 // Model files to load: the default scene, the real models when they are
@@ -72,7 +65,7 @@ std::vector<std::string> modelFiles(const fs::path& scratch, std::mt19937& rng) 
                        "*PROP_MOTIONBLUR 0\n"},
     };
     for (const auto& [name, bytes] : hostile) {
-        writeFile(scratch / name, bytes);
+        std::ofstream(scratch / name, std::ios::binary) << bytes;
         files.push_back((scratch / name).string());
     }
     files.push_back((scratch / "missing.ase").string());  // falls back to the default model
@@ -84,54 +77,39 @@ struct Input {
     std::vector<std::string> files;
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
 
-    // The events between two frames: usually none or one.
+    // The events between two frames: usually none or one; an opening of the
+    // dialog is a few scrolls.
     void between(std::vector<ScriptEvent>& out) {
         static const int kKeys[] = {87, 83, 65, 68, 81, 69, 74, 76, 73, 75, 85, 79, 32, 37, 38, 39, 40, 33, 34};
-        static const int kMenus[] = {40002, 40003, 40010, 40011, 40014, 40017, 40012,
-                                     40013, 40015, 40018, 40019, 40020};
+        static const int kMenus[] = {40002, 40003, 40010, 40011, 40014, 40017, 40012, 40013, 40015, 40018, 40019, 40020};
+        static const Kind kDrags[] = {Kind::LeftDown, Kind::LeftUp, Kind::RightDown, Kind::RightUp, Kind::Move, Kind::Move};
+        static const int kCodes[] = {0, 1, 2, 3, 4, 5, 8};
         out.clear();
         const int roll = pick(1000);
         ScriptEvent e;
         if (roll < 300) return;
         if (roll < 550) {
             e.kind = pick(3) == 0 ? Kind::Key : (pick(2) == 0 ? Kind::Down : Kind::Up);
-            e.a = kKeys[pick(sizeof kKeys / sizeof kKeys[0])];
+            e.a = kKeys[pick(static_cast<int>(std::size(kKeys)))];
         } else if (roll < 800) {
-            const Kind drags[] = {Kind::LeftDown, Kind::LeftUp, Kind::RightDown, Kind::RightUp, Kind::Move, Kind::Move};
-            e.kind = drags[pick(6)];
-            e.a = pick(1100) - 50, e.b = pick(800) - 50;
+            e.kind = kDrags[pick(6)], e.a = pick(1100) - 50, e.b = pick(800) - 50;
         } else if (roll < 880) {
-            e.kind = Kind::Wheel;
-            e.a = (pick(2) == 0 ? 1 : -1) * 7864320 * (1 + pick(3));
+            e.kind = Kind::Wheel, e.a = (pick(2) == 0 ? 1 : -1) * 7864320 * (1 + pick(3));
         } else if (roll < 960) {
-            e.kind = Kind::Menu;
-            e.a = kMenus[pick(sizeof kMenus / sizeof kMenus[0])];
+            e.kind = Kind::Menu, e.a = kMenus[pick(static_cast<int>(std::size(kMenus)))];
         } else if (roll < 998) {
-            // One opening of the dialog: a few scrolls.
-            const int scrolls = 1 + pick(4);
-            for (int i = 0; i < scrolls; ++i) {
+            for (int i = 1 + pick(4); i > 0; --i) {
                 ScriptEvent d;
-                d.kind = Kind::Dialog;
-                d.a = pick(5) == 0 ? 1060 : 1042 + pick(17);
-                const int codes[] = {0, 1, 2, 3, 4, 5, 8};
-                d.b = codes[pick(7)];
-                d.c = pick(65536);
+                d.kind = Kind::Dialog, d.a = pick(5) == 0 ? 1060 : 1042 + pick(17), d.b = kCodes[pick(7)], d.c = pick(65536);
                 out.push_back(d);
             }
             return;
         } else {
-            e.kind = Kind::Load;
-            e.path = files[static_cast<size_t>(pick(static_cast<int>(files.size())))];
+            e.kind = Kind::Load, e.path = files[static_cast<size_t>(pick(static_cast<int>(files.size())))];
         }
         out.push_back(e);
     }
 };
-
-bool numberArgument(const char* text, long& out) {
-    char* end = nullptr;
-    out = std::strtol(text, &end, 10);
-    return end != text && *end == '\0' && out > 0;
-}
 
 // What the frame cost this process, its workers included. On a shared
 // machine the wall clock also counts the time other programs were given,
@@ -150,19 +128,17 @@ int main(int argc, char** argv) {
         long* slot = std::strcmp(argv[i], "--frames") == 0 ? &frames
                      : std::strcmp(argv[i], "--seed") == 0 ? &seed
                      : std::strcmp(argv[i], "--every") == 0 ? &every : nullptr;
-        if (slot == nullptr || !numberArgument(argv[i + 1], *slot)) {
+        char* end = nullptr;
+        if (slot != nullptr) *slot = std::strtol(argv[i + 1], &end, 10);
+        if (slot == nullptr || end == argv[i + 1] || *end != '\0' || *slot <= 0) {
             std::fprintf(stderr, "usage: trivane_soak [--frames N] [--seed S] [--every K]\n");
             return 2;
         }
     }
     // The default scene is read from the working directory.
-    if (::chdir(TRIVANE_SOURCE_DIR) != 0) {
-        std::perror(TRIVANE_SOURCE_DIR);
-        return 2;
-    }
     char scratchTemplate[] = "/tmp/trivane-soak-XXXXXX";
-    if (mkdtemp(scratchTemplate) == nullptr) {
-        std::perror("mkdtemp");
+    if (::chdir(TRIVANE_SOURCE_DIR) != 0 || mkdtemp(scratchTemplate) == nullptr) {
+        std::perror("trivane_soak");
         return 2;
     }
     const fs::path scratch(scratchTemplate);
@@ -190,8 +166,7 @@ int main(int argc, char** argv) {
         frameMs[static_cast<size_t>(f)] = processCpuMs() - start;
         if ((f + 1) % every == 0) {
             const int64_t resident = residentBytes();
-            std::printf("%7ld  %.1f\n", f + 1, resident / 1048576.0);
-            std::fflush(stdout);
+            std::printf("%7ld  %.1f\n", f + 1, resident / 1048576.0), std::fflush(stdout);
             if (f + 1 == settleAt) settled = resident;
             // Growth after the first tenth is a leak unless it stays small:
             // the allocator keeps some slack. AddressSanitizer holds freed
@@ -206,13 +181,14 @@ int main(int argc, char** argv) {
     }
     fs::remove_all(scratch);
 
-    std::vector<double> sorted = frameMs;
-    std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(sorted.size() / 2), sorted.end());
-    const double median = sorted[sorted.size() / 2];
     const auto slowest = std::max_element(frameMs.begin(), frameMs.end());
+    const double maximum = *slowest;
+    const long at = slowest - frameMs.begin();
+    std::nth_element(frameMs.begin(), frameMs.begin() + frames / 2, frameMs.end());
+    const double median = frameMs[static_cast<size_t>(frames / 2)];
     std::printf("frames %ld, frame CPU time median %.3f ms, maximum %.3f ms (frame %ld), peak resident %.1f MB\n",
-                frames, median, *slowest, static_cast<long>(slowest - frameMs.begin()), peak / 1048576.0);
-    if (*slowest > 100.0 * median) {
+                frames, median, maximum, at, peak / 1048576.0);
+    if (maximum > 100.0 * median) {
         std::fprintf(stderr, "a frame took more than 100 times the median\n");
         status = 1;
     }
