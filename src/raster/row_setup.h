@@ -1,11 +1,11 @@
 #pragma once
 
 // The per-row work of the Gouraud fill: the columns of every row of a half
-// and the running values at its first drawn column. All rows of a half are set
-// up before any is drawn, so that the divisions of many rows overlap instead
-// of each waiting for the pixels of the row before. Where the processor has
-// 256-bit vectors, four rows are set up at once, each lane going through
-// exactly the operations of the one-row code.
+// and the running values at its first drawn column. All rows of a half are
+// set up before any is drawn, so that where the processor has 256-bit
+// vectors four rows can be set up at once, each lane going through exactly
+// the operations of the one-row code. The divisions the rows need are most
+// of the cost of a short row, and a vector divides four at the cost of two.
 
 #include <cstdint>
 
