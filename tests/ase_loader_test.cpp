@@ -76,36 +76,9 @@ TEST(AseLoader, StoresVerticesFacesAndTextureFacesAsTheFormatPrescribes) {
     EXPECT_EQ(xyzw(m.normals[0]), (Xyzw{2.0f, 36.0f, -55.0f, 0.0f}));
 }
 
-TEST(AseLoader, SecondMappingChannelIsIgnoredUntilTheMeshEnds) {
-    const std::string channels =
-        "\t\t*MESH_NUMTVERTEX 1\n\t\t*MESH_TVERT 0\t0.5\t0.75\t0\n"
-        "\t\t*MESH_NUMTVFACES 1\n\t\t*MESH_TFACE 0\t0\t0\t0\n"
-        "\t\t*MESH_MAPPINGCHANNEL 2 {\n"
-        "\t\t\t*MESH_NUMTVERTEX 2\n\t\t\t*MESH_TVERT 0\t0.125\t0.125\t0\n"
-        "\t\t\t*MESH_NUMTVFACES 1\n\t\t\t*MESH_TFACE 0\t1\t1\t1\n\t\t}\n";
-    const std::string next = "\t\t*MESH_NUMTVERTEX 1\n\t\t*MESH_TVERT 0\t0.25\t0.5\t0\n";
-    Loaded l = loadText(object("A", std::string(kTriangle) + channels) + object("B", next));
-    Renderer& r = *l.renderer;
-    ASSERT_EQ(l.result, 2);
-    const Mesh& a = r.meshes[0];
-    EXPECT_EQ(std::tuple(a.texVertexCount, a.texVertices[0].u, a.texVertices[0].v, a.texFaceIndexCount, a.texFaces[0]),
-              std::tuple(1, 0.5f, 0.75f, 3, 0));
-    // The flag ends with the mesh: the next object reads its own channel.
-    EXPECT_EQ(std::tuple(r.parseFlag, r.meshes[1].texVertexCount, r.meshes[1].texVertices[0].u), std::tuple(0, 1, 0.25f));
-}
-
-TEST(AseLoader, NodeNamesHideBonesByTheirLastReadWord) {
-    std::string text;
-    const char* names[] = {"Bip01", "Bone03", "Bip01 Pelvis", "Box01", "BIP01", "Root Bone", "Bip01 L Thigh", "Elbow"};
-    for (const char* name : names) text += object(name, "");
-    Loaded l = loadText(text);
-    Renderer& r = *l.renderer;
-    ASSERT_EQ(l.result, 8);
-    const uint8_t expected[] = {0, 0, 1, 1, 0, 0, 1, 1};
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(r.meshes[i].visible, expected[i]) << names[i];
-
-    // A name line without a name tests the scratch word as the last read left
-    // it: the previous name, or after a vertex line the vertex number, which
+// Named objects are pinned by tests/cli/names.ase.
+TEST(AseLoader, ANameLineWithoutANameTestsTheLastReadWord) {
+    // The previous name, or after a vertex line the vertex number, which
     // reads as an empty word.
     Loaded u = loadText("*NODE_NAME \"Bone02\"\n*PROP_MOTIONBLUR 0\n*NODE_NAME \n*PROP_MOTIONBLUR 0\n"
                         "*MESH_NUMVERTEX 1\n*MESH_VERTEX 0 1 1 1\n*NODE_NAME \n*PROP_MOTIONBLUR 0\n");
@@ -153,20 +126,6 @@ TEST(AseLoader, ShineUpToOnePointTwoEightIsScaledByAHundred) {
     Loaded l = loadText(text + object("Box", kTriangle));
     ASSERT_EQ(l.renderer->materialCount, 6);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(l.renderer->materialShine[i], cases[i].second) << cases[i].first;
-}
-
-TEST(AseLoader, KeywordsAreTriedInTableOrder) {
-    const std::string text =
-        "*MATERIAL_COUNT 1 *MESH_NUMVERTEX 5\n"          // material count wins
-        "*MESH_NUMVERTEX 2\n"
-        "*MESH_VERTEX 0 9 9 9 *TM_ROW0 4 5 6\n"          // node transform row wins
-        "x*MESH_VERTEX 0 1 2 3 *MATERIAL_REF 7\n"        // found anywhere in the line
-        "*MATERIAL_REF 3 *PROP_MOTIONBLUR\n";            // finishing, then the reference
-    Loaded l = loadText(text);
-    const Mesh& m = l.renderer->meshes[0];
-    ASSERT_EQ(std::tuple(l.result, l.renderer->materialCount, m.vertexCount), std::tuple(1, 1, 2));
-    EXPECT_EQ(std::tuple(m.nodeTransform.at(0, 0), m.nodeTransform.at(0, 2)), std::tuple(4.0f, 6.0f));
-    EXPECT_EQ(std::tuple(m.vertices[0].x, m.vertices[1].x, m.materialIndex), std::tuple(2.0f, 0.0f, 3));
 }
 
 TEST(AseLoader, LinesAreReadIn255CharacterPiecesWithCarriageReturnsDropped) {
