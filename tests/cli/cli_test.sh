@@ -183,11 +183,13 @@ exit_ends_events)
     raw "$work/base.raw"
     raw "$work/exit.raw" --events "menu:40001;menu:40013;key:39"
     same "$work/base.raw" "$work/exit.raw" || fail "events after Exit were applied"
-    raw "$work/wire.raw" --events "menu:40013"
+    raw "$work/wire.raw" --events "menu:40013" --frames 3
     ! same "$work/base.raw" "$work/wire.raw" || fail "Wire changed nothing"
-    # The dialog opened and closed unchanged, and Load ASE without a file.
-    raw "$work/nothing.raw" --events "menu:40018;menu:40019;menu:40016;menu:40004"
-    same "$work/base.raw" "$work/nothing.raw" || fail "commands without effect changed the picture"
+    # Ids no command has, the dialog opened and closed unchanged and Load ASE
+    # without a file change nothing over three frames, and end nothing.
+    unused="40000;40004;40005;40006;40007;40008;40009;40016;40029;0;-1;1;2;40018;40019"
+    raw "$work/nothing.raw" --events "menu:${unused//;/;menu:};menu:40013" --frames 3
+    same "$work/wire.raw" "$work/nothing.raw" || fail "commands without effect changed the picture"
     ;;
 refused_paths)
     raw "$work/base.raw"
