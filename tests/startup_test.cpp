@@ -11,17 +11,6 @@ using test::TempDir;
 int64_t fakeFrequency() { return 12345; }
 int64_t fakeCounter() { return 1; }
 
-// A 2 x 2, 24-bit bitmap.
-std::string tinyBitmap() {
-    std::string bytes(54 + 2 * 8, '\0');
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    bytes[18] = 2;
-    bytes[22] = 2;
-    bytes[28] = 24;
-    return bytes;
-}
-
 const char* const kModel =
     "*MATERIAL_COUNT 1\n*MATERIAL_DIFFUSE 0.5 0.5 0.5\n*MATERIAL_SHINESTRENGTH 0\n"
     "*NODE_NAME \"First\"\n*MESH_NUMVERTEX 3\n*MESH_NUMFACES 1\n"
@@ -39,7 +28,7 @@ struct Started {
 
 Started start(bool withTexture, bool withModel) {
     TempDir dir;
-    if (withTexture) dir.write("64Bits.bmp", tinyBitmap());
+    if (withTexture) dir.write("64Bits.bmp", test::bitmap(2, 2));
     if (withModel) dir.write("data/bou.ASE", kModel);
     test::WorkingDirectory cwd(dir.path());
     Started s;
