@@ -226,22 +226,6 @@ TEST(AseLoader, TruncatedLinesStopAtTheFirstItemThatCannotBeRead) {
     EXPECT_TRUE(t.renderer->meshes[1].vertices.empty());
 }
 
-TEST(AseLoader, Utf16TextWithAByteOrderMarkReadsAsItsCharacters) {
-    const std::string text = object("Box", kTriangle, 2);
-    // Both byte orders, and a character beyond one byte in the name (U+263A).
-    std::string little = "\xFF\xFE", big = "\xFE\xFF";
-    for (const char c : text) little += std::string{c, '\0'}, big += std::string{'\0', c};
-    little.insert(little.find(std::string("B\0o\0x\0", 6)), "\x3A\x26", 2);
-    const Loaded plain = loadText(text);
-    const Mesh& b = plain.renderer->meshes[0];
-    for (const std::string& utf16 : {little, big}) {
-        const Loaded l = loadText(utf16);
-        const Mesh& a = l.renderer->meshes[0];
-        EXPECT_EQ(std::tuple(l.result, a.vertexCount, a.indexCount, a.materialIndex, xyzw(a.vertices[1]), head(a.indices, 3)),
-                  std::tuple(1, 3, 3, 2, xyzw(b.vertices[1]), head(b.indices, 3)));
-    }
-}
-
 TEST(AseLoader, UnopenablePathFallsBackToTheDefaultModelAndSaysSo) {
     TempDir dir;
     test::WorkingDirectory cwd(dir.path());

@@ -237,6 +237,19 @@ refused_paths)
         echo "test models not found under $testdata; the 255-byte load is not checked"
     fi
     ;;
+utf16_text)
+    # The loader's case file in UTF-16 with a byte-order mark, both byte
+    # orders: the same picture. Its name with U+016E must not read as "Bone".
+    raw "$work/plain.raw" --events "load:$root/tests/cli/names.ase"
+    for order in LE BE; do
+        mark='\xff\xfe'
+        [ "$order" = BE ] && mark='\xfe\xff'
+        { printf "$mark"; iconv -f UTF-8 -t "UTF-16$order" "$root/tests/cli/names.ase"; } >"$work/$order.ase" ||
+            fail "iconv failed"
+        raw "$work/$order.raw" --events "load:$work/$order.ase"
+        same "$work/plain.raw" "$work/$order.raw" || fail "UTF-16$order text reads differently"
+    done
+    ;;
 output_relative_to_start)
     mkdir -p "$work/run" && cd "$work/run" || fail "no work directory"
     "$tool" -C "$root" --no-text --frames 0 -o out.png --raw sub/../out.raw 2>"$work/stderr"
