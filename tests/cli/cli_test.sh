@@ -130,6 +130,10 @@ bad_events)
     expect_usage_error "dialog:1060,5" --events "dialog:1060,5"
     expect_usage_error "dialog:1060,5,70000" --events "dialog:1060,5,70000"
     expect_usage_error "dialog:1060,5,-1" --events "dialog:1060,5,-1"
+    for bad in key:1.5 key:0x10 key:+5 "key:5 5" move:1, lbdown rbup: dialog:1,2,3,4 dialog:1060,5,65536; do
+        expect_usage_error "\"$bad\"" --events "$bad"
+    done
+    expect_usage_error 'bad event "load:": load takes a path' --events "  load:   "
     # Blanks around events and numbers, and empty events, are fine.
     raw "$work/a.raw" --events "  frame ; key: 39 ;; move: 3 , 4 ;" || fail "blanks were refused"
     ;;
