@@ -335,24 +335,5 @@ TEST(TextScanner, IntsSaturateAndFailuresLeaveTheCursor) {
     }
 }
 
-// A real export from a modelling tool, read where the project keeps it.
-TEST(AseLoader, RealRifleMaterialsAndTextureFaces) {
-    const std::string path = std::string(TRIVANE_TESTDATA_DIR) + "/ase/Rifle.ase";
-    if (!std::filesystem::exists(path)) GTEST_SKIP() << "real model files not found at " << path;
-    auto r = test::makeRenderer();
-    ASSERT_EQ(std::tuple(r->loadModel(path.c_str()).meshCount, r->materialCount), std::tuple(1, 21));
-    // The file has no shine strength lines, so every material line fills
-    // material 0 and the last material's values win; the others stay zero.
-    EXPECT_EQ(std::tuple(r->materials[0].ambient.r, r->materials[0].specular.g, r->materialShine[0], r->materials[20].diffuse.r,
-                         r->materialShine[20]),
-              std::tuple(0.878431f, 1.0f, 19.200001f, 0.0f, 0.0f));
-    const Mesh& m = r->meshes[0];
-    ASSERT_EQ(std::tuple(m.vertexCount, m.indexCount, m.texVertexCount, m.texFaceIndexCount), std::tuple(236, 1098, 1098, 1098));
-    for (int k = 0; k < m.indexCount; ++k) {
-        ASSERT_TRUE(m.texFaces[k] >= 0 && m.texFaces[k] < m.texVertexCount && m.indices[k] < m.vertexCount) << k;
-        ASSERT_TRUE(m.texVertices[k].u >= 0.0f && m.texVertices[k].u <= 1.0f && m.texVertices[k].v <= 1.0f) << k;
-    }
-}
-
 }  // namespace
 }  // namespace trivane

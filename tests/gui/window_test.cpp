@@ -86,7 +86,6 @@ private slots:
                 QCOMPARE(actions[i]->isCheckable(), kCheckable.contains(item.id));
             }
         }
-        QCOMPARE(findItem(*window, menu::kGlobeSphere)->text(), QStringLiteral("CreateGlobeSphere"));
     }
 
     void checkMarksFollowTheStateInForce() {
