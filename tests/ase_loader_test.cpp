@@ -76,17 +76,6 @@ TEST(AseLoader, StoresVerticesFacesAndTextureFacesAsTheFormatPrescribes) {
     EXPECT_EQ(xyzw(m.normals[0]), (Xyzw{2.0f, 36.0f, -55.0f, 0.0f}));
 }
 
-// Named objects are pinned by tests/cli/names.ase.
-TEST(AseLoader, ANameLineWithoutANameTestsTheLastReadWord) {
-    // The previous name, or after a vertex line the vertex number, which
-    // reads as an empty word.
-    Loaded u = loadText("*NODE_NAME \"Bone02\"\n*PROP_MOTIONBLUR 0\n*NODE_NAME \n*PROP_MOTIONBLUR 0\n"
-                        "*MESH_NUMVERTEX 1\n*MESH_VERTEX 0 1 1 1\n*NODE_NAME \n*PROP_MOTIONBLUR 0\n");
-    ASSERT_EQ(u.result, 3);
-    const Mesh* m = u.renderer->meshes;
-    EXPECT_EQ(std::tuple(m[0].visible, m[1].visible, m[2].visible), std::tuple(0, 0, 1));
-}
-
 TEST(AseLoader, MaterialsFillInFileOrderAndSkipSubMaterials) {
     const std::string text =
         "*MATERIAL_LIST {\n\t*MATERIAL_COUNT 2\n\t*MATERIAL 0 {\n\t\t*MATERIAL_AMBIENT 0.1\t0.2\t0.3\n"
