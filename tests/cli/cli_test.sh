@@ -254,6 +254,25 @@ utf16_text)
         same "$work/plain.raw" "$work/$order.raw" || fail "UTF-16$order text reads differently"
     done
     ;;
+missing_files)
+    [ -n "$scene" ] || skip "no scene"
+    # Each missing file is one line on stderr naming it and the directory.
+    missing() {  # DIR FILE: a run in DIR that loads the case file
+        "$tool" -C "$1" --no-text --raw "$1.raw" --events "load:$root/tests/cli/names.ase;frame" 2>"$work/stderr" ||
+            fail "run in $1 failed"
+        [ "$(wc -l <"$work/stderr")" -eq 1 ] && grep -qF "$2 in $(cd "$1" && pwd -P)" "$work/stderr" ||
+            fail "the missing $2 was not named on one line: $(cat "$work/stderr")"
+    }
+    # Without the texture nothing is drawn, not even a model loaded later.
+    mkdir "$work/empty" "$work/texture"
+    missing "$work/empty" ./64Bits.bmp
+    [ "$(tr -d '\000' <"$work/empty.raw" | wc -c)" -eq 0 ] || fail "something was drawn without the texture"
+    # Without the default model the start-up view still holds.
+    cp "$scene/64Bits.bmp" "$work/texture/"
+    missing "$work/texture" ./data/bou.ASE
+    raw "$work/scene.raw" --events "load:$root/tests/cli/names.ase;frame"
+    same "$work/scene.raw" "$work/texture.raw" || fail "without the default model a load looks different"
+    ;;
 output_relative_to_start)
     mkdir -p "$work/run" && cd "$work/run" || fail "no work directory"
     "$tool" -C "$root" --no-text --frames 0 -o out.png --raw sub/../out.raw 2>"$work/stderr"
