@@ -1,4 +1,5 @@
-
+// The texture file: row layouts and images that cannot be used. A missing one
+// is in tests/cli (missing_files).
 #include <gtest/gtest.h>
 
 #include "scene_files.h"
@@ -78,16 +79,6 @@ TEST(Texture, ImagesThatCannotBeUsedShowPlainWhite) {
         // One past the last column (u = 1) is white as well.
         for (int c = 0; c < 6; ++c) EXPECT_EQ(r.texturePixels[c], 255);
     }
-}
-
-TEST(Texture, MissingFileOrDirectoryChangesNothing) {
-    TempDir dir;
-    test::WorkingDirectory cwd(dir.path());
-    auto r = test::makeRenderer();
-    EXPECT_FALSE(r->loadTexture());
-    std::filesystem::create_directory(dir.path() / "64Bits.bmp");
-    EXPECT_FALSE(r->loadTexture());
-    EXPECT_EQ(std::tuple(r->texturePixels, r->textureWidth, r->textureStride), std::tuple(nullptr, 0, 0));
 }
 
 }  // namespace

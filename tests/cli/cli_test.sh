@@ -263,10 +263,13 @@ missing_files)
         [ "$(wc -l <"$work/stderr")" -eq 1 ] && grep -qF "$2 in $(cd "$1" && pwd -P)" "$work/stderr" ||
             fail "the missing $2 was not named on one line: $(cat "$work/stderr")"
     }
-    # Without the texture nothing is drawn, not even a model loaded later.
-    mkdir "$work/empty" "$work/texture"
-    missing "$work/empty" ./64Bits.bmp
-    [ "$(tr -d '\000' <"$work/empty.raw" | wc -c)" -eq 0 ] || fail "something was drawn without the texture"
+    # Without the texture nothing is drawn, not even a model loaded later; a
+    # directory of its name is no texture either.
+    mkdir -p "$work/empty" "$work/texture" "$work/directory/64Bits.bmp"
+    for dir in empty directory; do
+        missing "$work/$dir" ./64Bits.bmp
+        [ "$(tr -d '\000' <"$work/$dir.raw" | wc -c)" -eq 0 ] || fail "something was drawn without the texture ($dir)"
+    done
     # Without the default model the start-up view still holds.
     cp "$scene/64Bits.bmp" "$work/texture/"
     missing "$work/texture" ./data/bou.ASE
