@@ -150,6 +150,15 @@ raw_and_png)
     # --frames 0 with no events renders nothing: all black.
     raw "$work/z.raw" --frames 0
     [ "$(tr -d '\000' <"$work/z.raw" | wc -c)" -eq 0 ] || fail "an unrendered frame is not black"
+    # A full disk fails the run: libpng meets the failed write with a real
+    # picture, only the final flush does with a black one.
+    if [ -w /dev/full ]; then
+        for black in "" "--frames 0"; do
+            # shellcheck disable=SC2086
+            "$tool" -C "$scene" --no-text $black -o /dev/full 2>"$work/stderr"
+            [ $? -eq 1 ] && grep -qF 'cannot write "/dev/full"' "$work/stderr" || fail "a full disk went unnoticed ($black)"
+        done
+    fi
     ;;
 same_bytes_twice)
     events="menu:40015;lbdown:400,300;move:410,310;move:430,290;lbup;rbdown:10,10;move:10,30;rbup;frame;key:32;key:38;dialog:1053,5,40;frame"
