@@ -278,14 +278,16 @@ TEST(AseLoader, FailedLoadsKeepTheModelAndSayWhy) {
 
 TEST(TextScanner, FloatsMatchTheCLibraryInTheCLocale) {
     // Signs, partial numbers, the float range's edges, halfway cases, long
-    // mantissas and exponents far outside the range in both directions.
+    // mantissas and exponents far outside the range in both directions, and
+    // a tiny value whose zeros after the point outweigh a positive exponent.
     const std::string inputs[] = {
         "1.28", "0.1", "-0", "  +7.", ".5e-3x", "1e", "1e+", "3.4028235e38", "3.4028236e38", "1e-45", "7e-46",
         "1e-40", "-1e999", "0e99999", "inf", "-Infinity", "nan", "nan(12)x", "0x1.8p3", "0x.8", "0x", "00012.500",
         "\t\v\f\r\n4", "12abc", "1.5,25", "16777217", "16777219", "1.00000005960464477539062501", "-.e3", "+",
         "0.9e39", "00000123456e35", "-0.0000012e-40", "0.1e-44", "0x1p200", "0x.001p-140", "0X1P-149",
         "123456789012345678901234567890", "0.000000000000000000000000000000000000000000001e84", "4.7e-38E5",
-        "-98765.4321e-12", "1E+0038", "1e-2147483649"};
+        "-98765.4321e-12", "1E+0038", "1e-2147483649",
+        "0.0000000000000000000000000000000000000000000000000001e2"};
     for (const std::string& s : inputs) {
         char* end = nullptr;
         const float expected = std::strtof(s.c_str(), &end);
