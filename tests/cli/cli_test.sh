@@ -251,6 +251,7 @@ refused_paths)
     fi
     ;;
 utf16_text)
+    command -v iconv >/dev/null || skip "iconv is not installed"
     # The loader's case file in UTF-16 with a byte-order mark, both byte
     # orders: the same picture. Its name with U+016E must not read as "Bone".
     raw "$work/plain.raw" --events "load:$root/tests/cli/names.ase"
