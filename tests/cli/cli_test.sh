@@ -253,7 +253,8 @@ refused_paths)
 utf16_text)
     command -v iconv >/dev/null || skip "iconv is not installed"
     # The loader's case file in UTF-16 with a byte-order mark, both byte
-    # orders: the same picture. Its name with U+016E must not read as "Bone".
+    # orders: the same picture. Its name with U+016E must not read as "Bone";
+    # a line of surrogate pairs must still fit its first 255-character piece.
     raw "$work/plain.raw" --events "load:$root/tests/cli/names.ase"
     for order in LE BE; do
         mark='\xff\xfe'
