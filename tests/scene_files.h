@@ -60,6 +60,36 @@ private:
     std::filesystem::path previous_;
 };
 
+inline std::string withLe32(std::string bytes, size_t offset, int32_t value) {
+    const uint32_t v = static_cast<uint32_t>(value);
+    const char le[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
+                        static_cast<char>((v >> 16) & 0xFF), static_cast<char>(v >> 24)};
+    bytes.replace(offset, 4, le, 4);
+    return bytes;
+}
+
+// A bitmap whose texel (c, r) in file order is (blue, green, red) =
+// (c, r, 100 + r), rows padded to a multiple of 4 with 'P'.
+inline std::string bitmap(int32_t width, int32_t height, int bitsPerPixel = 24) {
+    const int32_t rows = height < 0 ? -height : height;
+    const int32_t stride = (width * 3 + 3) & ~3;
+    std::string bytes(54 + static_cast<size_t>(rows) * stride, 'P');
+    std::fill(bytes.begin(), bytes.begin() + 54, '\0');
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    bytes = withLe32(withLe32(withLe32(bytes, 10, 54), 18, width), 22, height);
+    bytes[28] = static_cast<char>(bitsPerPixel);
+    for (int32_t r = 0; r < rows; ++r) {
+        for (int32_t c = 0; c < width; ++c) {
+            const size_t at = 54 + static_cast<size_t>(r) * stride + 3 * static_cast<size_t>(c);
+            bytes[at] = static_cast<char>(c);
+            bytes[at + 1] = static_cast<char>(r);
+            bytes[at + 2] = static_cast<char>(100 + r);
+        }
+    }
+    return bytes;
+}
+
 // Components compared as one value, so that a failure shows all of them.
 using Xyzw = std::array<float, 4>;
 inline Xyzw xyzw(const Vertex& v) { return {v.x, v.y, v.z, v.w}; }

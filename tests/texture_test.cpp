@@ -1,4 +1,5 @@
-
+// The texture file: row layouts and images that cannot be used. A missing one
+// is in tests/cli (missing_files).
 #include <gtest/gtest.h>
 
 #include "scene_files.h"
@@ -7,36 +8,8 @@ namespace trivane {
 namespace {
 
 using test::TempDir;
-
-std::string withLe32(std::string bytes, size_t offset, int32_t value) {
-    const uint32_t v = static_cast<uint32_t>(value);
-    const char le[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
-                        static_cast<char>((v >> 16) & 0xFF), static_cast<char>(v >> 24)};
-    bytes.replace(offset, 4, le, 4);
-    return bytes;
-}
-
-// A bitmap whose texel (c, r) in file order is (blue, green, red) =
-// (c, r, 100 + r), rows padded to a multiple of 4 with 'P'.
-std::string bitmap(int32_t width, int32_t height, int bitsPerPixel = 24) {
-    const int32_t rows = height < 0 ? -height : height;
-    const int32_t stride = (width * 3 + 3) & ~3;
-    std::string bytes(54 + static_cast<size_t>(rows) * stride, 'P');
-    std::fill(bytes.begin(), bytes.begin() + 54, '\0');
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    bytes = withLe32(withLe32(withLe32(bytes, 10, 54), 18, width), 22, height);
-    bytes[28] = static_cast<char>(bitsPerPixel);
-    for (int32_t r = 0; r < rows; ++r) {
-        for (int32_t c = 0; c < width; ++c) {
-            const size_t at = 54 + static_cast<size_t>(r) * stride + 3 * static_cast<size_t>(c);
-            bytes[at] = static_cast<char>(c);
-            bytes[at + 1] = static_cast<char>(r);
-            bytes[at + 2] = static_cast<char>(100 + r);
-        }
-    }
-    return bytes;
-}
+using test::bitmap;
+using test::withLe32;
 
 // Every file that can be opened is accepted, usable or not.
 std::unique_ptr<Renderer> loadFrom(const std::string& bytes) {
@@ -106,16 +79,6 @@ TEST(Texture, ImagesThatCannotBeUsedShowPlainWhite) {
         // One past the last column (u = 1) is white as well.
         for (int c = 0; c < 6; ++c) EXPECT_EQ(r.texturePixels[c], 255);
     }
-}
-
-TEST(Texture, MissingFileOrDirectoryChangesNothing) {
-    TempDir dir;
-    test::WorkingDirectory cwd(dir.path());
-    auto r = test::makeRenderer();
-    EXPECT_FALSE(r->loadTexture());
-    std::filesystem::create_directory(dir.path() / "64Bits.bmp");
-    EXPECT_FALSE(r->loadTexture());
-    EXPECT_EQ(std::tuple(r->texturePixels, r->textureWidth, r->textureStride), std::tuple(nullptr, 0, 0));
 }
 
 }  // namespace

@@ -130,6 +130,10 @@ bad_events)
     expect_usage_error "dialog:1060,5" --events "dialog:1060,5"
     expect_usage_error "dialog:1060,5,70000" --events "dialog:1060,5,70000"
     expect_usage_error "dialog:1060,5,-1" --events "dialog:1060,5,-1"
+    for bad in key:1.5 key:0x10 key:+5 "key:5 5" move:1, lbdown rbup: dialog:1,2,3,4 dialog:1060,5,65536; do
+        expect_usage_error "\"$bad\"" --events "$bad"
+    done
+    expect_usage_error 'bad event "load:": load takes a path' --events "  load:   "
     # Blanks around events and numbers, and empty events, are fine.
     raw "$work/a.raw" --events "  frame ; key: 39 ;; move: 3 , 4 ;" || fail "blanks were refused"
     ;;
@@ -146,6 +150,15 @@ raw_and_png)
     # --frames 0 with no events renders nothing: all black.
     raw "$work/z.raw" --frames 0
     [ "$(tr -d '\000' <"$work/z.raw" | wc -c)" -eq 0 ] || fail "an unrendered frame is not black"
+    # A full disk fails the run: libpng meets the failed write with a real
+    # picture, only the final flush does with a black one.
+    if [ -w /dev/full ]; then
+        for black in "" "--frames 0"; do
+            # shellcheck disable=SC2086
+            "$tool" -C "$scene" --no-text $black -o /dev/full 2>"$work/stderr"
+            [ $? -eq 1 ] && grep -qF 'cannot write "/dev/full"' "$work/stderr" || fail "a full disk went unnoticed ($black)"
+        done
+    fi
     ;;
 same_bytes_twice)
     events="menu:40015;lbdown:400,300;move:410,310;move:430,290;lbup;rbdown:10,10;move:10,30;rbup;frame;key:32;key:38;dialog:1053,5,40;frame"
@@ -183,11 +196,13 @@ exit_ends_events)
     raw "$work/base.raw"
     raw "$work/exit.raw" --events "menu:40001;menu:40013;key:39"
     same "$work/base.raw" "$work/exit.raw" || fail "events after Exit were applied"
-    raw "$work/wire.raw" --events "menu:40013"
+    raw "$work/wire.raw" --events "menu:40013" --frames 3
     ! same "$work/base.raw" "$work/wire.raw" || fail "Wire changed nothing"
-    # The dialog opened and closed unchanged, and Load ASE without a file.
-    raw "$work/nothing.raw" --events "menu:40018;menu:40019;menu:40016;menu:40004"
-    same "$work/base.raw" "$work/nothing.raw" || fail "commands without effect changed the picture"
+    # Ids no command has, the dialog opened and closed unchanged and Load ASE
+    # without a file change nothing over three frames, and end nothing.
+    unused="40000;40004;40005;40006;40007;40008;40009;40016;40029;0;-1;1;2;40018;40019"
+    raw "$work/nothing.raw" --events "menu:${unused//;/;menu:};menu:40013" --frames 3
+    same "$work/wire.raw" "$work/nothing.raw" || fail "commands without effect changed the picture"
     ;;
 refused_paths)
     raw "$work/base.raw"
@@ -234,6 +249,43 @@ refused_paths)
     else
         echo "test models not found under $testdata; the 255-byte load is not checked"
     fi
+    ;;
+utf16_text)
+    command -v iconv >/dev/null || skip "iconv is not installed"
+    # The loader's case file in UTF-16 with a byte-order mark, both byte
+    # orders: the same picture. Its name with U+016E must not read as "Bone";
+    # a line of surrogate pairs must still fit its first 255-character piece.
+    raw "$work/plain.raw" --events "load:$root/tests/cli/names.ase"
+    for order in LE BE; do
+        mark='\xff\xfe'
+        [ "$order" = BE ] && mark='\xfe\xff'
+        { printf "$mark"; iconv -f UTF-8 -t "UTF-16$order" "$root/tests/cli/names.ase"; } >"$work/$order.ase" ||
+            fail "iconv failed"
+        raw "$work/$order.raw" --events "load:$work/$order.ase"
+        same "$work/plain.raw" "$work/$order.raw" || fail "UTF-16$order text reads differently"
+    done
+    ;;
+missing_files)
+    [ -n "$scene" ] || skip "no scene"
+    # Each missing file is one line on stderr naming it and the directory.
+    missing() {  # DIR FILE: a run in DIR that loads the case file
+        "$tool" -C "$1" --no-text --raw "$1.raw" --events "load:$root/tests/cli/names.ase;frame" 2>"$work/stderr" ||
+            fail "run in $1 failed"
+        [ "$(wc -l <"$work/stderr")" -eq 1 ] && grep -qF "$2 in $(cd "$1" && pwd -P)" "$work/stderr" ||
+            fail "the missing $2 was not named on one line: $(cat "$work/stderr")"
+    }
+    # Without the texture nothing is drawn, not even a model loaded later; a
+    # directory of its name is no texture either.
+    mkdir -p "$work/empty" "$work/texture" "$work/directory/64Bits.bmp"
+    for dir in empty directory; do
+        missing "$work/$dir" ./64Bits.bmp
+        [ "$(tr -d '\000' <"$work/$dir.raw" | wc -c)" -eq 0 ] || fail "something was drawn without the texture ($dir)"
+    done
+    # Without the default model the start-up view still holds.
+    cp "$scene/64Bits.bmp" "$work/texture/"
+    missing "$work/texture" ./data/bou.ASE
+    raw "$work/scene.raw" --events "load:$root/tests/cli/names.ase;frame"
+    same "$work/scene.raw" "$work/texture.raw" || fail "without the default model a load looks different"
     ;;
 output_relative_to_start)
     mkdir -p "$work/run" && cd "$work/run" || fail "no work directory"
