@@ -19,6 +19,35 @@ Vertex gouraudSplit(const Vertex& top, const Vertex& middle, const Vertex& botto
     return s;
 }
 
+// Columns start..end of one row, from its values at start.
+inline void drawRow(FrameBand& band, const RowStart<4>& row, bool apexFirst) {
+    // Locals the byte stores cannot alias, so they stay in registers.
+    float red = row.value[0], green = row.value[1], blue = row.value[2];
+    double q = row.q;
+    const float stepRed = row.step[0], stepGreen = row.step[1], stepBlue = row.step[2], depthStep = row.step[3];
+    float* depth = band.depthRow(row.y);
+    uint8_t* pixel = band.row(row.y) + 3 * row.start;
+    bool passed = false;
+    uint8_t last[3] = {0, 0, 0};
+    for (int32_t x = row.start; x <= row.end; ++x, pixel += 3) {
+        // NaN on either side fails, as does an equal value.
+        if (q > static_cast<double>(depth[x])) {
+            last[0] = channelByte(red);
+            last[1] = channelByte(green);
+            last[2] = channelByte(blue);
+            passed = true;
+            // Column 0 takes the depth but never a colour.
+            if (x != 0) storeRgb(pixel, last[0], last[1], last[2]);
+            depth[x] = static_cast<float>(q);
+        }
+        red += stepRed;
+        green += stepGreen;
+        blue += stepBlue;
+        q += depthStep;
+    }
+    if (passed) band.noteLastColour(!apexFirst, row.y, last[0], last[1], last[2]);
+}
+
 }  // namespace
 
 // Colours on the 0..255 scale and the reciprocal depth, interpolated linearly
@@ -42,37 +71,15 @@ void fillGouraudHalf(FrameBand& band, const Vertex& left, const Vertex& right, c
     values.riseR[3] = static_cast<float>(qR - qP);
     RowStart<4> rows[kFrameHeight];
     const int32_t rowCount =
-        setUpRows(left, right, apex, apexFirst, band.rowBegin, band.rowEnd, values, rows);
-
-    for (int32_t i = 0; i < rowCount; ++i) {
-        const RowStart<4>& row = rows[i];
-        // Locals the byte stores cannot alias, so they stay in registers.
-        float red = row.value[0], green = row.value[1], blue = row.value[2];
-        double q = row.q;
-        const float stepRed = row.step[0], stepGreen = row.step[1], stepBlue = row.step[2],
-                    depthStep = row.step[3];
-        float* depth = band.depthRow(row.y);
-        uint8_t* pixel = band.row(row.y) + 3 * row.start;
-        bool passed = false;
-        uint8_t last[3] = {0, 0, 0};
-        for (int32_t x = row.start; x <= row.end; ++x, pixel += 3) {
-            // NaN on either side fails, as does an equal value.
-            if (q > static_cast<double>(depth[x])) {
-                last[0] = channelByte(red);
-                last[1] = channelByte(green);
-                last[2] = channelByte(blue);
-                passed = true;
-                // Column 0 takes the depth but never a colour.
-                if (x != 0) storeRgb(pixel, last[0], last[1], last[2]);
-                depth[x] = static_cast<float>(q);
-            }
-            red += stepRed;
-            green += stepGreen;
-            blue += stepBlue;
-            q += depthStep;
-        }
-        if (passed) band.noteLastColour(!apexFirst, row.y, last[0], last[1], last[2]);
+        setUpRowsAtOnce(left, right, apex, apexFirst, band.rowBegin, band.rowEnd, values, rows);
+    if (rowCount >= 0) {
+        for (int32_t i = 0; i < rowCount; ++i) drawRow(band, rows[i], apexFirst);
+        return;
     }
+    forEachHalfRow(left, right, apex, apexFirst, band.rowBegin, band.rowEnd,
+        [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
+            drawRow(band, setUpRow(y, f, span, edges, values), apexFirst);
+        });
 }
 
 void drawGouraud(FrameBand& band, Vertex a, Vertex b, Vertex c) {

@@ -2,7 +2,6 @@
 
 #include <atomic>
 
-#include "raster/triangle_setup.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -12,46 +11,6 @@
 namespace trivane::raster {
 
 namespace {
-
-// The row values the fills need from both ends of a row. Either way of
-// setting rows up goes through these steps, lane by lane.
-template <int N>
-int32_t setUpRowsOneByOne(const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst,
-                          int32_t rowBegin, int32_t rowEnd, const HalfValues<N>& values, RowStart<N>* out) {
-    int32_t count = 0;
-    forEachHalfRow(left, right, apex, apexFirst, rowBegin, rowEnd,
-        [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
-            double endL[N], endR[N], step[N];
-            alongEdge(values.base, values.riseL, f, edges.heightL, endL);
-            alongEdge(values.base, values.riseR, f, edges.heightR, endR);
-            const double qa = endL[N - 1], qb = endR[N - 1];
-            roundToFloat(endL);
-            roundToFloat(endR);
-            endL[N - 1] = qa;
-            endR[N - 1] = qb;
-            // A span of width 0 is one pixel with the left-end values.
-            if (span.width == 0) {
-                for (double& s : step) s = 0.0;
-            } else {
-                acrossRow(endL, endR, static_cast<double>(span.width), step);
-                roundToFloat(step);
-            }
-            RowStart<N>& row = out[count++];
-            row.y = y;
-            row.start = span.start;
-            row.end = span.end;
-            if (span.skip == 0) {
-                for (int k = 0; k < N - 1; ++k) row.value[k] = static_cast<float>(endL[k]);
-                row.q = endL[N - 1];
-            } else {
-                const double skip = static_cast<double>(span.skip);
-                for (int k = 0; k < N - 1; ++k) row.value[k] = static_cast<float>(endL[k] + skip * step[k]);
-                row.q = endL[N - 1] + skip * step[N - 1];
-            }
-            for (int k = 0; k < N; ++k) row.step[k] = static_cast<float>(step[k]);
-        });
-    return count;
-}
 
 #if TRIVANE_WIDE_ROWS
 
@@ -77,7 +36,7 @@ __attribute__((target("avx2"))) __m128i truncLanes(__m256d x) {
 }
 
 // Four rows at a time, one per lane, each through the operations of
-// setUpRowsOneByOne in the same order.
+// setUpRow in the same order.
 template <int N>
 __attribute__((target("avx2"))) int32_t setUpRowsFourByFour(const Vertex& left, const Vertex& right,
                                                             const Vertex& apex, bool apexFirst, int32_t rowBegin,
@@ -88,8 +47,7 @@ __attribute__((target("avx2"))) int32_t setUpRowsFourByFour(const Vertex& left, 
     if (rows.end > rowEnd) rows.end = rowEnd;
     if (rows.first >= rows.end) return 0;
     // A block of four costs about what two rows one by one do.
-    if (rows.end - rows.first < 3)
-        return setUpRowsOneByOne(left, right, apex, apexFirst, rows.first, rows.end, values, out);
+    if (rows.end - rows.first < 3) return -1;
     const HalfEdges edges(left, right, apex);
     const __m256d apexX = _mm256_set1_pd(edges.apexX), apexY = _mm256_set1_pd(edges.apexY);
     const __m256d leftDx = _mm256_set1_pd(edges.leftDx), rightDx = _mm256_set1_pd(edges.rightDx);
@@ -160,17 +118,17 @@ __attribute__((target("avx2"))) int32_t setUpRowsFourByFour(const Vertex& left, 
 }  // namespace
 
 template <int N>
-int32_t setUpRows(const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst, int32_t rowBegin,
-                  int32_t rowEnd, const HalfValues<N>& values, RowStart<N>* out) {
+int32_t setUpRowsAtOnce(const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst,
+                        int32_t rowBegin, int32_t rowEnd, const HalfValues<N>& values, RowStart<N>* out) {
 #if TRIVANE_WIDE_ROWS
     if (useWide.load(std::memory_order_relaxed))
         return setUpRowsFourByFour(left, right, apex, apexFirst, rowBegin, rowEnd, values, out);
 #endif
-    return setUpRowsOneByOne(left, right, apex, apexFirst, rowBegin, rowEnd, values, out);
+    return -1;
 }
 
-template int32_t setUpRows<4>(const Vertex&, const Vertex&, const Vertex&, bool, int32_t, int32_t,
-                              const HalfValues<4>&, RowStart<4>*);
+template int32_t setUpRowsAtOnce<4>(const Vertex&, const Vertex&, const Vertex&, bool, int32_t, int32_t,
+                                    const HalfValues<4>&, RowStart<4>*);
 
 bool wideRowSetup() {
 #if TRIVANE_WIDE_ROWS

@@ -1,16 +1,17 @@
 #pragma once
 
 // The per-row work of the Gouraud fill: the columns of every row of a half
-// and the running values at its first drawn column. All rows of a half are
-// set up before any is drawn, so that where the processor has 256-bit
-// vectors four rows can be set up at once, each lane going through exactly
-// the operations of the one-row code. The divisions the rows need are most
-// of the cost of a short row, and a vector divides four at the cost of two.
+// and the running values at its first drawn column. Where the processor has
+// 256-bit vectors, the rows of a half are set up four at a time before any is
+// drawn, each lane going through exactly the operations of the one-row code:
+// the divisions the rows need are most of the cost of a short row, and a
+// vector divides four at the cost of two.
 
 #include <cstdint>
 
 #include "math/vertex.h"
 #include "raster/frame_layout.h"
+#include "raster/triangle_setup.h"
 
 namespace trivane::raster {
 
@@ -38,11 +39,51 @@ struct RowStart {
     double q;
 };
 
-// Every row of the half inside [rowBegin, rowEnd) with a non-empty span, in
-// row order, into out (room for kFrameHeight rows); returns how many.
+// One row: the values at both ends, stored as floats apart from the
+// reciprocal depth, the steps between them, and the values moved on to the
+// first drawn column.
 template <int N>
-int32_t setUpRows(const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst, int32_t rowBegin,
-                  int32_t rowEnd, const HalfValues<N>& values, RowStart<N>* out);
+inline RowStart<N> setUpRow(int32_t y, double f, const SpanColumns& span, const HalfEdges& edges,
+                            const HalfValues<N>& values) {
+    double endL[N], endR[N], step[N];
+    alongEdge(values.base, values.riseL, f, edges.heightL, endL);
+    alongEdge(values.base, values.riseR, f, edges.heightR, endR);
+    const double qa = endL[N - 1], qb = endR[N - 1];
+    roundToFloat(endL);
+    roundToFloat(endR);
+    endL[N - 1] = qa;
+    endR[N - 1] = qb;
+    // A span of width 0 is one pixel with the left-end values.
+    if (span.width == 0) {
+        for (double& s : step) s = 0.0;
+    } else {
+        acrossRow(endL, endR, static_cast<double>(span.width), step);
+        roundToFloat(step);
+    }
+    RowStart<N> row;
+    row.y = y;
+    row.start = span.start;
+    row.end = span.end;
+    if (span.skip == 0) {
+        for (int k = 0; k < N - 1; ++k) row.value[k] = static_cast<float>(endL[k]);
+        row.q = endL[N - 1];
+    } else {
+        const double skip = static_cast<double>(span.skip);
+        for (int k = 0; k < N - 1; ++k) row.value[k] = static_cast<float>(endL[k] + skip * step[k]);
+        row.q = endL[N - 1] + skip * step[N - 1];
+    }
+    for (int k = 0; k < N; ++k) row.step[k] = static_cast<float>(step[k]);
+    return row;
+}
+
+// Every row of the half inside [rowBegin, rowEnd) with a non-empty span, in
+// row order, set up four at a time into out (room for kFrameHeight rows);
+// returns how many, or -1 where that does not pay: on a processor without
+// 256-bit vectors, and for halves of one or two rows. Each row then goes
+// through setUpRow as it is drawn.
+template <int N>
+int32_t setUpRowsAtOnce(const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst,
+                        int32_t rowBegin, int32_t rowEnd, const HalfValues<N>& values, RowStart<N>* out);
 
 // Whether the four-row set-up is used (on by default where the processor has
 // it). Only for comparing the two.
