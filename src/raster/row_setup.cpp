@@ -2,7 +2,6 @@
 
 #include <atomic>
 
-
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define TRIVANE_WIDE_ROWS 1
@@ -123,20 +122,14 @@ int32_t setUpRowsAtOnce(const Vertex& left, const Vertex& right, const Vertex& a
 #if TRIVANE_WIDE_ROWS
     if (useWide.load(std::memory_order_relaxed))
         return setUpRowsFourByFour(left, right, apex, apexFirst, rowBegin, rowEnd, values, out);
+#else
+    (void)left, (void)right, (void)apex, (void)apexFirst, (void)rowBegin, (void)rowEnd, (void)values, (void)out;
 #endif
     return -1;
 }
 
 template int32_t setUpRowsAtOnce<4>(const Vertex&, const Vertex&, const Vertex&, bool, int32_t, int32_t,
                                     const HalfValues<4>&, RowStart<4>*);
-
-bool wideRowSetup() {
-#if TRIVANE_WIDE_ROWS
-    return useWide.load(std::memory_order_relaxed);
-#else
-    return false;
-#endif
-}
 
 void setWideRowSetup(bool on) {
 #if TRIVANE_WIDE_ROWS

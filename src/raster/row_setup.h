@@ -85,9 +85,8 @@ template <int N>
 int32_t setUpRowsAtOnce(const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst,
                         int32_t rowBegin, int32_t rowEnd, const HalfValues<N>& values, RowStart<N>* out);
 
-// Whether the four-row set-up is used (on by default where the processor has
-// it). Only for comparing the two.
-bool wideRowSetup();
+// The four-row set-up is on by default where the processor has it; off, every
+// row is set up alone. Only for comparing the two.
 void setWideRowSetup(bool on);
 
 }  // namespace trivane::raster
