@@ -41,9 +41,7 @@ __attribute__((target("avx2"))) int32_t setUpRowsFourByFour(const Vertex& left, 
                                                             const Vertex& apex, bool apexFirst, int32_t rowBegin,
                                                             int32_t rowEnd, const HalfValues<N>& values,
                                                             RowStart<N>* out) {
-    RowRange rows = apexFirst ? halfRowRange(apex.y, left.y) : halfRowRange(left.y, apex.y);
-    if (rows.first < rowBegin) rows.first = rowBegin;
-    if (rows.end > rowEnd) rows.end = rowEnd;
+    const RowRange rows = halfRowsIn(left, apex, apexFirst, rowBegin, rowEnd);
     if (rows.first >= rows.end) return 0;
     // A block of four costs about what two rows one by one do.
     if (rows.end - rows.first < 3) return -1;

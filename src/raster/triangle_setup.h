@@ -147,6 +147,15 @@ struct HalfEdges {
     }
 };
 
+// The rows a half visits inside [rowBegin, rowEnd).
+inline RowRange halfRowsIn(const Vertex& left, const Vertex& apex, bool apexFirst, int32_t rowBegin,
+                           int32_t rowEnd) {
+    RowRange rows = apexFirst ? halfRowRange(apex.y, left.y) : halfRowRange(left.y, apex.y);
+    if (rows.first < rowBegin) rows.first = rowBegin;
+    if (rows.end > rowEnd) rows.end = rowEnd;
+    return rows;
+}
+
 // Drives one half: for every visited row inside [rowBegin, rowEnd) with a
 // non-empty span, calls row(y, f, span, edges) with f = y - apex.y. Every row
 // is computed from the apex alone, so a band of rows gets exactly the values
@@ -154,9 +163,7 @@ struct HalfEdges {
 template <typename RowFn>
 void forEachHalfRow(const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst,
                     int32_t rowBegin, int32_t rowEnd, RowFn&& row) {
-    RowRange rows = apexFirst ? halfRowRange(apex.y, left.y) : halfRowRange(left.y, apex.y);
-    if (rows.first < rowBegin) rows.first = rowBegin;
-    if (rows.end > rowEnd) rows.end = rowEnd;
+    const RowRange rows = halfRowsIn(left, apex, apexFirst, rowBegin, rowEnd);
     if (rows.first >= rows.end) return;
     const HalfEdges edges(left, right, apex);
     for (int32_t y = rows.first; y < rows.end; ++y) {
