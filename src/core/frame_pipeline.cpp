@@ -230,6 +230,12 @@ bool assembleChunk(Mesh& mesh, int32_t renderMode, FaceChunk& chunk, AssembledFa
         }
     }
     chunk.count = count;
+    chunk.rowLow = kFrameHeight;
+    chunk.rowHigh = -1;
+    for (int32_t k = 0; k < count; ++k) {
+        chunk.rowLow = std::min(chunk.rowLow, slots[k].rowLow);
+        chunk.rowHigh = std::max(chunk.rowHigh, slots[k].rowHigh);
+    }
     return frontFacing;
 }
 
@@ -248,7 +254,7 @@ size_t assembleFaces(SceneState& scene, FrameTarget& target, FrameWork& work) {
         for (int32_t first = 0; first < faces; first += kFacesPerChunk) {
             if (work.chunks.size() <= chunkCount) work.chunks.resize(chunkCount + 1);  // grows with the model only
             const int32_t end = std::min(faces, first + kFacesPerChunk);
-            work.chunks[chunkCount++] = FaceChunk{m, first, end, slots, 0, false};
+            work.chunks[chunkCount++] = FaceChunk{m, first, end, slots, 0, false, 0, -1};
             slots += end - first;
         }
     }
@@ -305,6 +311,7 @@ void drawBands(const SceneState& scene, FrameTarget& target, FrameWork& work, si
         if (!draw) return;
         for (size_t n = 0; n < chunkCount; ++n) {
             const FaceChunk& chunk = work.chunks[n];
+            if (chunk.rowHigh < band.rowBegin || chunk.rowLow >= band.rowEnd) continue;
             for (int64_t k = chunk.slot; k < chunk.slot + chunk.count; ++k) {
                 const AssembledFace& face = assembledFaces[k];
                 if (face.rowHigh < band.rowBegin || face.rowLow >= band.rowEnd) continue;

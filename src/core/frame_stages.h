@@ -41,6 +41,10 @@ struct FaceChunk {
     int64_t slot;
     int32_t count;
     bool frontFacing;  // any face passed the back-face test
+    // Rows its faces can touch (none when rowLow > rowHigh): a band skips a
+    // piece it does not reach without looking at its faces.
+    int32_t rowLow;
+    int32_t rowHigh;
 };
 
 // Kept between frames, so that frames allocate nothing once the model's size
