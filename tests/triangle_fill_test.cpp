@@ -80,6 +80,21 @@ TEST(GouraudFill, LeftClipStartsTheSpanPartWayAndColumnZeroOnlyTakesTheDepth) {
     EXPECT_EQ(colourExtent(*r, 10), Span(1, 10));
 }
 
+TEST(GouraudFill, ColourBytesKeepTheLowByteAndSaturateOnlyAtTwoToThe31) {
+    // Flat colours, so every pixel carries the corner value times 255.
+    const struct {
+        float value;
+        int byte;
+    } cases[] = {{1e10f, 255}, {2.0f, 254}, {-0.5f, 129}, {NAN, 0}, {0.5f, 127}};
+    for (const auto& c : cases) {
+        auto r = test::makeRendererWithFrame();
+        r->drawGouraudTriangle(vtx(10, 10, 1000, c.value, 0, c.value), vtx(20, 10, 1000, c.value, 0, c.value),
+                               vtx(10, 20, 1000, c.value, 0, c.value), 0);
+        EXPECT_EQ(pixel(*r, 12, 12), (Rgb8{static_cast<uint8_t>(c.byte), 0, static_cast<uint8_t>(c.byte)}))
+            << c.value;
+    }
+}
+
 Rgb8 texel(int col, int row) { return {200, 4 * row, 4 * col}; }
 
 std::unique_ptr<Renderer> texturedRenderer(uint8_t fixSeam = 1) {

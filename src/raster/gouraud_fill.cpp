@@ -21,31 +21,55 @@ Vertex gouraudSplit(const Vertex& top, const Vertex& middle, const Vertex& botto
 
 // Columns start..end of one row, from its values at start.
 inline void drawRow(FrameBand& band, const RowStart<4>& row, bool apexFirst) {
-    // Locals the byte stores cannot alias, so they stay in registers.
-    float red = row.value[0], green = row.value[1], blue = row.value[2];
     double q = row.q;
-    const float stepRed = row.step[0], stepGreen = row.step[1], stepBlue = row.step[2], depthStep = row.step[3];
+    const float depthStep = row.step[3];
     float* depth = band.depthRow(row.y);
     uint8_t* pixel = band.row(row.y) + 3 * row.start;
     bool passed = false;
-    uint8_t last[3] = {0, 0, 0};
+    uint32_t last = 0;  // red, green and blue in bytes 0, 1 and 2
+#if defined(__SSE2__)
+    // The three colours as lanes of one vector: each lane adds its step as
+    // the scalar float would, and the bytes come out together.
+    __m128 colour = _mm_setr_ps(row.value[0], row.value[1], row.value[2], 0.0f);
+    const __m128 step = _mm_setr_ps(row.step[0], row.step[1], row.step[2], 0.0f);
+    const __m128 limit = _mm_set1_ps(2147483648.0f);
+    const __m128i lowByte = _mm_set1_epi32(0xff);
+#else
+    float red = row.value[0], green = row.value[1], blue = row.value[2];
+    const float stepRed = row.step[0], stepGreen = row.step[1], stepBlue = row.step[2];
+#endif
     for (int32_t x = row.start; x <= row.end; ++x, pixel += 3) {
         // NaN on either side fails, as does an equal value.
         if (q > static_cast<double>(depth[x])) {
-            last[0] = channelByte(red);
-            last[1] = channelByte(green);
-            last[2] = channelByte(blue);
+#if defined(__SSE2__)
+            // channelByte per lane: truncation gives the int32 minimum (low
+            // byte 0) for NaN and values below the range; 2^31 and above is 255.
+            const __m128i over = _mm_castps_si128(_mm_cmpge_ps(colour, limit));
+            __m128i bytes = _mm_and_si128(_mm_or_si128(_mm_cvttps_epi32(colour), over), lowByte);
+            bytes = _mm_packs_epi32(bytes, bytes);
+            last = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(bytes, bytes)));
+#else
+            last = channelByte(red) | static_cast<uint32_t>(channelByte(green)) << 8 |
+                   static_cast<uint32_t>(channelByte(blue)) << 16;
+#endif
             passed = true;
             // Column 0 takes the depth but never a colour.
-            if (x != 0) storeRgb(pixel, last[0], last[1], last[2]);
+            if (x != 0) storeRgb(pixel, static_cast<uint8_t>(last), static_cast<uint8_t>(last >> 8),
+                                 static_cast<uint8_t>(last >> 16));
             depth[x] = static_cast<float>(q);
         }
+#if defined(__SSE2__)
+        colour = _mm_add_ps(colour, step);
+#else
         red += stepRed;
         green += stepGreen;
         blue += stepBlue;
+#endif
         q += depthStep;
     }
-    if (passed) band.noteLastColour(!apexFirst, row.y, last[0], last[1], last[2]);
+    if (passed)
+        band.noteLastColour(!apexFirst, row.y, static_cast<uint8_t>(last), static_cast<uint8_t>(last >> 8),
+                            static_cast<uint8_t>(last >> 16));
 }
 
 }  // namespace
