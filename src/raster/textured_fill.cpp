@@ -1,3 +1,4 @@
+#include <bit>
 #include <cstdint>
 
 #include "raster/fills.h"
@@ -54,6 +55,88 @@ void fixSeam(Vertex& a, Vertex& b, Vertex& c) {
     }
 }
 
+
+// What the pixels of a textured row read: the texels, and the values at the
+// first drawn column with their steps.
+struct TexturedRow {
+    float* depth;
+    uint8_t* pixel;
+    int32_t start;
+    int32_t end;
+    float value[kAttrs];
+    float step[kAttrs];
+    double q;
+    float depthStep;
+};
+
+struct Texels {
+    const uint8_t* pixels;
+    int64_t available;
+    int32_t width;
+    double maxY;
+    int64_t stride;
+};
+
+// The pixels of one row. Returns whether a pixel was computed, with its
+// colour in last. Grey: red, green and blue start as the same bits and take
+// the same steps, so they stay equal at every pixel and one of them stands
+// for all three.
+template <bool Grey>
+bool drawTexturedRow(const TexturedRow& row, const Texels& tex, uint8_t (&last)[3]) {
+    float tu = row.value[U], tv = row.value[V], red = row.value[R], green = row.value[G], blue = row.value[B];
+    const float stepU = row.step[U], stepV = row.step[V], stepRed = row.step[R], stepGreen = row.step[G],
+                stepBlue = row.step[B];
+    double q = row.q;
+    float* const depth = row.depth;
+    uint8_t* pixel = row.pixel;
+    bool computed = false;
+    for (int32_t x = row.start; x <= row.end; ++x, pixel += 3) {
+        const double d = 1.0 / q;
+        const float v = static_cast<float>(d * tv);
+        const float u = static_cast<float>(d * tu);
+        // Outside 0..1 (or NaN) the pixel is left alone, depth included.
+        if (v >= 0.0f && v <= 1.0f && u >= 0.0f && u <= 1.0f) {
+            // In range, so the products are small and truncate directly.
+            const int64_t texRow = static_cast<int32_t>(static_cast<double>(v) * tex.maxY);
+            int64_t texColumn = static_cast<int32_t>(static_cast<double>(u) * tex.width);
+            // u of exactly 1 names the column just past the row: use the last one.
+            if (texColumn >= tex.width) texColumn = tex.width - 1;
+            const int64_t offset = texRow * tex.stride + 3 * texColumn;
+            if (offset >= 0 && offset + 3 <= tex.available) {
+                const uint8_t* texel = tex.pixels + offset;
+                // The colour factors stay double up to the product with the
+                // texel byte.
+                if constexpr (Grey) {
+                    const double factor = d * red;
+                    last[2] = channelByte(blueOf(texel) * factor);
+                    last[1] = channelByte(greenOf(texel) * factor);
+                    last[0] = channelByte(redOf(texel) * factor);
+                } else {
+                    last[2] = channelByte(blueOf(texel) * (d * blue));
+                    last[1] = channelByte(greenOf(texel) * (d * green));
+                    last[0] = channelByte(redOf(texel) * (d * red));
+                }
+                computed = true;
+                if (q > static_cast<double>(depth[x])) {
+                    if (x != 0) storeRgb(pixel, last[0], last[1], last[2]);
+                    depth[x] = static_cast<float>(q);
+                }
+            }
+        }
+        tu += stepU;
+        tv += stepV;
+        red += stepRed;
+        if constexpr (!Grey) {
+            green += stepGreen;
+            blue += stepBlue;
+        }
+        q += row.depthStep;
+    }
+    return computed;
+}
+
+bool sameBits(float a, float b) { return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b); }
+
 }  // namespace
 
 TexelSource texelSource(const std::vector<uint8_t>& file, const uint8_t* pixels, int32_t width, int32_t maxY,
@@ -98,11 +181,8 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
     riseL[kAttrs] = static_cast<float>(qL - qP);
     riseR[kAttrs] = static_cast<float>(qR - qP);
     // Copies the byte stores cannot alias.
-    const uint8_t* const texPixels = texels.pixels;
-    const int64_t texAvailable = texels.available;
-    const int32_t texWidth = texels.width;
-    const double texMaxY = texels.maxY;
-    const int64_t texStride = texels.stride;
+    const Texels tex{texels.pixels, texels.available, texels.width, static_cast<double>(texels.maxY),
+                     texels.stride};
 
     forEachHalfRow(left, right, apex, apexFirst, band.rowBegin, band.rowEnd,
         [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
@@ -118,59 +198,25 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
                 acrossRow(endL, endR, static_cast<double>(span.width), step);
                 roundToFloat(step);
             }
-            float value[kAttrs];
-            double q;
+            TexturedRow row;
             if (span.skip == 0) {
-                for (int k = 0; k < kAttrs; ++k) value[k] = static_cast<float>(endL[k]);
-                q = endL[kAttrs];
+                for (int k = 0; k < kAttrs; ++k) row.value[k] = static_cast<float>(endL[k]);
+                row.q = endL[kAttrs];
             } else {
                 const double skip = static_cast<double>(span.skip);
-                for (int k = 0; k < kAttrs; ++k) value[k] = static_cast<float>(endL[k] + skip * step[k]);
-                q = endL[kAttrs] + skip * step[kAttrs];
+                for (int k = 0; k < kAttrs; ++k) row.value[k] = static_cast<float>(endL[k] + skip * step[k]);
+                row.q = endL[kAttrs] + skip * step[kAttrs];
             }
-            const float depthStep = static_cast<float>(step[kAttrs]);
-
-            float tu = value[U], tv = value[V], red = value[R], green = value[G], blue = value[B];
-            const float stepU = static_cast<float>(step[U]), stepV = static_cast<float>(step[V]),
-                        stepRed = static_cast<float>(step[R]), stepGreen = static_cast<float>(step[G]),
-                        stepBlue = static_cast<float>(step[B]);
-            float* depth = band.depthRow(y);
-            uint8_t* pixel = band.row(y) + 3 * span.start;
-            bool computed = false;
+            for (int k = 0; k < kAttrs; ++k) row.step[k] = static_cast<float>(step[k]);
+            row.depthStep = static_cast<float>(step[kAttrs]);
+            row.depth = band.depthRow(y);
+            row.pixel = band.row(y) + 3 * span.start;
+            row.start = span.start;
+            row.end = span.end;
             uint8_t last[3] = {0, 0, 0};
-            for (int32_t x = span.start; x <= span.end; ++x, pixel += 3) {
-                const double d = 1.0 / q;
-                const float v = static_cast<float>(d * tv);
-                const float u = static_cast<float>(d * tu);
-                // Outside 0..1 (or NaN) the pixel is left alone, depth included.
-                if (v >= 0.0f && v <= 1.0f && u >= 0.0f && u <= 1.0f) {
-                    // In range, so the products are small and truncate directly.
-                    const int64_t texRow = static_cast<int32_t>(static_cast<double>(v) * texMaxY);
-                    int64_t texColumn = static_cast<int32_t>(static_cast<double>(u) * texWidth);
-                    // u of exactly 1 names the column just past the row: use the last one.
-                    if (texColumn >= texWidth) texColumn = texWidth - 1;
-                    const int64_t offset = texRow * texStride + 3 * texColumn;
-                    if (offset >= 0 && offset + 3 <= texAvailable) {
-                        const uint8_t* texel = texPixels + offset;
-                        // The colour factors stay double up to the product with
-                        // the texel byte.
-                        last[2] = channelByte(blueOf(texel) * (d * blue));
-                        last[1] = channelByte(greenOf(texel) * (d * green));
-                        last[0] = channelByte(redOf(texel) * (d * red));
-                        computed = true;
-                        if (q > static_cast<double>(depth[x])) {
-                            if (x != 0) storeRgb(pixel, last[0], last[1], last[2]);
-                            depth[x] = static_cast<float>(q);
-                        }
-                    }
-                }
-                tu += stepU;
-                tv += stepV;
-                red += stepRed;
-                green += stepGreen;
-                blue += stepBlue;
-                q += depthStep;
-            }
+            const bool grey = sameBits(row.value[R], row.value[G]) && sameBits(row.value[G], row.value[B]) &&
+                              sameBits(row.step[R], row.step[G]) && sameBits(row.step[G], row.step[B]);
+            const bool computed = grey ? drawTexturedRow<true>(row, tex, last) : drawTexturedRow<false>(row, tex, last);
             if (computed) band.noteLastColour(!apexFirst, y, last[0], last[1], last[2]);
         });
 }
