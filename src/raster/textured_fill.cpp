@@ -69,20 +69,19 @@ struct TexturedRow {
     float depthStep;
 };
 
-struct Texels {
-    const uint8_t* pixels;
-    int64_t available;
-    int32_t width;
-    double maxY;
-    int64_t stride;
-};
-
 // The pixels of one row. Returns whether a pixel was computed, with its
 // colour in last. Grey: red, green and blue start as the same bits and take
 // the same steps, so they stay equal at every pixel and one of them stands
 // for all three.
 template <bool Grey>
-bool drawTexturedRow(const TexturedRow& row, const Texels& tex, uint8_t (&last)[3]) {
+bool drawTexturedRow(const TexturedRow& row, const TexelSource& texels, uint8_t (&last)[3]) {
+    // Locals the byte stores cannot alias, so they stay in registers.
+    const uint8_t* const texPixels = texels.pixels;
+    const int64_t texAvailable = texels.available;
+    const int32_t texWidth = texels.width;
+    const double texMaxY = texels.maxY;
+    const int64_t texStride = texels.stride;
+    const float depthStep = row.depthStep;
     float tu = row.value[U], tv = row.value[V], red = row.value[R], green = row.value[G], blue = row.value[B];
     const float stepU = row.step[U], stepV = row.step[V], stepRed = row.step[R], stepGreen = row.step[G],
                 stepBlue = row.step[B];
@@ -97,13 +96,13 @@ bool drawTexturedRow(const TexturedRow& row, const Texels& tex, uint8_t (&last)[
         // Outside 0..1 (or NaN) the pixel is left alone, depth included.
         if (v >= 0.0f && v <= 1.0f && u >= 0.0f && u <= 1.0f) {
             // In range, so the products are small and truncate directly.
-            const int64_t texRow = static_cast<int32_t>(static_cast<double>(v) * tex.maxY);
-            int64_t texColumn = static_cast<int32_t>(static_cast<double>(u) * tex.width);
+            const int64_t texRow = static_cast<int32_t>(static_cast<double>(v) * texMaxY);
+            int64_t texColumn = static_cast<int32_t>(static_cast<double>(u) * texWidth);
             // u of exactly 1 names the column just past the row: use the last one.
-            if (texColumn >= tex.width) texColumn = tex.width - 1;
-            const int64_t offset = texRow * tex.stride + 3 * texColumn;
-            if (offset >= 0 && offset + 3 <= tex.available) {
-                const uint8_t* texel = tex.pixels + offset;
+            if (texColumn >= texWidth) texColumn = texWidth - 1;
+            const int64_t offset = texRow * texStride + 3 * texColumn;
+            if (offset >= 0 && offset + 3 <= texAvailable) {
+                const uint8_t* texel = texPixels + offset;
                 // The colour factors stay double up to the product with the
                 // texel byte.
                 if constexpr (Grey) {
@@ -130,7 +129,7 @@ bool drawTexturedRow(const TexturedRow& row, const Texels& tex, uint8_t (&last)[
             green += stepGreen;
             blue += stepBlue;
         }
-        q += row.depthStep;
+        q += depthStep;
     }
     return computed;
 }
@@ -180,9 +179,6 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
     base[kAttrs] = qP;
     riseL[kAttrs] = static_cast<float>(qL - qP);
     riseR[kAttrs] = static_cast<float>(qR - qP);
-    // Copies the byte stores cannot alias.
-    const Texels tex{texels.pixels, texels.available, texels.width, static_cast<double>(texels.maxY),
-                     texels.stride};
 
     forEachHalfRow(left, right, apex, apexFirst, band.rowBegin, band.rowEnd,
         [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
@@ -216,7 +212,7 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
             uint8_t last[3] = {0, 0, 0};
             const bool grey = sameBits(row.value[R], row.value[G]) && sameBits(row.value[G], row.value[B]) &&
                               sameBits(row.step[R], row.step[G]) && sameBits(row.step[G], row.step[B]);
-            const bool computed = grey ? drawTexturedRow<true>(row, tex, last) : drawTexturedRow<false>(row, tex, last);
+            const bool computed = grey ? drawTexturedRow<true>(row, texels, last) : drawTexturedRow<false>(row, texels, last);
             if (computed) band.noteLastColour(!apexFirst, y, last[0], last[1], last[2]);
         });
 }
