@@ -56,8 +56,8 @@ void fixSeam(Vertex& a, Vertex& b, Vertex& c) {
 }
 
 
-// What the pixels of a textured row read: the texels, and the values at the
-// first drawn column with their steps.
+// One textured row: where its pixels go, and the values at the first drawn
+// column with their steps.
 struct TexturedRow {
     float* depth;
     uint8_t* pixel;
