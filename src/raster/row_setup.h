@@ -1,11 +1,12 @@
 #pragma once
 
-// The per-row work of the Gouraud fill: the columns of every row of a half
-// and the running values at its first drawn column. Where the processor has
-// 256-bit vectors, the rows of a half are set up four at a time before any is
-// drawn, each lane going through exactly the operations of the one-row code:
-// the divisions the rows need are most of the cost of a short row, and a
-// vector divides four at the cost of two.
+// The per-row work of the fills: a row ready to draw, and for the Gouraud
+// fill the columns of every row of a half and the running values at its first
+// drawn column. Where the processor has 256-bit vectors, the Gouraud rows of
+// a half are set up four at a time before any is drawn, each lane going
+// through exactly the operations of the one-row code: the divisions the rows
+// need are most of the cost of a short row, and a vector divides four at the
+// cost of two.
 
 #include <cstdint>
 

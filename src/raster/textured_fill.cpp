@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "raster/fills.h"
+#include "raster/row_setup.h"
 #include "raster/triangle_setup.h"
 
 namespace trivane::raster {
@@ -10,6 +11,8 @@ namespace {
 
 // Attribute order inside the textured fill.
 enum Attr { U = 0, V = 1, R = 2, G = 3, B = 4, kAttrs = 5 };
+// The attributes and, last, the reciprocal depth.
+constexpr int kLanes = kAttrs + 1;
 
 void attributes(const Vertex& v, float (&out)[kAttrs]) {
     out[U] = v.u;
@@ -55,39 +58,26 @@ void fixSeam(Vertex& a, Vertex& b, Vertex& c) {
     }
 }
 
-
-// One textured row: where its pixels go, and the values at the first drawn
-// column with their steps.
-struct TexturedRow {
-    float* depth;
-    uint8_t* pixel;
-    int32_t start;
-    int32_t end;
-    float value[kAttrs];
-    float step[kAttrs];
-    double q;
-    float depthStep;
-};
-
 // The pixels of one row. Returns whether a pixel was computed, with its
 // colour in last. Grey: red, green and blue start as the same bits and take
 // the same steps, so they stay equal at every pixel and one of them stands
 // for all three.
 template <bool Grey>
-bool drawTexturedRow(const TexturedRow& row, const TexelSource& texels, uint8_t (&last)[3]) {
+bool drawTexturedRow(FrameBand& band, const RowStart<kLanes>& row, const TexelSource& texels,
+                     uint8_t (&last)[3]) {
     // Locals the byte stores cannot alias, so they stay in registers.
     const uint8_t* const texPixels = texels.pixels;
     const int64_t texAvailable = texels.available;
     const int32_t texWidth = texels.width;
     const double texMaxY = texels.maxY;
     const int64_t texStride = texels.stride;
-    const float depthStep = row.depthStep;
+    const float depthStep = row.step[kAttrs];
     float tu = row.value[U], tv = row.value[V], red = row.value[R], green = row.value[G], blue = row.value[B];
     const float stepU = row.step[U], stepV = row.step[V], stepRed = row.step[R], stepGreen = row.step[G],
                 stepBlue = row.step[B];
     double q = row.q;
-    float* const depth = row.depth;
-    uint8_t* pixel = row.pixel;
+    float* const depth = band.depthRow(row.y);
+    uint8_t* pixel = band.row(row.y) + 3 * row.start;
     bool computed = false;
     for (int32_t x = row.start; x <= row.end; ++x, pixel += 3) {
         const double d = 1.0 / q;
@@ -168,7 +158,6 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
     attributes(apex, pa);
     // The five attributes divided by depth, then the reciprocal depth itself,
     // as six lanes: apex value and rise along each edge.
-    constexpr int kLanes = kAttrs + 1;
     double base[kLanes];
     float riseL[kLanes], riseR[kLanes];
     for (int k = 0; k < kAttrs; ++k) {
@@ -194,7 +183,10 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
                 acrossRow(endL, endR, static_cast<double>(span.width), step);
                 roundToFloat(step);
             }
-            TexturedRow row;
+            RowStart<kLanes> row;
+            row.y = y;
+            row.start = span.start;
+            row.end = span.end;
             if (span.skip == 0) {
                 for (int k = 0; k < kAttrs; ++k) row.value[k] = static_cast<float>(endL[k]);
                 row.q = endL[kAttrs];
@@ -203,16 +195,12 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
                 for (int k = 0; k < kAttrs; ++k) row.value[k] = static_cast<float>(endL[k] + skip * step[k]);
                 row.q = endL[kAttrs] + skip * step[kAttrs];
             }
-            for (int k = 0; k < kAttrs; ++k) row.step[k] = static_cast<float>(step[k]);
-            row.depthStep = static_cast<float>(step[kAttrs]);
-            row.depth = band.depthRow(y);
-            row.pixel = band.row(y) + 3 * span.start;
-            row.start = span.start;
-            row.end = span.end;
+            for (int k = 0; k < kLanes; ++k) row.step[k] = static_cast<float>(step[k]);
             uint8_t last[3] = {0, 0, 0};
             const bool grey = sameBits(row.value[R], row.value[G]) && sameBits(row.value[G], row.value[B]) &&
                               sameBits(row.step[R], row.step[G]) && sameBits(row.step[G], row.step[B]);
-            const bool computed = grey ? drawTexturedRow<true>(row, texels, last) : drawTexturedRow<false>(row, texels, last);
+            const bool computed = grey ? drawTexturedRow<true>(band, row, texels, last)
+                                       : drawTexturedRow<false>(band, row, texels, last);
             if (computed) band.noteLastColour(!apexFirst, y, last[0], last[1], last[2]);
         });
 }
