@@ -40,10 +40,10 @@ struct RowStart {
     double q;
 };
 
-// One row: the values at both ends, stored as floats apart from the
-// reciprocal depth, the steps between them, and the values moved on to the
-// first drawn column.
-template <int N>
+// One row: the values at both ends, stored as floats (the reciprocal depth
+// too when FloatDepth, else it stays double), the steps between them, and the
+// values moved on to the first drawn column.
+template <int N, bool FloatDepth = false>
 inline RowStart<N> setUpRow(int32_t y, double f, const SpanColumns& span, const HalfEdges& edges,
                             const HalfValues<N>& values) {
     double endL[N], endR[N], step[N];
@@ -52,8 +52,10 @@ inline RowStart<N> setUpRow(int32_t y, double f, const SpanColumns& span, const 
     const double qa = endL[N - 1], qb = endR[N - 1];
     roundToFloat(endL);
     roundToFloat(endR);
-    endL[N - 1] = qa;
-    endR[N - 1] = qb;
+    if constexpr (!FloatDepth) {
+        endL[N - 1] = qa;
+        endR[N - 1] = qb;
+    }
     // A span of width 0 is one pixel with the left-end values.
     if (span.width == 0) {
         for (double& s : step) s = 0.0;

@@ -158,44 +158,20 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
     attributes(apex, pa);
     // The five attributes divided by depth, then the reciprocal depth itself,
     // as six lanes: apex value and rise along each edge.
-    double base[kLanes];
-    float riseL[kLanes], riseR[kLanes];
+    HalfValues<kLanes> values;
     for (int k = 0; k < kAttrs; ++k) {
-        base[k] = pa[k] * qP;
-        riseL[k] = static_cast<float>(la[k] * qL - base[k]);
-        riseR[k] = static_cast<float>(ra[k] * qR - base[k]);
+        values.base[k] = pa[k] * qP;
+        values.riseL[k] = static_cast<float>(la[k] * qL - values.base[k]);
+        values.riseR[k] = static_cast<float>(ra[k] * qR - values.base[k]);
     }
-    base[kAttrs] = qP;
-    riseL[kAttrs] = static_cast<float>(qL - qP);
-    riseR[kAttrs] = static_cast<float>(qR - qP);
+    values.base[kAttrs] = qP;
+    values.riseL[kAttrs] = static_cast<float>(qL - qP);
+    values.riseR[kAttrs] = static_cast<float>(qR - qP);
 
     forEachHalfRow(left, right, apex, apexFirst, band.rowBegin, band.rowEnd,
         [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
-            // Both ends of the row, stored as floats, and the steps between.
-            double endL[kLanes], endR[kLanes], step[kLanes];
-            alongEdge(base, riseL, f, edges.heightL, endL);
-            alongEdge(base, riseR, f, edges.heightR, endR);
-            roundToFloat(endL);
-            roundToFloat(endR);
-            if (span.width == 0) {
-                for (double& s : step) s = 0.0;
-            } else {
-                acrossRow(endL, endR, static_cast<double>(span.width), step);
-                roundToFloat(step);
-            }
-            RowStart<kLanes> row;
-            row.y = y;
-            row.start = span.start;
-            row.end = span.end;
-            if (span.skip == 0) {
-                for (int k = 0; k < kAttrs; ++k) row.value[k] = static_cast<float>(endL[k]);
-                row.q = endL[kAttrs];
-            } else {
-                const double skip = static_cast<double>(span.skip);
-                for (int k = 0; k < kAttrs; ++k) row.value[k] = static_cast<float>(endL[k] + skip * step[k]);
-                row.q = endL[kAttrs] + skip * step[kAttrs];
-            }
-            for (int k = 0; k < kLanes; ++k) row.step[k] = static_cast<float>(step[k]);
+            // The reciprocal depth is stored as a float at the row ends too.
+            const RowStart<kLanes> row = setUpRow<kLanes, true>(y, f, span, edges, values);
             uint8_t last[3] = {0, 0, 0};
             const bool grey = sameBits(row.value[R], row.value[G]) && sameBits(row.value[G], row.value[B]) &&
                               sameBits(row.step[R], row.step[G]) && sameBits(row.step[G], row.step[B]);
