@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "math/vertex.h"
-#include "raster/lighting_terms.h"
+#include "math/lighting_terms.h"
 
 namespace trivane {
 

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "core/renderer.h"
-#include "scene/files.h"
 #include "scene/loaded_files.h"
 #include "scene/text_scanner.h"
 
@@ -649,68 +647,6 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
     model.meshCount = meshCount - 1;
     if (model.meshCount == 0) model.failure = whyNoMesh(bytes, byteCount, firstObjectLine);
     return model;
-}
-
-void Renderer::installModel(LoadedModel&& model) {
-    releaseModel();
-    for (size_t i = 0; i < model.meshes.size(); ++i) meshes[i] = std::move(model.meshes[i]);
-    meshCount = model.meshCount;
-    materials = std::move(model.materials);
-    materialShine = std::move(model.materialShine);
-    materialCount = model.materialCount;
-    hasMaterials = model.hasMaterials;
-    parseFlag = model.parseFlag;
-}
-
-LoadReport Renderer::loadModelFromMemory(const uint8_t* data, size_t size) {
-    LoadedModel model = readModel(data, size, *this);
-    LoadReport report;
-    report.meshCount = model.meshCount;
-    report.ignoredLines = model.ignoredLines;
-    report.firstIgnored = std::move(model.firstIgnored);
-    report.failure = std::move(model.failure);
-    if (report.loaded()) installModel(std::move(model));
-    return report;
-}
-
-LoadReport Renderer::loadModel(const char* path) {
-    // The default model itself may come from the installed copy; only
-    // another file falls back to it.
-    const bool isDefault = std::strcmp(path, kDefaultModelPath) == 0;
-    FileHandle file = isDefault ? openDefaultFile(path) : openForReading(path);
-    std::string openError;
-    if (!file) {
-        openError = std::strerror(errno);
-        file = openDefaultFile(kDefaultModelPath);
-    }
-    if (!file) {
-        LoadReport report;
-        report.failure = "cannot open it (" + openError + "), nor the default model " + kDefaultModelPath;
-        return report;
-    }
-    const std::vector<uint8_t> bytes = readAll(file.get());
-    file.reset();
-    LoadReport report = loadModelFromMemory(bytes.data(), bytes.size());
-    if (!openError.empty()) {
-        report.fellBack = true;
-        const std::string cannot = "cannot open it (" + openError + "); ";
-        report.failure = report.loaded() ? std::string()
-                                         : cannot + "the default model " + kDefaultModelPath +
-                                               " gave none either: " + report.failure;
-        report.notice = cannot + "loaded the default model " + kDefaultModelPath + " instead";
-    }
-    return report;
-}
-
-std::string LoadReport::message(const std::string& path) const {
-    if (!loaded()) return path + ": " + failure + "; the model on screen is kept";
-    std::string text = notice.empty() ? std::string() : path + ": " + notice;
-    if (ignoredLines > 0) {
-        if (!text.empty()) text += "; ";
-        text += (fellBack ? std::string(kDefaultModelPath) : path) + ": " + std::to_string(ignoredLines) +
-                (ignoredLines == 1 ? " line" : " lines") + " ignored, the first at " + firstIgnored;
-    }
-    return text;
 }
 
 }  // namespace trivane

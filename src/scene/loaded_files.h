@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "raster/lighting_terms.h"
+#include "math/lighting_terms.h"
 #include "scene/mesh.h"
 #include "scene/scene_state.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "raster/lighting_terms.h"
+#include "math/lighting_terms.h"
 #include "scene/mesh.h"
 
 namespace trivane {
