@@ -20,11 +20,14 @@
 
 #include "core/renderer.h"
 #include "core/workers.h"
+#include "scene/procedural.h"
+#include "ui/session.h"
 
 namespace {
 
 using trivane::Mesh;
 using trivane::Renderer;
+using trivane::Session;
 using trivane::TexCoord;
 using trivane::Vertex;
 
@@ -75,9 +78,9 @@ void quadGrid(Mesh& m, int columns, int rows) {
 // A fan whose centre is in view and whose outer corners lie 1e30 away at
 // camera-space depth 2, in front of the near plane: their screen
 // coordinates reach about 1e32 before the conversion saturates them.
-void hugeTriangles(Renderer& r, Mesh& m, int count) {
-    r.lookAtMode = 0;  // camera at the origin: world space is camera space
-    r.cameraPosition = Vertex{};
+void hugeTriangles(trivane::CameraState& camera, Mesh& m, int count) {
+    camera.lookAtMode = 0;  // camera at the origin: world space is camera space
+    camera.cameraPosition = Vertex{};
     allocate(m, count + 1, count * 3);
     m.vertices[0].z = 800;
     m.normals[0].z = -1, m.normals[0].w = 0;
@@ -102,40 +105,40 @@ void hugeTriangles(Renderer& r, Mesh& m, int count) {
 
 // The viewer as started in the source tree (default scene and texture), then
 // the scene's own model. Null when the default scene cannot be read.
-std::unique_ptr<Renderer> build(int scene, int mode) {
-    auto r = std::make_unique<Renderer>();
-    r->createFrameBitmap(trivane::kFrameWidth, trivane::kFrameHeight);
-    if (!r->initialise()) return nullptr;
+std::unique_ptr<Session> build(int scene, int mode) {
+    auto session = std::make_unique<Session>();
+    if (!session->start()) return nullptr;
+    Renderer& r = session->state();
     switch (scene) {
-    case kGlobe: r->createGlobeSphere(); break;
-    case kGeoSphere: r->createGeoSphere(); break;
-    case kIcoSphere: r->createIcoSphere(); break;
+    case kGlobe: createGlobeSphere(r.scene); break;
+    case kGeoSphere: createGeoSphere(r.scene); break;
+    case kIcoSphere: createIcoSphere(r.scene); break;
     case kSmallTriangles:
     case kHugeTriangles: {
-        r->releaseModel();
-        r->meshCount = 1;
-        Mesh& m = r->meshes[0];
+        releaseModel(r.scene);
+        r.scene.meshCount = 1;
+        Mesh& m = r.scene.meshes[0];
         m.scale = trivane::Vector3{1, 1, 1};
         if (scene == kSmallTriangles) quadGrid(m, 250, 200);  // 100 000 triangles
-        else hugeTriangles(*r, m, 64);
+        else hugeTriangles(r.camera, m, 64);
         break;
     }
     default: break;
     }
-    r->renderMode = mode;
-    return r;
+    r.settings.renderMode = mode;
+    return session;
 }
 
-int coveredPixels(const Renderer& r) {
+int coveredPixels(const Session& session) {
+    const uint8_t* bits = session.picture();
     int n = 0;
-    for (size_t i = 0; i < trivane::kFrameBytes; i += 3)
-        n += (r.frameBits[i] | r.frameBits[i + 1] | r.frameBits[i + 2]) != 0;
+    for (size_t i = 0; i < trivane::kFrameBytes; i += 3) n += (bits[i] | bits[i + 1] | bits[i + 2]) != 0;
     return n;
 }
 
-int64_t vertexCount(const Renderer& r) {
+int64_t vertexCount(const trivane::SceneState& scene) {
     int64_t n = 0;
-    for (int m = 0; m < r.meshCount; ++m) n += r.meshes[m].vertexCount;
+    for (int m = 0; m < scene.meshCount; ++m) n += scene.meshes[m].vertexCount;
     return n;
 }
 
@@ -146,21 +149,22 @@ void frames(benchmark::State& state) {
     const int mode = static_cast<int>(state.range(1));
     const int workers = static_cast<int>(state.range(2));
     trivane::setWorkerCount(workers);
-    auto r = build(scene, mode);
-    if (!r) {
+    auto session = build(scene, mode);
+    if (!session) {
         state.SkipWithError("the default scene was not found (run from the source tree)");
         return;
     }
-    r->dirty = 1;
-    r->renderFrame();
-    const int covered = coveredPixels(*r);
+    uint8_t& dirty = session->state().input.dirty;
+    dirty = 1;
+    session->frame();
+    const int covered = coveredPixels(*session);
     std::chrono::steady_clock::duration steady{}, retransform{};
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();
-        r->renderFrame();
+        session->frame();
         const auto t1 = std::chrono::steady_clock::now();
-        r->dirty = 1;
-        r->renderFrame();
+        dirty = 1;
+        session->frame();
         const auto t2 = std::chrono::steady_clock::now();
         steady += t1 - t0;
         retransform += t2 - t1;
@@ -171,7 +175,7 @@ void frames(benchmark::State& state) {
     state.counters["fps"] = 1.0 / steadyFrame;
     state.counters["fps_retransform"] = 1.0 / retransformFrame;
     state.counters["ns_per_px"] = covered > 0 ? steadyFrame * 1e9 / covered : 0.0;
-    state.counters["us_per_vertex"] = (retransformFrame - steadyFrame) * 1e6 / static_cast<double>(vertexCount(*r));
+    state.counters["us_per_vertex"] = (retransformFrame - steadyFrame) * 1e6 / static_cast<double>(vertexCount(session->state().scene));
     state.SetLabel(std::string(kSceneNames[scene]) + "/" + kModeNames[mode] + "/" + std::to_string(workers) +
                    (workers == 1 ? " worker" : " workers"));
 }

@@ -10,11 +10,13 @@
 
 #include "core/renderer.h"
 #include "platform/main_window.h"
+#include "ui/session.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    static trivane::Renderer renderer;
-    trivane::MainWindow window(renderer);
+    static trivane::Session session;
+    trivane::MainWindow window(session);
+    trivane::Renderer& renderer = session.state();
     window.show();
     // Let the window reach the screen before measuring.
     QElapsedTimer warmUp;
@@ -22,12 +24,12 @@ int main(int argc, char** argv) {
     while (warmUp.elapsed() < 300) QApplication::processEvents();
 
     for (const int mode : {1, 2, 3}) {
-        renderer.renderMode = mode;
+        renderer.settings.renderMode = mode;
         for (const bool moving : {false, true}) {
             const trivane::PresentStats before = window.stats();
             for (int frame = 0; frame < 200; ++frame) {
                 // A held key re-transforms every frame, as while the user moves.
-                renderer.keyHeld = moving ? 1 : 0;
+                renderer.input.keyHeld = moving ? 1 : 0;
                 window.present();
             }
             const trivane::PresentStats& after = window.stats();
@@ -38,6 +40,6 @@ int main(int argc, char** argv) {
                         moving ? "re-transform" : "still", render, present, 100.0 * present / (render + present));
         }
     }
-    renderer.keyHeld = 0;
+    renderer.input.keyHeld = 0;
     return 0;
 }

@@ -11,6 +11,8 @@
 #include "raster/fills.h"
 #include "scene/loaded_files.h"
 #include "ui/event_script.h"
+#include "ui/menu_ids.h"
+#include "ui/session.h"
 
 namespace trivane::fuzz {
 
@@ -90,27 +92,26 @@ int eventScript(const uint8_t* data, size_t size) {
 }
 
 int renderModel(const uint8_t* data, size_t size) {
-    static Renderer* const r = [] {
+    static Session* const session = [] {
         setWorkerCount(1);
-        auto* renderer = new Renderer();
-        renderer->createFrameBitmap(kFrameWidth, kFrameHeight);
-        renderer->useTexture(smallBitmap());
-        renderer->setStartValues();
-        renderer->clearFrame = false;
-        return renderer;
+        auto* started = new Session();
+        started->startWithTexture(smallBitmap());
+        started->state().target.clearFrame = false;
+        return started;
     }();
+    SceneState& scene = session->state().scene;
     // Every input starts from the same empty scene, so a finding replays alone.
     static int32_t slotsUsed = 0;
-    r->releaseModel();
-    for (int32_t i = 0; i < slotsUsed; ++i) r->meshes[i] = Mesh{};
-    r->meshCount = 0;
-    const LoadReport report = r->loadModelFromMemory(data, size);
+    releaseModel(scene);
+    for (int32_t i = 0; i < slotsUsed; ++i) scene.meshes[i] = Mesh{};
+    scene.meshCount = 0;
+    const LoadReport report = loadModelBytes(scene, data, size);
     slotsUsed = std::min(kMaxMeshes, std::max(slotsUsed, report.meshCount + 1));
     if (!report.loaded()) return 0;
-    r->setDirty(true);
-    for (int32_t mode : {Mapping, Gouraud, Wire}) {
-        r->renderMode = mode;
-        r->renderFrame();
+    ScriptPlayer platform(*session);
+    for (int32_t mode : {menu::kModeMapping, menu::kModeGouraud, menu::kModeWire}) {
+        session->menuCommand(platform, mode);
+        session->frame();
     }
     return 0;
 }

@@ -32,7 +32,7 @@ const char* const kTriangle =
     " *MESH_SMOOTHING 1 \t*MESH_MTLID 3\n\t\t}\n";
 
 struct Loaded {
-    std::unique_ptr<Renderer> renderer = test::makeRenderer();
+    std::unique_ptr<SceneState> scene = std::make_unique<SceneState>();
     int32_t result = -1;
     LoadReport report;
 };
@@ -40,7 +40,7 @@ struct Loaded {
 Loaded loadText(const std::string& text) {
     TempDir dir;
     Loaded loaded;
-    loaded.report = loaded.renderer->loadModel(dir.write("model.ase", text).c_str());
+    loaded.report = loadModelFile(*loaded.scene, dir.write("model.ase", text).c_str());
     loaded.result = loaded.report.meshCount;
     return loaded;
 }
@@ -51,7 +51,7 @@ TEST(AseLoader, StoresVerticesFacesAndTextureFacesAsTheFormatPrescribes) {
         "\t\t\t*MESH_TVERT 1\t1.0\t2.0\t0.0\n\t\t\t*MESH_TVERT 2\t-0.3\t1.25\t0.0\n\t\t}\n"
         "\t\t*MESH_NUMTVFACES 1\n\t\t*MESH_TFACELIST {\n\t\t\t*MESH_TFACE 0\t4\t5\t6\n\t\t}\n";
     Loaded l = loadText(object("Box01", kTriangle + textures, 2));
-    Renderer& r = *l.renderer;
+    SceneState& r = *l.scene;
     ASSERT_EQ(l.result, 1);
     ASSERT_EQ(r.meshCount, 1);
     const Mesh& m = r.meshes[0];
@@ -91,9 +91,9 @@ TEST(AseLoader, MaterialsFillInFileOrderAndSkipSubMaterials) {
         "\t*MESH {\n\t\t*MESH_NUMVERTEX 1\n\t\t*MESH_VERTEX 0 1 1 1\n\t}\n"
         "\t*PROP_MOTIONBLUR 0\n\t*MATERIAL_REF 1\n}\n";
     Loaded l = loadText(text);
-    Renderer& r = *l.renderer;
+    SceneState& r = *l.scene;
     ASSERT_EQ(l.result, 1);
-    ASSERT_EQ(std::tuple(r.materialCount, r.hasMaterials), std::tuple(2, 1));
+    ASSERT_EQ(r.materialCount, 2);
     const auto* mat = r.materials.data();
     EXPECT_EQ(std::tuple(mat[0].ambient.g, mat[0].diffuse.b, mat[0].specular.r, mat[1].ambient.r),
               std::tuple(0.2f, 0.6f, 0.7f, 1.0f));
@@ -113,8 +113,8 @@ TEST(AseLoader, ShineUpToOnePointTwoEightIsScaledByAHundred) {
     std::string text = "*MATERIAL_COUNT 6\n";
     for (const auto& c : cases) text += std::string("*MATERIAL_SHINE ") + c.first + "\n*MATERIAL_SHINESTRENGTH 0\n";
     Loaded l = loadText(text + object("Box", kTriangle));
-    ASSERT_EQ(l.renderer->materialCount, 6);
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(l.renderer->materialShine[i], cases[i].second) << cases[i].first;
+    ASSERT_EQ(l.scene->materialCount, 6);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(l.scene->materialShine[i], cases[i].second) << cases[i].first;
 }
 
 TEST(AseLoader, LinesAreReadIn255CharacterPiecesWithCarriageReturnsDropped) {
@@ -125,7 +125,7 @@ TEST(AseLoader, LinesAreReadIn255CharacterPiecesWithCarriageReturnsDropped) {
     const std::string text = "*MESH_NUMVERTEX 3\r\n" + straddling + secondPiece +
                              "*MESH_VERTEX 1\r4\r5\r6\r\n" + returnInside + "*PROP_MOTIONBLUR\r\n";
     Loaded l = loadText(text);
-    const Mesh& m = l.renderer->meshes[0];
+    const Mesh& m = l.scene->meshes[0];
     ASSERT_EQ(std::tuple(l.result, m.vertexCount), std::tuple(1, 3));
     EXPECT_EQ(xyz(m.vertices[0]), (std::array{2.0f, 6.0f, 4.0f}));  // the straddling keyword matched nothing
     EXPECT_EQ(xyz(m.vertices[1]), (std::array{8.0f, 12.0f, 10.0f}));  // a lone carriage return is a blank
@@ -135,7 +135,7 @@ TEST(AseLoader, LinesAreReadIn255CharacterPiecesWithCarriageReturnsDropped) {
     // blank; nothing after the text is read, not even a line feed there.
     const std::string tail = "*MESH_NUMVERTEX 1\n*MESH_VERTEX 0 1 2 3\n*PROP_MOTIONBLUR" + std::string(238, ' ') + "\r";
     const std::string beyond = tail + "\n*MATERIAL_COUNT 1\n*NODE_NAME \"Box\"\n*PROP_MOTIONBLUR\n";
-    const LoadedModel model = readModel(reinterpret_cast<const uint8_t*>(beyond.data()), tail.size(), *l.renderer);
+    const LoadedModel model = readModel(reinterpret_cast<const uint8_t*>(beyond.data()), tail.size(), *l.scene);
     EXPECT_EQ(std::tuple(model.meshCount, model.materialCount, model.meshes[0].vertexCount), std::tuple(1, 0, 1));
 }
 
@@ -148,7 +148,7 @@ TEST(AseLoader, ReferencesAndWritesBeyondTheirTablesAreIgnored) {
                         "*MESH_NUMFACES 1\n*MESH_FACE 0: A: 0 B: 7 C: -3\n*MESH_FACE 1: A: 1 B: 1 C: 1\n"
                         "*MESH_NUMTVERTEX -4\n*MESH_TVERT 0 0.5 0.5\n*MESH_NUMTVFACES -1\n*MESH_TFACE 0 1 1 1\n"
                         "*PROP_MOTIONBLUR\n");
-    Renderer& r = *l.renderer;
+    SceneState& r = *l.scene;
     const Mesh& m = r.meshes[0];
     ASSERT_EQ(std::tuple(l.result, r.materialCount, m.vertexCount, m.vertices.size(), m.indexCount), std::tuple(1, 1, 1, 1u, 3));
     EXPECT_EQ(std::tuple(r.materials[0].ambient.r, r.materialShine[0], m.vertices[0].x), std::tuple(0.0f, 0.0f, 2.0f));
@@ -165,7 +165,7 @@ TEST(AseLoader, TablesStayBoundedByTheFileAndTheirLimits) {
                              "*MESH_VERTEX 0 1 2 3\n*PROP_MOTIONBLUR\n";
     Loaded l = loadText(text);
     ASSERT_EQ(l.result, 1);
-    const Mesh& m = l.renderer->meshes[0];
+    const Mesh& m = l.scene->meshes[0];
     const int64_t fileSize = static_cast<int64_t>(text.size());
     EXPECT_TRUE(m.vertexCount >= 1 && m.vertexCount <= fileSize / 13 && m.indexCount <= 3 * fileSize / 11 &&
                 m.texVertexCount <= fileSize / 12 && m.texFaceIndexCount <= 3 * fileSize / 12);
@@ -175,8 +175,8 @@ TEST(AseLoader, TablesStayBoundedByTheFileAndTheirLimits) {
 
     Loaded materials = loadText("*MATERIAL_COUNT 2000000000\n*MATERIAL_AMBIENT 1 1 1\n*PROP_MOTIONBLUR\n");
     EXPECT_EQ(materials.result, 1);
-    EXPECT_LE(materials.renderer->materialCount, 2);
-    EXPECT_EQ(materials.renderer->materials.size(), static_cast<size_t>(materials.renderer->materialCount));
+    EXPECT_LE(materials.scene->materialCount, 2);
+    EXPECT_EQ(materials.scene->materials.size(), static_cast<size_t>(materials.scene->materialCount));
 
     // Every object may announce as much as the rest of the file could fill;
     // together they stay within a budget linear in the file's size.
@@ -185,17 +185,17 @@ TEST(AseLoader, TablesStayBoundedByTheFileAndTheirLimits) {
     Loaded g = loadText(greedy);
     ASSERT_EQ(g.result, 1000);
     int64_t vertices = 0;
-    for (int i = 0; i < 1000; ++i) vertices += g.renderer->meshes[i].vertexCount;
+    for (int i = 0; i < 1000; ++i) vertices += g.scene->meshes[i].vertexCount;
     EXPECT_LE(vertices * 49, 32 * static_cast<int64_t>(greedy.size()) + (8 << 20));
-    EXPECT_GT(g.renderer->meshes[0].vertexCount, 1000);
+    EXPECT_GT(g.scene->meshes[0].vertexCount, 1000);
 
     // The mesh table holds a thousand meshes; lines for more are ignored.
     std::string many;
     for (int i = 0; i < 1005; ++i) many += "*NODE_NAME \"Bone\"\n*MESH_NUMVERTEX 1\n*PROP_MOTIONBLUR\n";
     Loaded t = loadText(many + "*MATERIAL_REF 6\n*MESH_NUMVERTEX 4\n");
     ASSERT_EQ(t.result, 1000);
-    const Mesh* last = &t.renderer->meshes[999];
-    EXPECT_EQ(std::tuple(t.renderer->meshCount, last->vertexCount, last->materialIndex, last[-1].materialIndex),
+    const Mesh* last = &t.scene->meshes[999];
+    EXPECT_EQ(std::tuple(t.scene->meshCount, last->vertexCount, last->materialIndex, last[-1].materialIndex),
               std::tuple(1000, 1, 6, 0));
 }
 
@@ -207,12 +207,12 @@ TEST(AseLoader, TruncatedLinesStopAtTheFirstItemThatCannotBeRead) {
         "*MESH_FACE 3: A: 7 B: oops C: 9 AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 5\n"
         "*MESH_NUMTVERTEX\n*MATERIAL_COUNT\n*PROP_MOTIONBLUR\n*MESH_NUMVERTEX 2\n*MESH_VERTEX 0 1.5\n*MESH_VERTEX";
     Loaded t = loadText(truncated);
-    const Mesh& m = t.renderer->meshes[0];
+    const Mesh& m = t.scene->meshes[0];
     ASSERT_EQ(std::tuple(t.result, m.indexCount), std::tuple(1, 12));
     EXPECT_EQ(head(m.indices, 12), (std::vector<int32_t>{5, 0, 0, 1, 3, 2, 4, 6, 5, 7, 0, 0}));
     EXPECT_EQ(head(m.faceMaterialIds, 12), std::vector<int32_t>(12, 0));
-    EXPECT_EQ(std::tuple(m.vertexCount, m.texVertexCount, t.renderer->materialCount), std::tuple(0, 0, 0));
-    EXPECT_TRUE(t.renderer->meshes[1].vertices.empty());
+    EXPECT_EQ(std::tuple(m.vertexCount, m.texVertexCount, t.scene->materialCount), std::tuple(0, 0, 0));
+    EXPECT_TRUE(t.scene->meshes[1].vertices.empty());
 }
 
 TEST(AseLoader, UnopenablePathFallsBackToTheDefaultModelAndSaysSo) {
@@ -220,19 +220,19 @@ TEST(AseLoader, UnopenablePathFallsBackToTheDefaultModelAndSaysSo) {
     test::WorkingDirectory cwd(dir.path());
     auto r = test::makeRenderer();
     // Neither file: nothing at all changes.
-    const LoadReport neither = r->loadModel((dir.path() / "first.ase").c_str());
-    EXPECT_EQ(std::tuple(neither.meshCount, r->meshCount), std::tuple(0, 0));
+    const LoadReport neither = loadModelFile(r->scene, (dir.path() / "first.ase").c_str());
+    EXPECT_EQ(std::tuple(neither.meshCount, r->scene.meshCount), std::tuple(0, 0));
     EXPECT_NE(neither.message("first.ase").find("cannot open it (No such file or directory), nor the default"),
               std::string::npos);
-    ASSERT_EQ(r->loadModel(dir.write("first.ase", object("A", kTriangle) + object("B", kTriangle)).c_str()).meshCount, 2);
+    ASSERT_EQ(loadModelFile(r->scene, dir.write("first.ase", object("A", kTriangle) + object("B", kTriangle)).c_str()).meshCount, 2);
 
     dir.write("data/bou.ASE", object("Default", kTriangle, 5));
-    const LoadReport fallBack = r->loadModel("missing.ase");
+    const LoadReport fallBack = loadModelFile(r->scene, "missing.ase");
     EXPECT_EQ(std::tuple(fallBack.meshCount, fallBack.fellBack), std::tuple(1, true));
     EXPECT_EQ(fallBack.message("missing.ase"),
               "missing.ase: cannot open it (No such file or directory); loaded the default model ./data/bou.ASE instead");
     // The previous model's second mesh was released.
-    EXPECT_EQ(std::tuple(r->meshes[0].vertexCount, r->meshes[0].materialIndex, r->meshes[1].vertexCount, r->meshes[1].vertices.size()),
+    EXPECT_EQ(std::tuple(r->scene.meshes[0].vertexCount, r->scene.meshes[0].materialIndex, r->scene.meshes[1].vertexCount, r->scene.meshes[1].vertices.size()),
               std::tuple(3, 5, 0, 0u));
 }
 
@@ -255,15 +255,15 @@ TEST(AseLoader, FailedLoadsKeepTheModelAndSayWhy) {
         SCOPED_TRACE(why);
         TempDir dir;
         auto r = test::makeRenderer();
-        ASSERT_EQ(r->loadModel(dir.write("good.ase", "*MATERIAL_COUNT 1\n" + object("Kept", kTriangle, 4)).c_str()).meshCount, 1);
-        r->meshes[0].rotation.y = 30.0f;
-        const std::vector<Vertex> vertices = r->meshes[0].vertices;
-        const LoadReport report = r->loadModel(dir.write("bad.ase", text).c_str());
+        ASSERT_EQ(loadModelFile(r->scene, dir.write("good.ase", "*MATERIAL_COUNT 1\n" + object("Kept", kTriangle, 4)).c_str()).meshCount, 1);
+        r->scene.meshes[0].rotation.y = 30.0f;
+        const std::vector<Vertex> vertices = r->scene.meshes[0].vertices;
+        const LoadReport report = loadModelFile(r->scene, dir.write("bad.ase", text).c_str());
         EXPECT_FALSE(report.loaded());
         EXPECT_NE(report.message("bad.ase").find(why), std::string::npos) << report.message("bad.ase");
-        EXPECT_EQ(std::tuple(r->meshCount, r->materialCount, r->meshes[0].materialIndex, r->meshes[0].rotation.y),
+        EXPECT_EQ(std::tuple(r->scene.meshCount, r->scene.materialCount, r->scene.meshes[0].materialIndex, r->scene.meshes[0].rotation.y),
                   std::tuple(1, 1, 4, 30.0f));
-        EXPECT_EQ(std::tuple(r->meshes[0].vertices.size(), xyzw(r->meshes[0].vertices[0])), std::tuple(vertices.size(), xyzw(vertices[0])));
+        EXPECT_EQ(std::tuple(r->scene.meshes[0].vertices.size(), xyzw(r->scene.meshes[0].vertices[0])), std::tuple(vertices.size(), xyzw(vertices[0])));
     }
 
     std::string body = kTriangle;

@@ -13,7 +13,7 @@ const auto scene = test::startView;
 
 // A front-facing triangle with corners at pixels (300, 250), (300, 350), (500, 250).
 Mesh& addTriangle(Renderer& r) {
-    return test::addMesh(r, {{-200, -100, -1100}, {-200, 100, -1100}, {200, -100, -1100}}, {0, 1, 2});
+    return test::addMesh(r.scene, {{-200, -100, -1100}, {-200, 100, -1100}, {200, -100, -1100}}, {0, 1, 2});
 }
 
 TEST(FramePipeline, VertexStageGivesWholePixelsDepthAndLitColour) {
@@ -26,7 +26,7 @@ TEST(FramePipeline, VertexStageGivesWholePixelsDepthAndLitColour) {
               (std::array{300.0f, 250.0f, 1.0f, 1.0f, 500.0f, 350.0f}));
     EXPECT_EQ(a.depth, 600.0);
     EXPECT_GT(a.r, 0.5f);
-    EXPECT_EQ(r->dirty, 0);
+    EXPECT_EQ(r->input.dirty, 0);
     // Rows 250..349 are filled, the top row of the face is not.
     EXPECT_NE(pixel(*r, 301, 250), (Rgb8{0, 0, 0}));
     EXPECT_EQ(pixel(*r, 301, 350), (Rgb8{0, 0, 0}));
@@ -36,11 +36,11 @@ TEST(FramePipeline, ClipFlagsFollowTheSixComparisons) {
     // Near 1, far 2 and a 2 x 2 viewport make the projection exact:
     // (x, y, z) becomes (x, y, 2z - 2, z) with the identity transform.
     auto r = scene(Gouraud);
-    r->lookAtMode = 0;
-    r->cameraPosition.z = 0;
-    r->nearPlane = 1, r->farPlane = 2, r->viewportWidth = 2, r->viewportHeight = 2;
+    r->camera.lookAtMode = 0;
+    r->camera.cameraPosition.z = 0;
+    r->camera.nearPlane = 1, r->camera.farPlane = 2, r->camera.viewportWidth = 2, r->camera.viewportHeight = 2;
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    Mesh& m = test::addMesh(*r,
+    Mesh& m = test::addMesh(r->scene,
                       {{0, 0, 1},        // on the near plane: z = 0, inside
                        {0, 0, 2},        // on the far plane: z = w
                        {1.5f, 0, 1.5f},  // x = w
@@ -59,27 +59,11 @@ TEST(FramePipeline, ClipFlagsFollowTheSixComparisons) {
 TEST(FramePipeline, WireFacesAreRedAndLeaveTheirFirstCornerUnwritten) {
     auto r = scene(Wire);
     addTriangle(*r);
-    r->drawColor[0] = 1, r->drawColor[1] = 2, r->drawColor[2] = 3;
     r->renderFrame();
     // A starts two lines, B and C end them; only the outline is drawn.
     EXPECT_EQ((std::vector<Rgb8>{pixel(*r, 300, 250), pixel(*r, 300, 350), pixel(*r, 500, 250), pixel(*r, 300, 300),
                                  pixel(*r, 301, 300)}),
               (std::vector<Rgb8>{{0, 0, 0}, {255, 0, 0}, {255, 0, 0}, {255, 0, 0}, {0, 0, 0}}));
-    EXPECT_EQ(std::to_array(r->drawColor), (std::array<uint8_t, 3>{255, 0, 0}));
-}
-
-// After a frame a vertex holds the texture coordinate of the last textured
-// face that named it; the drawing itself takes them from the face.
-TEST(FramePipeline, TextureCoordinatesAreLeftInTheVerticesFaceByFace) {
-    auto r = scene(Mapping);
-    test::setTexture(*r);
-    Mesh& m = test::addMesh(*r, {{-200, -100, -1100}, {-200, 100, -1100}, {200, -100, -1100}, {200, 100, -1100}}, {0, 1, 2, 2, 1, 3});
-    m.texVertices = {{0.1f, 0.1f}, {0.1f, 0.8f}, {0.8f, 0.1f}, {0.8f, 0.8f}, {0.5f, 0.25f}};
-    m.texFaces = {0, 1, 2, 2, 4, 3};  // vertex 1 takes texture vertex 4 in the second face
-    m.texVertexCount = 5, m.texFaceIndexCount = 6;
-    r->renderFrame();
-    EXPECT_EQ((std::array{m.transformed[1].u, m.transformed[1].v, m.transformed[0].u, m.transformed[0].v}),
-              (std::array{0.5f, 0.25f, 0.1f, 0.1f}));
 }
 
 TEST(FramePipeline, OtherRenderModesDrawNothingAndNoFrameDrawsNothing) {
@@ -91,14 +75,14 @@ TEST(FramePipeline, OtherRenderModesDrawNothingAndNoFrameDrawsNothing) {
     }
     auto r = scene(Gouraud);
     Mesh& m = addTriangle(*r);
-    r->frameBits = nullptr;
-    r->zBuffer[9] = 3.0f;
-    r->perfFrequency = 1000000000;
-    r->counter.read = [] { return int64_t{500000000}; };
+    r->target.frameBits = nullptr;
+    r->target.zBuffer[9] = 3.0f;
+    r->clock.perfFrequency = 1000000000;
+    r->clock.counter.read = [] { return int64_t{500000000}; };
     r->renderFrame();
     EXPECT_EQ(m.transformed[0].x, 300.0f);  // the vertex stage still runs
-    EXPECT_EQ(r->zBuffer[9], 3.0f);
-    EXPECT_EQ(r->fps, 2.0f);  // and so does the end of the frame
+    EXPECT_EQ(r->target.zBuffer[9], 3.0f);
+    EXPECT_EQ(r->clock.fps, 2.0f);  // and so does the end of the frame
 }
 
 }  // namespace

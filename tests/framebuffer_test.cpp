@@ -1,9 +1,10 @@
-// Colour buffer layout, putPixel bounds and the midpoint line walk.
+// Colour buffer layout and the midpoint line walk.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <set>
 
+#include "raster/fills.h"
 #include "test_support.h"
 
 namespace trivane {
@@ -12,11 +13,11 @@ namespace {
 using Pixel = std::pair<int, int>;
 
 // Every pixel that differs from black.
-std::vector<Pixel> litPixels(const Renderer& r) {
+std::vector<Pixel> litPixels(const test::Canvas& canvas) {
     std::vector<Pixel> out;
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x) {
-            const uint8_t* p = r.frameBits + y * 2400 + 3 * x;
+            const uint8_t* p = canvas.colour.data() + y * 2400 + 3 * x;
             if (p[0] || p[1] || p[2]) out.push_back({x, y});
         }
     return out;
@@ -39,32 +40,28 @@ std::set<Pixel> plainWalk(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
     return out;
 }
 
-std::vector<Pixel> lineOnFreshFrame(Renderer& r, int x0, int y0, int x1, int y1) {
-    std::memset(r.frameBits, 0, 2400 * 600);
-    r.drawLine(x0, y0, x1, y1);
-    return litPixels(r);
-}
+constexpr uint8_t kRed[3] = {255, 0, 0};
 
 class FramebufferTest : public ::testing::Test {
 protected:
-    std::unique_ptr<Renderer> r = test::makeRendererWithFrame();
-    void SetUp() override { r->drawColor[0] = 255; }
+    test::Canvas canvas;
+    std::vector<Pixel> lineOnFreshFrame(int x0, int y0, int x1, int y1, const uint8_t (&rgb)[3] = kRed) {
+        std::fill(canvas.colour.begin(), canvas.colour.end(), 0);
+        raster::FrameBand band = canvas.band();
+        raster::drawLine(band, x0, y0, x1, y1, rgb);
+        return litPixels(canvas);
+    }
 };
 
-TEST_F(FramebufferTest, PutPixelBoundsAndByteOrder) {
-    r->drawColor[0] = 10, r->drawColor[1] = 20, r->drawColor[2] = 30;  // red, green, blue
-    for (auto [x, y] : std::vector<Pixel>{{0, 300}, {400, 0}, {800, 10}, {10, 600}, {-1, 5}, {5, -1}})
-        r->putPixel(x, y);
-    EXPECT_TRUE(litPixels(*r).empty());
-    r->putPixel(799, 599);
-    const uint8_t* p = r->frameBits + 599 * 2400 + 3 * 799;
+TEST_F(FramebufferTest, BytesAreBlueGreenRedFromTheBottomRowAndOnly800By600Exists) {
+    constexpr uint8_t kColour[3] = {10, 20, 30};  // red, green, blue
+    EXPECT_EQ(lineOnFreshFrame(797, 599, 799, 599, kColour), (std::vector<Pixel>{{798, 599}, {799, 599}}));
+    const uint8_t* p = canvas.colour.data() + 599 * 2400 + 3 * 799;
     EXPECT_EQ(std::vector<int>(p, p + 3), (std::vector<int>{30, 20, 10}));
-    EXPECT_EQ(litPixels(*r), (std::vector<Pixel>{{799, 599}}));
-    // Only the 800 x 600 picture exists, and nothing draws into a missing one.
+    // Nothing draws into a picture of another size: it does not exist.
     auto other = test::makeRenderer();
-    other->createFrameBitmap(640, 480);
-    other->putPixel(10, 10);
-    EXPECT_EQ(other->frameBits, nullptr);
+    createFrameBitmap(other->target, 640, 480);
+    EXPECT_EQ(other->target.frameBits, nullptr);
 }
 
 TEST_F(FramebufferTest, ClippedWalkMatchesThePlainWalk) {
@@ -77,7 +74,7 @@ TEST_F(FramebufferTest, ClippedWalkMatchesThePlainWalk) {
         const bool a = i % 3 != 0, b = i % 3 == 2;
         const int x0 = a ? far(random) : near(random), y0 = a ? far(random) : near(random);
         const int x1 = b ? far(random) : near(random), y1 = b ? far(random) : near(random);
-        const std::vector<Pixel> drawn = lineOnFreshFrame(*r, x0, y0, x1, y1);
+        const std::vector<Pixel> drawn = lineOnFreshFrame(x0, y0, x1, y1);
         const std::set<Pixel> expected = plainWalk(x0, y0, x1, y1);
         ASSERT_EQ(std::set<Pixel>(drawn.begin(), drawn.end()), expected)
             << x0 << "," << y0 << " -> " << x1 << "," << y1;
@@ -86,16 +83,16 @@ TEST_F(FramebufferTest, ClippedWalkMatchesThePlainWalk) {
 
 TEST_F(FramebufferTest, FarAwayEndPointsStillDrawTheVisiblePart) {
     // Walking these step by step would take billions of steps.
-    const std::vector<Pixel> drawn = lineOnFreshFrame(*r, 400, 300, 2000000000, -1500000000);
+    const std::vector<Pixel> drawn = lineOnFreshFrame(400, 300, 2000000000, -1500000000);
     EXPECT_EQ(drawn.size(), 399u);  // columns 401..799, down to row 1
     for (auto [x, y] : drawn) EXPECT_NEAR(y, 300 - 0.75 * (x - 400), 1.0) << x;
 
     // An exact 3:4 slope has ties; they keep the minor coordinate.
-    const std::vector<Pixel> exact = lineOnFreshFrame(*r, 400, 300, 2000000400, -1499999700);
+    const std::vector<Pixel> exact = lineOnFreshFrame(400, 300, 2000000400, -1499999700);
     ASSERT_EQ(exact.size(), 399u);
     for (auto [x, y] : exact) EXPECT_EQ(y, 300 - (3 * (x - 400) + 1) / 4) << x;
 
-    const std::vector<Pixel> through = lineOnFreshFrame(*r, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+    const std::vector<Pixel> through = lineOnFreshFrame(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
     ASSERT_EQ(through.size(), 599u);  // the diagonal (1, 1) .. (599, 599)
     EXPECT_EQ(through.front(), (Pixel{1, 1}));
     EXPECT_EQ(through.back(), (Pixel{599, 599}));

@@ -32,8 +32,8 @@ struct RecordingControls : DialogControls {
 
 std::unique_ptr<Renderer> withStartValues() {
     auto r = test::makeRenderer();
-    r->light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
-    r->material = r->defaultMaterial;  // what the last lit vertex left without a material list
+    r->lighting.light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
+    r->lighting.material = r->lighting.defaultMaterial;  // what the last lit vertex left without a material list
     return r;
 }
 
@@ -47,9 +47,9 @@ TEST(DialogTest, RowLookupAndOpeningShowsTheValuesInOrder) {
     for (int32_t id : {1059, 1041, 1061, 1019, 0, -1}) EXPECT_EQ(colorControlRow(id), -1) << id;
     for (int32_t id : {1018, 1037, 1060}) EXPECT_EQ(colorTextBoxRow(id), -1) << id;
     auto r = withStartValues();
-    r->material.specular.g = 0.37f;  // row 16: box 1035, bar 1057
+    r->lighting.material.specular.g = 0.37f;  // row 16: box 1035, bar 1057
     RecordingControls c;
-    EXPECT_TRUE(LightMaterialDialog(*r, c).onInitDialog());
+    EXPECT_TRUE(LightMaterialDialog(r->lighting, r->scene, c).onInitDialog());
     ASSERT_EQ(c.calls.size(), 54u);
     // Ranges in table order, then texts by increasing id, then positions.
     for (int row = 0; row < 18; ++row) {
@@ -63,7 +63,7 @@ TEST(DialogTest, RowLookupAndOpeningShowsTheValuesInOrder) {
         EXPECT_EQ(c.positions[bar], expected) << row;
     }
     EXPECT_TRUE(c.ended.empty());
-    EXPECT_EQ(r->material.specular.g, 0.37f);  // opening changes nothing
+    EXPECT_EQ(r->lighting.material.specular.g, 0.37f);  // opening changes nothing
 }
 
 TEST(DialogTest, PositionsRoundAndOddValuesNeitherFailNorOverflow) {
@@ -79,22 +79,22 @@ TEST(DialogTest, PositionsRoundAndOddValuesNeitherFailNorOverflow) {
         {NAN, "nan", 0}, {INFINITY, "inf", INT32_MAX}, {1.5f, "1.50", 150}, {-0.004f, "-0.00", 0},
     };
     auto r = withStartValues();  // rows 0 to 5
-    r->light.ambient = Rgb{cases[0].value, cases[1].value, cases[2].value};
-    r->light.diffuse = Rgb{cases[3].value, cases[4].value, cases[5].value};
+    r->lighting.light.ambient = Rgb{cases[0].value, cases[1].value, cases[2].value};
+    r->lighting.light.diffuse = Rgb{cases[3].value, cases[4].value, cases[5].value};
     RecordingControls c;
-    LightMaterialDialog(*r, c).onInitDialog();
+    LightMaterialDialog(r->lighting, r->scene, c).onInitDialog();
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(c.texts[1019 + i], cases[i].text) << i;
         EXPECT_EQ(c.positions[kColorControls[i].scrollBarId], cases[i].position) << i;
     }
     // Stepping a saturated position does not overflow; NaN reads as 0.
-    LightMaterialDialog dialog(*r, c);
+    LightMaterialDialog dialog(r->lighting, r->scene, c);
     dialog.onScroll(1060, LineLeft, 0);
     dialog.onScroll(1042, PageRight, 0);
     dialog.onScroll(1043, LineRight, 0);
     EXPECT_EQ(std::vector<int32_t>({c.positions[1060], c.positions[1042], c.positions[1043]}),
               std::vector<int32_t>({INT32_MAX - 2, INT32_MIN + 10, 2}));
-    EXPECT_EQ(r->light.ambient.r, static_cast<float>((INT32_MAX - 2) * 0.01));
+    EXPECT_EQ(r->lighting.light.ambient.r, static_cast<float>((INT32_MAX - 2) * 0.01));
 }
 
 TEST(DialogTest, StepsStopAtTheRangeEndsAndOnlyTheBoundValueChanges) {
@@ -114,20 +114,20 @@ TEST(DialogTest, StepsStopAtTheRangeEndsAndOnlyTheBoundValueChanges) {
     for (const auto& k : cases) {
         SCOPED_TRACE(::testing::Message() << "start " << k.start << " code " << k.code);
         auto r = withStartValues();
-        r->material.diffuse.b = k.start;  // row 14: bar 1055, box 1033
+        r->lighting.material.diffuse.b = k.start;  // row 14: bar 1055, box 1033
         RecordingControls c;
-        EXPECT_FALSE(LightMaterialDialog(*r, c).onScroll(1055, k.code, 77));
+        EXPECT_FALSE(LightMaterialDialog(r->lighting, r->scene, c).onScroll(1055, k.code, 77));
         EXPECT_EQ(c.positions[1055], k.expectedPos);
-        EXPECT_EQ(r->material.diffuse.b, static_cast<float>(k.expectedPos * 0.01));
-        EXPECT_EQ(r->defaultMaterial.diffuse.b, static_cast<float>(k.expectedPos * 0.01));
+        EXPECT_EQ(r->lighting.material.diffuse.b, static_cast<float>(k.expectedPos * 0.01));
+        EXPECT_EQ(r->lighting.defaultMaterial.diffuse.b, static_cast<float>(k.expectedPos * 0.01));
         EXPECT_EQ(c.texts, (std::map<int32_t, std::string>{{1033, fixed2(k.expectedPos * 0.01)}}));
-        EXPECT_EQ(std::vector<float>({r->light.diffuse.b, r->material.diffuse.g, r->material.specular.b}),
+        EXPECT_EQ(std::vector<float>({r->lighting.light.diffuse.b, r->lighting.material.diffuse.g, r->lighting.material.specular.b}),
                   std::vector<float>(3, 1.0f));
     }
     // Other controls: the thumb still moves (from 0), no value changes.
     auto r = withStartValues();
     RecordingControls c;
-    LightMaterialDialog dialog(*r, c);
+    LightMaterialDialog dialog(r->lighting, r->scene, c);
     EXPECT_FALSE(dialog.onScroll(1059, LineRight, 0));
     EXPECT_FALSE(dialog.onScroll(1019, ThumbTrack, 40));
     EXPECT_EQ(c.positions, (std::map<int32_t, int32_t>{{1059, 2}, {1019, 40}}));
@@ -138,26 +138,26 @@ TEST(DialogTest, OkAndEscapeCloseAndKeepChanges) {
     for (int32_t id : {0, 1, 2, 3, 1060, -1}) {
         auto r = withStartValues();
         RecordingControls c;
-        LightMaterialDialog dialog(*r, c);
+        LightMaterialDialog dialog(r->lighting, r->scene, c);
         dialog.onScroll(1049, PageLeft, 0);
         const bool closes = id == 1 || id == 2;
         EXPECT_EQ(dialog.onCommand(id), closes) << id;
         // Both keep the change: no cancel.
-        EXPECT_EQ(std::pair(c.ended, r->light.specular.b), std::pair(closes ? std::vector<int32_t>{1} : std::vector<int32_t>{}, 0.9f)) << id;
+        EXPECT_EQ(std::pair(c.ended, r->lighting.light.specular.b), std::pair(closes ? std::vector<int32_t>{1} : std::vector<int32_t>{}, 0.9f)) << id;
     }
 }
 
 TEST(DialogTest, MaterialRowsWriteTheLastLitSourceOrTheDefaultMaterial) {
     for (int32_t source : {-1, 0, 1, 2, 1000, INT32_MAX}) {
         auto r = withStartValues();
-        r->materials = {LightingTerms{}, LightingTerms{}};
-        r->materialCount = 2;
-        r->materialSource = source;
+        r->scene.materials = {LightingTerms{}, LightingTerms{}};
+        r->scene.materialCount = 2;
+        r->scene.materialSource = source;
         RecordingControls c;
-        LightMaterialDialog(*r, c).onScroll(1056, ThumbTrack, 10);
+        LightMaterialDialog(r->lighting, r->scene, c).onScroll(1056, ThumbTrack, 10);
         const bool inTable = source == 0 || source == 1;
-        EXPECT_EQ(std::vector<float>({r->material.specular.r, r->defaultMaterial.specular.r, r->materials[0].specular.r,
-                                      r->materials[1].specular.r}),
+        EXPECT_EQ(std::vector<float>({r->lighting.material.specular.r, r->lighting.defaultMaterial.specular.r, r->scene.materials[0].specular.r,
+                                      r->scene.materials[1].specular.r}),
                   std::vector<float>({0.1f, inTable ? 1.0f : 0.1f, source == 0 ? 0.1f : 0.0f, source == 1 ? 0.1f : 0.0f}))
             << source;
     }

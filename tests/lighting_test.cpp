@@ -9,27 +9,30 @@ namespace {
 
 using Colour = std::array<float, 3>;
 
-// One mesh with one vertex at camera-space (0, 0, 1500) (the frame transform
-// is the identity), the start-up light and camera, and optionally a
-// one-entry material table.
+// One mesh with one vertex that the unturned Euler camera at the start-up
+// position sees at camera-space (0, 0, 1500), the start-up light, and
+// optionally a one-entry material table.
 std::unique_ptr<Renderer> litScene() {
     auto r = test::makeRenderer();
-    r->light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
-    r->lightPosition.z = -300;
-    r->cameraPosition.z = -1700;
-    Mesh& m = r->meshes[0];
+    r->lighting.light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
+    r->lighting.lightPosition.z = -300;
+    r->camera.cameraPosition.z = -1700;
+    r->scene.meshCount = 1;
+    Mesh& m = r->scene.meshes[0];
+    m.scale = Vector3{1, 1, 1};
     m.vertexCount = 1;
     m.vertices.assign(1, Vertex{});
     m.transformed.assign(1, Vertex{});
-    m.vertices[0].z = 1500;
+    m.clipFlags.assign(1, 0);
+    m.vertices[0].z = -200;
     return r;
 }
 
 std::unique_ptr<Renderer> litScene(const LightingTerms& material, float shine) {
     auto r = litScene();
-    r->materials = {material};
-    r->materialShine = {shine};
-    r->materialCount = 1;
+    r->scene.materials = {material};
+    r->scene.materialShine = {shine};
+    r->scene.materialCount = 1;
     return r;
 }
 
@@ -39,9 +42,14 @@ Vertex normal(float x, float y, float z) {
     return n;
 }
 
+// The vertex lit by the vertex stage with the normal n and the material
+// number of its mesh.
 Colour lit(Renderer& r, Vertex n, int32_t material = 0) {
-    r.lightVertex(0, 0, n, material);
-    const Vertex& t = r.meshes[0].transformed[0];
+    Mesh& m = r.scene.meshes[0];
+    m.normals.assign(1, n);
+    m.materialIndex = material;
+    transformVertices(r.scene, r.camera, r.lighting, r.work);
+    const Vertex& t = m.transformed[0];
     return Colour{t.r, t.g, t.b};
 }
 
@@ -54,43 +62,42 @@ const Vertex kFacing = normal(0, 0, -1), kSideways = normal(1, 0, 0);
 
 TEST(Lighting, DefaultMaterialFacingTheLightSaturatesAndTurnedAwayKeepsTheAmbientProduct) {
     auto r = litScene();
-    r->material = LightingTerms{{9, 9, 9}, {9, 9, 9}, {9, 9, 9}};  // replaced before use
+    r->lighting.material = LightingTerms{{9, 9, 9}, {9, 9, 9}, {9, 9, 9}};  // replaced before use
     EXPECT_EQ(lit(*r, kFacing), (Colour{1, 1, 1}));
-    EXPECT_EQ(std::tuple(r->material.ambient.r, r->material.diffuse.g, r->material.specular.b, r->materialSource),
+    EXPECT_EQ(std::tuple(r->lighting.material.ambient.r, r->lighting.material.diffuse.g, r->lighting.material.specular.b, r->scene.materialSource),
               std::tuple(0.2f, 1.0f, 1.0f, -1));
 
     const float a = ambientProduct(0.2f);
     EXPECT_EQ(lit(*r, kSideways), (Colour{a, a, a}));
-    EXPECT_EQ(r->meshes[0].transformed[0].x, 0.0f);  // only the colour is written
 
     // The defaults come from their field, so the dialog can edit them.
-    r->defaultMaterial.ambient = Rgb{0.5f, 0.25f, 1.0f};
+    r->lighting.defaultMaterial.ambient = Rgb{0.5f, 0.25f, 1.0f};
     EXPECT_EQ(lit(*r, kSideways), (Colour{ambientProduct(0.5f), ambientProduct(0.25f), 0.2f}));
     // Channels are clamped to 0..1.
-    r->defaultMaterial.ambient = Rgb{-5, 0.5f, 40};
+    r->lighting.defaultMaterial.ambient = Rgb{-5, 0.5f, 40};
     EXPECT_EQ(lit(*r, kSideways), (Colour{0, ambientProduct(0.5f), 1}));
 }
 
 TEST(Lighting, MaterialTableEntryIsCopiedAndAnIndexOutsideItUsesTheDefaults) {
     auto r = litScene();
-    r->materials = {LightingTerms{{1, 1, 1}, {0, 0, 0}, {0, 0, 0}},
+    r->scene.materials = {LightingTerms{{1, 1, 1}, {0, 0, 0}, {0, 0, 0}},
                     LightingTerms{{0.5f, 0.5f, 0.5f}, {0, 0, 0}, {0, 0, 0}}};
-    r->materialShine = {10, 10};
-    r->materialCount = 2;
+    r->scene.materialShine = {10, 10};
+    r->scene.materialCount = 2;
 
     EXPECT_EQ(lit(*r, kSideways, 1)[0], ambientProduct(0.5f));
-    EXPECT_EQ(std::pair(r->materialSource, r->material.ambient.r), std::pair(1, 0.5f));
+    EXPECT_EQ(std::pair(r->scene.materialSource, r->lighting.material.ambient.r), std::pair(1, 0.5f));
 
     // What the dialog writes into the material in use does not survive.
-    r->material.ambient = Rgb{0, 0, 0};
-    EXPECT_EQ(std::pair(lit(*r, kSideways, 0)[1], r->materialSource), std::pair(0.2f, 0));
+    r->lighting.material.ambient = Rgb{0, 0, 0};
+    EXPECT_EQ(std::pair(lit(*r, kSideways, 0)[1], r->scene.materialSource), std::pair(0.2f, 0));
 
     for (int32_t bad : {2, -1, 1000000}) {
         EXPECT_EQ(lit(*r, kSideways, bad)[2], ambientProduct(0.2f)) << bad;
-        EXPECT_EQ(std::pair(r->materialSource, r->material.ambient.r), std::pair(-1, 0.2f)) << bad;
+        EXPECT_EQ(std::pair(r->scene.materialSource, r->lighting.material.ambient.r), std::pair(-1, 0.2f)) << bad;
     }
     // A table shorter than its count is not read past its end.
-    r->materialCount = 5;
+    r->scene.materialCount = 5;
     EXPECT_EQ(lit(*r, kSideways, 3)[0], ambientProduct(0.2f));
 }
 
@@ -132,15 +139,6 @@ TEST(Lighting, LargeExponentsStopEarlyWithThePlainLoopsColour) {
     }
     EXPECT_EQ((std::array{raster::specularPower(0.75f, 0, terms), raster::specularPower(0.0f, -3, terms),
                           raster::specularPower(0.5f, 3, terms)}), (std::array{1.0, 1.0, 0.125}));
-}
-
-TEST(Lighting, VertexOrMeshOutsideTheTablesIsIgnored) {
-    auto r = litScene();
-    r->meshes[0].transformed[0].r = 0.5f;
-    r->lightVertex(0, 1, kFacing, 0);
-    r->lightVertex(-1, 0, kFacing, 0);
-    r->lightVertex(kMaxMeshes, 0, kFacing, 0);
-    EXPECT_EQ(r->meshes[0].transformed[0].r, 0.5f);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "scene_files.h"
+#include "scene/procedural.h"
+#include "ui/menu_commands.h"
 #include "ui/menu_ids.h"
 #include "ui/platform_services.h"
 
@@ -24,7 +26,7 @@ struct FakePlatform : PlatformServices {
 
 std::unique_ptr<Renderer> started() {
     auto r = test::startView(Gouraud);
-    r->meshes[0].visible = 1;  // as the default model leaves it; procedural models keep it
+    r->scene.meshes[0].visible = 1;  // as the default model leaves it; procedural models keep it
     return r;
 }
 
@@ -32,15 +34,15 @@ std::unique_ptr<Renderer> started() {
 TEST(MenuCommandTest, PlatformCallsAndTheAnimationToggle) {
     auto r = started();
     FakePlatform p;
-    r->meshes[0].rotation.y = 14.0f;
+    r->scene.meshes[0].rotation.y = 14.0f;
     for (int32_t id : {menu::kLoadModel, menu::kExit, menu::kLightMaterialDialog})  // the load is cancelled
-        r->onMenuCommand(p, id);
+        onMenuCommand(*r, p, id);
     EXPECT_EQ(std::vector<int>({p.quits, p.dialogs, p.picks}), std::vector<int>({1, 1, 1}));
     for (int expected : {1, 0}) {
-        r->onMenuCommand(p, menu::kToggleAnimation);
-        EXPECT_EQ(r->animating, expected);
+        onMenuCommand(*r, p, menu::kToggleAnimation);
+        EXPECT_EQ(r->clock.animating, expected);
     }
-    EXPECT_EQ(r->meshes[0].rotation.y, 14.0f);  // the rotation already applied stays
+    EXPECT_EQ(r->scene.meshes[0].rotation.y, 14.0f);  // the rotation already applied stays
 }
 
 // Paths of 255 and 256 bytes are in tests/cli (refused_paths); a script
@@ -52,10 +54,10 @@ TEST(MenuCommandTest, LoadRefusesEmptyPathsAndPathsWithANul) {
         SCOPED_TRACE(::testing::Message() << path.size() << " bytes");
         auto r = started();
         FakePlatform p;
-        r->createCube();
+        createCube(r->scene);
         p.chosen = path;
-        r->onMenuCommand(p, menu::kLoadModel);
-        EXPECT_EQ(std::vector<int>({r->meshCount, r->materialCount}), loads ? std::vector<int>({7, 6}) : std::vector<int>({1, 0}));
+        onMenuCommand(*r, p, menu::kLoadModel);
+        EXPECT_EQ(std::vector<int>({r->scene.meshCount, r->scene.materialCount}), loads ? std::vector<int>({7, 6}) : std::vector<int>({1, 0}));
     }
 }
 
@@ -68,7 +70,7 @@ Extent drawnExtent(const Renderer& r) {
     Extent e;
     for (int y = 0; y < kFrameHeight; ++y)
         for (int x = 0; x < kFrameWidth; ++x) {
-            const uint8_t* p = r.frameBits + y * kFrameStride + 3 * x;
+            const uint8_t* p = r.target.frameBits + y * kFrameStride + 3 * x;
             if (p[0] | p[1] | p[2]) e = {std::min(e.left, x), std::max(e.right, x), std::min(e.bottom, y), std::max(e.top, y)};
         }
     return e;
@@ -89,10 +91,10 @@ TEST(MenuCommandTest, FitModelFillsThePictureWithTheShownMeshes) {
         if (!std::filesystem::exists(load)) GTEST_SKIP() << "real model files not found: " << load;
         auto r = started();
         FakePlatform p;
-        ASSERT_TRUE(r->loadModel(load.c_str()).loaded());
-        r->meshes[0].rotation.y = 30.0f;
-        r->onMenuCommand(p, menu::kFitModel);
-        r->setDirty(true);
+        ASSERT_TRUE(loadModelFile(r->scene, load.c_str()).loaded());
+        r->scene.meshes[0].rotation.y = 30.0f;
+        onMenuCommand(*r, p, menu::kFitModel);
+        r->input.dirty = 1;
         r->renderFrame();
         const Extent e = drawnExtent(*r);
         ASSERT_GE(e.right, e.left);
@@ -100,7 +102,7 @@ TEST(MenuCommandTest, FitModelFillsThePictureWithTheShownMeshes) {
         EXPECT_TRUE(e.left > 0 && e.right < kFrameWidth - 1 && e.bottom > 0 && e.top < kFrameHeight - 1);
         EXPECT_NEAR((e.left + e.right) / 2, kFrameWidth / 2, 120);
         EXPECT_NEAR((e.bottom + e.top) / 2, kFrameHeight / 2, 90);
-        EXPECT_EQ(r->meshes[0].rotation.y, 30.0f);  // turned as it was
+        EXPECT_EQ(r->scene.meshes[0].rotation.y, 30.0f);  // turned as it was
     }
 }
 

@@ -28,11 +28,11 @@ TEST(PngWriter, DefaultSceneDecodesToTheFrameUprightInRgbOrderInACompressedFile)
         test::WorkingDirectory cwd(TRIVANE_SOURCE_DIR);
         ASSERT_TRUE(r->initialise());
     }
-    r->setDirty(true);
+    r->input.dirty = 1;
     r->renderFrame();
     const std::string path = tempPath("frame.png"), again = tempPath("again.png");
-    ASSERT_TRUE(writeFramePng(path.c_str(), r->frameBits));
-    ASSERT_TRUE(writeFramePng(again.c_str(), r->frameBits));
+    ASSERT_TRUE(writeFramePng(path.c_str(), r->target.frameBits));
+    ASSERT_TRUE(writeFramePng(again.c_str(), r->target.frameBits));
     const std::vector<uint8_t> file = readFile(path);
     EXPECT_EQ(file, readFile(again));
     EXPECT_LE(file.size(), 200u * 1024u);
@@ -47,7 +47,7 @@ TEST(PngWriter, DefaultSceneDecodesToTheFrameUprightInRgbOrderInACompressedFile)
     int mismatches = 0, lit = 0;
     for (int line = 0; line < 600; ++line) {
         const uint8_t* row = &rgb[static_cast<size_t>(line) * 2400];
-        const uint8_t* frame = frameRowFromTop(r->frameBits, line);
+        const uint8_t* frame = frameRowFromTop(r->target.frameBits, line);
         for (int x = 0; x < 800; ++x) {
             const uint8_t* pixel = frame + 3 * x;
             mismatches += row[3 * x] != redOf(pixel) || row[3 * x + 1] != greenOf(pixel) ||

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "math/vertex.h"
+#include "scene/loaded_files.h"
+#include "scene/procedural.h"
 #include "test_support.h"
 
 // Files for the scene tests live in a fresh temporary directory; tests that

@@ -27,18 +27,18 @@ TEST(Startup, TheDefaultModelOverridesThePlacementStartUpSet) {
     dir.write("data/bou.ASE", kModel);
     test::WorkingDirectory cwd(dir.path());
     const auto renderer = test::makeRendererWithFrame();
-    renderer->counter = CounterSource{&fakeFrequency, &fakeCounter};
+    renderer->clock.counter = CounterSource{&fakeFrequency, &fakeCounter};
     testing::internal::CaptureStderr();
     const bool result = renderer->initialise();
     EXPECT_EQ(std::tuple(result, testing::internal::GetCapturedStderr()), std::tuple(true, ""));
     const Renderer& r = *renderer;
-    EXPECT_EQ(std::tuple(r.perfFrequency, r.textureWidth, r.textureMaxY, r.renderMode, r.dirty), std::tuple(12345, 2, 1, Mapping, 0));
-    ASSERT_EQ(std::tuple(r.meshCount, r.materialCount), std::tuple(2, 1));
-    EXPECT_EQ(std::tuple(r.meshes[0].position.y, r.meshes[0].scale.x, r.meshes[0].visible, r.meshes[1].visible),
+    EXPECT_EQ(std::tuple(r.clock.perfFrequency, r.scene.textureWidth, r.scene.textureMaxY, r.settings.renderMode, r.input.dirty), std::tuple(12345, 2, 1, Mapping, 0));
+    ASSERT_EQ(std::tuple(r.scene.meshCount, r.scene.materialCount), std::tuple(2, 1));
+    EXPECT_EQ(std::tuple(r.scene.meshes[0].position.y, r.scene.meshes[0].scale.x, r.scene.meshes[0].visible, r.scene.meshes[1].visible),
               std::tuple(500.0f, 1.0f, 1, 0));
     // Stored corners (0, 2, 1) over the vertices (0, 0, 0), (2, 0, 0),
     // (0, 2, 0): (0, 2, 0) x (2, 0, 0).
-    EXPECT_EQ(r.meshes[0].normals[0].z, -4.0f);
+    EXPECT_EQ(r.scene.meshes[0].normals[0].z, -4.0f);
 }
 
 }  // namespace

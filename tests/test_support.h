@@ -28,7 +28,7 @@ inline std::unique_ptr<Renderer> makeRenderer() { return std::make_unique<Render
 // A renderer with its 800 x 600 framebuffer, as at window creation.
 inline std::unique_ptr<Renderer> makeRendererWithFrame() {
     auto r = makeRenderer();
-    r->createFrameBitmap(kFrameWidth, kFrameHeight);
+    createFrameBitmap(r->target, kFrameWidth, kFrameHeight);
     return r;
 }
 
@@ -37,28 +37,29 @@ inline std::unique_ptr<Renderer> makeRendererWithFrame() {
 // pixel (400 + x / 2, 300 + y / 2).
 inline std::unique_ptr<Renderer> startView(int32_t mode) {
     auto r = makeRendererWithFrame();
-    r->lookAtMode = 1;
-    r->nearPlane = 300, r->farPlane = 200000, r->viewportWidth = 800, r->viewportHeight = 600;
-    r->cameraPosition.z = -1700;
-    r->cameraUp.y = 1;
-    r->meshes[0].scale = Vector3{1, 1, 1};
-    r->light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
-    r->lightPosition.z = -300;
-    r->renderMode = mode;
-    r->dirty = 1;
+    CameraState& camera = r->camera;
+    camera.lookAtMode = 1;
+    camera.nearPlane = 300, camera.farPlane = 200000, camera.viewportWidth = 800, camera.viewportHeight = 600;
+    camera.cameraPosition.z = -1700;
+    camera.cameraUp.y = 1;
+    r->scene.meshes[0].scale = Vector3{1, 1, 1};
+    r->lighting.light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
+    r->lighting.lightPosition.z = -300;
+    r->settings.renderMode = mode;
+    r->input.dirty = 1;
     return r;
 }
 
 // A 64 x 64 texture without row padding: texel (column, row) has blue
 // 4 x column, green 4 x row and red 200.
-inline void setTexture(Renderer& r) {
-    r.textureFile.resize(64 * 192);
+inline void setTexture(SceneState& scene) {
+    scene.textureFile.resize(64 * 192);
     for (int i = 0; i < 64 * 64; ++i) {
-        uint8_t* t = r.textureFile.data() + 3 * i;  // i = row x 64 + column
+        uint8_t* t = scene.textureFile.data() + 3 * i;  // i = row x 64 + column
         t[0] = static_cast<uint8_t>(4 * (i % 64)), t[1] = static_cast<uint8_t>(4 * (i / 64)), t[2] = 200;
     }
-    r.texturePixels = r.textureFile.data();
-    r.textureWidth = 64, r.textureMaxY = 63, r.textureStride = 192;
+    scene.texturePixels = scene.textureFile.data();
+    scene.textureWidth = 64, scene.textureMaxY = 63, scene.textureStride = 192;
 }
 
 struct P3 {
@@ -66,8 +67,8 @@ struct P3 {
 };
 
 // Adds a visible mesh whose normals all face the camera.
-inline Mesh& addMesh(Renderer& r, std::initializer_list<P3> points, std::initializer_list<int32_t> indices) {
-    Mesh& m = r.meshes[r.meshCount++];
+inline Mesh& addMesh(SceneState& scene, std::initializer_list<P3> points, std::initializer_list<int32_t> indices) {
+    Mesh& m = scene.meshes[scene.meshCount++];
     const int n = static_cast<int>(points.size());
     m.vertexCount = n;
     m.vertices.assign(n, Vertex{}), m.transformed.assign(n, Vertex{}), m.normals.assign(n, Vertex{}), m.clipFlags.assign(n, 0);
@@ -85,15 +86,31 @@ inline Mesh& addMesh(Renderer& r, std::initializer_list<P3> points, std::initial
 
 using Rgb8 = std::array<int, 3>;  // red, green, blue
 
-inline Rgb8 pixel(const Renderer& r, int x, int y) {
-    const uint8_t* p = r.frameBits + y * kFrameStride + 3 * x;
+inline Rgb8 pixel(const uint8_t* frame, int x, int y) {
+    const uint8_t* p = frame + y * kFrameStride + 3 * x;
     return {p[2], p[1], p[0]};
 }
+inline Rgb8 pixel(const Renderer& r, int x, int y) { return pixel(r.target.frameBits, x, y); }
 
-inline int countColoured(const Renderer& r) {
+inline int countColoured(const uint8_t* frame) {
     int n = 0;
-    for (size_t i = 0; i < kFrameBytes; i += 3) n += (r.frameBits[i] | r.frameBits[i + 1] | r.frameBits[i + 2]) != 0;
+    for (size_t i = 0; i < kFrameBytes; i += 3) n += (frame[i] | frame[i + 1] | frame[i + 2]) != 0;
     return n;
 }
+inline int countColoured(const Renderer& r) { return countColoured(r.target.frameBits); }
+
+// A picture of its own for driving the drawing kernels, all black and empty.
+struct Canvas {
+    std::vector<uint8_t> colour = std::vector<uint8_t>(kFrameBytes);
+    std::vector<float> depth = std::vector<float>(kDepthCount);
+    raster::FrameBand band() {
+        raster::FrameBand b;
+        b.colour = colour.data();
+        b.depth = depth.data();
+        return b;
+    }
+    Rgb8 pixel(int x, int y) const { return test::pixel(colour.data(), x, y); }
+    int countColoured() const { return test::countColoured(colour.data()); }
+};
 
 }  // namespace trivane::test

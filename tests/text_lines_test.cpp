@@ -24,18 +24,18 @@ std::vector<std::string> shown(const TextLine (&lines)[N]) {
 
 TEST(TextLinesTest, EveryValueInItsPlace) {
     auto r = test::makeRenderer();
-    r->lookAtMode = 1;
-    r->moveModel = 1;
-    r->cameraPosition = Vertex{-10, 20.125f, 3.14159f};
-    r->cameraTarget = Vertex{1e6f, -0.004f, 0.005f};  // the float nearest 0.005 lies below it
-    r->cameraRotation = Vector3{370, -90, 0.015f};
-    r->light = LightingTerms{{0.11f, 0.12f, 0.13f}, {0.21f, 0.22f, 0.23f}, {0.31f, 0.32f, 0.33f}};
-    r->material = LightingTerms{{0.41f, 0.42f, 0.43f}, {0.51f, 0.52f, 0.53f}, {0.61f, 0.62f, 0.63f}};
-    r->fps = 1234.567f;
+    r->camera.lookAtMode = 1;
+    r->input.moveModel = 1;
+    r->camera.cameraPosition = Vertex{-10, 20.125f, 3.14159f};
+    r->camera.cameraTarget = Vertex{1e6f, -0.004f, 0.005f};  // the float nearest 0.005 lies below it
+    r->camera.cameraRotation = Vector3{370, -90, 0.015f};
+    r->lighting.light = LightingTerms{{0.11f, 0.12f, 0.13f}, {0.21f, 0.22f, 0.23f}, {0.31f, 0.32f, 0.33f}};
+    r->lighting.material = LightingTerms{{0.41f, 0.42f, 0.43f}, {0.51f, 0.52f, 0.53f}, {0.61f, 0.62f, 0.63f}};
+    r->clock.fps = 1234.567f;
     TextLine window[kWindowLineCount];
     TextLine picture[kPictureLineCount];
-    formatWindowLines(*r, window);
-    formatPictureLines(*r, picture);
+    formatWindowLines(r->camera, window);
+    formatPictureLines(r->input, r->lighting, r->clock, picture);
     EXPECT_EQ(shown(window), (std::vector<std::string>{
         "810 10 LMouse Click drag : Model Rotate", "810 30 RMouse Click drag : Model Scale",
         "810 70 W A S D Q E: Camera Move", "810 90 I J K L U O: Taget Move or Camera Rotate", "810 110 LookAt  ",
@@ -50,13 +50,13 @@ TEST(TextLinesTest, EveryValueInItsPlace) {
         "10 230 Dr : 0.51  Dg : 0.52  Db : 0.53", "10 250 Sr : 0.61  Sg : 0.62  Sb : 0.63", "700 10 FPS : 1234.57"}));
 
     // The other camera and move mode; huge and non-finite values.
-    r->lookAtMode = 0;
-    r->moveModel = 0;
-    r->cameraPosition = Vertex{FLT_MAX, -FLT_MAX, 1e38f};
-    r->cameraTarget = Vertex{INFINITY, -INFINITY, NAN};
-    r->fps = INFINITY;  // a frame measured as taking no time
-    formatWindowLines(*r, window);
-    formatPictureLines(*r, picture);
+    r->camera.lookAtMode = 0;
+    r->input.moveModel = 0;
+    r->camera.cameraPosition = Vertex{FLT_MAX, -FLT_MAX, 1e38f};
+    r->camera.cameraTarget = Vertex{INFINITY, -INFINITY, NAN};
+    r->clock.fps = INFINITY;  // a frame measured as taking no time
+    formatWindowLines(r->camera, window);
+    formatPictureLines(r->input, r->lighting, r->clock, picture);
     const std::string max = "340282346638528859811704183484516925440.00";
     const std::vector<std::string> lines = shown(window);
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 4, lines.end() - 1), (std::vector<std::string>{
@@ -125,14 +125,14 @@ TEST(Locale, NumbersAreReadAndWrittenTheSameInACommaDecimalLocale) {
     std::snprintf(printed, sizeof printed, "%.2f", -1700.0);
     auto r = test::makeRenderer();
     const std::string model = dir.write("m.ase", "*MESH_NUMVERTEX 1\n*MESH_VERTEX 0 1.5 -2.25e1 0.125\n*PROP_MOTIONBLUR\n");
-    const int32_t meshes = r->loadModel(model.c_str()).meshCount;
+    const int32_t meshes = loadModelFile(r->scene, model.c_str()).meshCount;
     std::setlocale(LC_ALL, "C");
     unsetenv("LOCPATH");
     if (!entered) GTEST_SKIP() << "no locale with a decimal comma could be installed or built";
     EXPECT_STREQ(printed, "-1700,00");  // the C library follows the locale here
     EXPECT_STREQ(got, "-1700.00");
     ASSERT_EQ(meshes, 1);
-    EXPECT_EQ(test::xyz(r->meshes[0].vertices[0]), (std::array{3.0f, 0.25f, -45.0f}));
+    EXPECT_EQ(test::xyz(r->scene.meshes[0].vertices[0]), (std::array{3.0f, 0.25f, -45.0f}));
 }
 
 }  // namespace

@@ -17,14 +17,14 @@ std::unique_ptr<Renderer> loadFrom(const std::string& bytes) {
     dir.write("64Bits.bmp", bytes);
     test::WorkingDirectory cwd(dir.path());
     auto r = test::makeRenderer();
-    EXPECT_TRUE(r->loadTexture());
+    EXPECT_TRUE(loadDefaultTexture(r->scene));
     return r;
 }
 
 // (blue, green, red) of one texel as the fill addresses it.
 std::array<int, 3> texel(const Renderer& r, int32_t column, int32_t row) {
-    if (r.texturePixels == nullptr) return {-1, -1, -1};
-    const uint8_t* p = r.texturePixels + static_cast<ptrdiff_t>(row) * r.textureStride + 3 * column;
+    if (r.scene.texturePixels == nullptr) return {-1, -1, -1};
+    const uint8_t* p = r.scene.texturePixels + static_cast<ptrdiff_t>(row) * r.scene.textureStride + 3 * column;
     return {p[0], p[1], p[2]};
 }
 
@@ -43,9 +43,9 @@ TEST(Texture, StridesRowOrderAndTexelsAddressedInPlace) {
         const auto loaded = loadFrom(bytes);
         const Renderer& r = *loaded;
         const int32_t rows = std::abs(c.height);
-        EXPECT_EQ(std::tuple(r.textureWidth, r.textureMaxY, r.textureStride), std::tuple(c.width, rows - 1, c.stride));
-        ASSERT_EQ(r.textureFile.size(), bytes.size());
-        EXPECT_EQ(r.texturePixels, r.textureFile.data() + 54);
+        EXPECT_EQ(std::tuple(r.scene.textureWidth, r.scene.textureMaxY, r.scene.textureStride), std::tuple(c.width, rows - 1, c.stride));
+        ASSERT_EQ(r.scene.textureFile.size(), bytes.size());
+        EXPECT_EQ(r.scene.texturePixels, r.scene.textureFile.data() + 54);
         for (int32_t row = 0; row < rows; ++row) {
             const int fileRow = c.height < 0 ? rows - 1 - row : row;
             EXPECT_EQ(texel(r, c.width - 1, row), (std::array{c.width - 1, fileRow, 100 + fileRow}));
@@ -71,13 +71,13 @@ TEST(Texture, ImagesThatCannotBeUsedShowPlainWhite) {
         const auto loaded = loadFrom(bytes);
         const Renderer& r = *loaded;
         // The file is kept whole; the white texel follows it in the same buffer.
-        ASSERT_EQ(r.textureFile.size(), bytes.size() + 8);
-        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), r.textureFile.begin(),
+        ASSERT_EQ(r.scene.textureFile.size(), bytes.size() + 8);
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), r.scene.textureFile.begin(),
                                [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; }));
-        EXPECT_EQ(r.texturePixels, r.textureFile.data() + bytes.size());
-        EXPECT_EQ(std::tuple(r.textureWidth, r.textureMaxY, r.textureStride), std::tuple(1, 0, 4));
+        EXPECT_EQ(r.scene.texturePixels, r.scene.textureFile.data() + bytes.size());
+        EXPECT_EQ(std::tuple(r.scene.textureWidth, r.scene.textureMaxY, r.scene.textureStride), std::tuple(1, 0, 4));
         // One past the last column (u = 1) is white as well.
-        for (int c = 0; c < 6; ++c) EXPECT_EQ(r.texturePixels[c], 255);
+        for (int c = 0; c < 6; ++c) EXPECT_EQ(r.scene.texturePixels[c], 255);
     }
 }
 

@@ -18,16 +18,15 @@
 #include <QtGlobal>
 
 #include "core/png_writer.h"
-#include "core/renderer.h"
 #include "core/workers.h"
-#include "scene/files.h"
 #include "platform/text_painter.h"
+#include "raster/frame_layout.h"
+#include "scene/files.h"
 #include "ui/event_script.h"
+#include "ui/session.h"
 #include "ui/text_lines.h"
 
 namespace {
-
-using trivane::Renderer;
 
 constexpr int kBadUsage = 2;
 constexpr int kMaxFrames = 1000000;
@@ -278,31 +277,24 @@ int main(int argc, char** argv) {
     }
 
     if (options.threads) trivane::setWorkerCount(*options.threads);
-    // Several megabytes: not on the stack.
-    auto renderer = std::make_unique<Renderer>();
-    renderer->counter = trivane::CounterSource{&simulatedFrequency, &simulatedRead};
-    renderer->createFrameBitmap(trivane::kFrameWidth, trivane::kFrameHeight);
-    renderer->initialise();
-    renderer->setDirty(true);
+    trivane::Session session(trivane::CounterSource{&simulatedFrequency, &simulatedRead});
+    session.start();
 
-    trivane::ScriptPlayer player(*renderer);
+    trivane::ScriptPlayer player(session);
     player.play(events);
     for (const std::string& message : player.loadMessages()) std::fprintf(stderr, "trivane-render: %s\n", message.c_str());
-    for (int f = 0; f < options.frames; ++f) renderer->renderFrame();
-    renderer->presentWidth = renderer->frameWidth;
-    renderer->presentHeight = renderer->frameHeight;
+    for (int f = 0; f < options.frames; ++f) session.frame();
     if (!options.noText) {
         trivane::TextLine lines[trivane::kPictureLineCount];
-        trivane::formatPictureLines(*renderer, lines);
-        trivane::drawTextLines(*renderer, lines, trivane::kPictureLineCount);
+        session.pictureLines(lines);
+        trivane::drawTextLines(session.picture(), lines, trivane::kPictureLineCount);
     }
 
-    const size_t frameBytes = static_cast<size_t>(trivane::kFrameStride) * trivane::kFrameHeight;
-    if (rawPath && !writeRaw(*rawPath, renderer->frameBits, frameBytes)) {
+    if (rawPath && !writeRaw(*rawPath, session.picture(), trivane::kFrameBytes)) {
         std::fprintf(stderr, "trivane-render: cannot write \"%s\"\n", rawPath->c_str());
         return 1;
     }
-    if (pngPath && !trivane::writeFramePng(pngPath->c_str(), renderer->frameBits)) {
+    if (pngPath && !trivane::writeFramePng(pngPath->c_str(), session.picture())) {
         std::fprintf(stderr, "trivane-render: cannot write \"%s\"\n", pngPath->c_str());
         return 1;
     }

@@ -12,13 +12,15 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "core/renderer.h"
 #include "platform/main_window.h"
+#include "ui/session.h"
 
 namespace {
 
-[[maybe_unused]] trivane::DebugConsole console;
-trivane::Renderer renderer;
+// Stands in for the console window that the viewer historically opened; it
+// exists for the lifetime of the program and writes nothing.
+struct DebugConsole {};
+[[maybe_unused]] DebugConsole console;
 
 std::string localName(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
@@ -76,7 +78,8 @@ int main(int argc, char** argv) {
 
     int exitCode = 0;
     {
-        trivane::MainWindow window(renderer);
+        trivane::Session session;
+        trivane::MainWindow window(session);
         if (parser.isSet(recordOption) && !window.recordTo(localName(parser.value(recordOption)))) {
             std::fprintf(stderr, "trivane: cannot write the recording \"%s\"\n",
                          localName(parser.value(recordOption)).c_str());

@@ -18,4 +18,12 @@ int64_t readMonotonic() {
 
 CounterSource monotonicCounter() { return CounterSource{&nanosecondsPerSecond, &readMonotonic}; }
 
+void endOfFrame(FrameClock& clock) {
+    const int64_t now = clock.counter.read();
+    const double elapsed =
+        static_cast<double>(now - clock.lastCounter) / static_cast<double>(clock.perfFrequency);
+    clock.lastCounter = now;
+    clock.fps = static_cast<float>(1.0 / elapsed);
+}
+
 }  // namespace trivane

@@ -13,7 +13,7 @@ struct CounterSource {
 // CLOCK_MONOTONIC in nanoseconds.
 CounterSource monotonicCounter();
 
-// The frame rate and the automatic rotation that the end of a frame applies.
+// The frame rate, and whether the end of a frame turns the model.
 struct FrameClock {
     float fps = 0.0f;
     int64_t perfFrequency = 0;
@@ -21,5 +21,9 @@ struct FrameClock {
     CounterSource counter = monotonicCounter();  // tests replace it
     uint8_t animating = 0;
 };
+
+// The frame rate from the time since the last frame's end. The first frame
+// measures against a counter of 0.
+void endOfFrame(FrameClock& clock);
 
 }  // namespace trivane

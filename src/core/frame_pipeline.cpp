@@ -110,37 +110,33 @@ void faceRows(const Vertex& a, const Vertex& b, const Vertex& c, AssembledFace& 
     face.rowHigh = high < 0.0 ? -1 : high >= kFrameHeight - 1 ? kFrameHeight - 1 : static_cast<int32_t>(high);
 }
 
-constexpr uint8_t kWireColour[3] = {255, 0, 0};
+constexpr uint8_t kWireColour[3] = {255, 0, 0};  // red, green, blue
 
 }  // namespace
+
+MaterialChoice materialFor(const SceneState& scene, const LightState& lighting, int32_t materialIndex) {
+    // A material number the table does not have is lit as if there were no
+    // table at all.
+    const bool fromTable = scene.materialCount > 0 && materialIndex >= 0 && materialIndex < scene.materialCount &&
+                           static_cast<size_t>(materialIndex) < scene.materials.size() &&
+                           static_cast<size_t>(materialIndex) < scene.materialShine.size();
+    if (fromTable)
+        return MaterialChoice{scene.materials[materialIndex], truncToInt32(scene.materialShine[materialIndex]),
+                              materialIndex};
+    return MaterialChoice{lighting.defaultMaterial, 128, -1};
+}
 
 raster::TexelSource sceneTexels(const SceneState& scene) {
     return raster::texelSource(scene.textureFile, scene.texturePixels, scene.textureWidth, scene.textureMaxY,
                                scene.textureStride);
 }
 
-void transformVertices(SceneState& scene, CameraState& camera, LightState& lighting, FrameWork& work) {
+void transformVertices(SceneState& scene, const CameraState& camera, LightState& lighting, FrameWork& work) {
     const int32_t meshesInUse = std::clamp(scene.meshCount, 0, kMaxMeshes);
     Mesh* const meshes = scene.meshes;
     int64_t* const vertexStarts = work.vertexStarts;
     const Mesh& model = meshes[0];
-    scaleBy(camera, model.scale.x, model.scale.y, model.scale.z);
-    rotateZ(camera, model.rotation.z, false);
-    rotateX(camera, model.rotation.x, false);
-    rotateY(camera, model.rotation.y, false);
-    translate(camera, model.position.x, model.position.y, model.position.z);
-    if (camera.lookAtMode) {
-        lookAt(camera, camera.cameraPosition, camera.cameraTarget, camera.cameraUp);
-    } else {
-        // The camera's own rotations enter inverted, after its negated position.
-        translate(camera, -camera.cameraPosition.x, -camera.cameraPosition.y, -camera.cameraPosition.z);
-        rotateZ(camera, camera.cameraRotation.z, true);
-        rotateX(camera, camera.cameraRotation.x, true);
-        rotateY(camera, camera.cameraRotation.y, true);
-    }
-    camera.frameTransform = camera.transform;
-
-    const StageMatrices mx{camera.transform,
+    const StageMatrices mx{modelView(model.scale, model.rotation, model.position, camera),
                            projectionMatrix(camera.nearPlane, camera.farPlane, camera.viewportWidth,
                                             camera.viewportHeight),
                            viewportMatrix(camera.viewportWidth, camera.viewportHeight)};
@@ -175,23 +171,20 @@ void transformVertices(SceneState& scene, CameraState& camera, LightState& light
     runTasks(tasks, task);
 
     // What the serial walk leaves behind: the last vertex lit chose the
-    // material, and the viewport matrix was built last.
+    // material.
     if (lastLit >= 0) {
         const MaterialChoice choice = materialFor(scene, lighting, meshes[lastLit].materialIndex);
         lighting.material = choice.terms;
-        lighting.materialSource = choice.source;
-        camera.builderMatrix = mx.viewport;
+        scene.materialSource = choice.source;
     }
-    camera.transform.setIdentity();
 }
 
 namespace {
 
 // Faces [first, end) of one mesh: the back-face and clip tests, into the
-// slots from chunk.slot on. Returns whether any face was front-facing.
-bool assembleChunk(Mesh& mesh, int32_t renderMode, FaceChunk& chunk, AssembledFace* slots) {
+// slots from chunk.slot on.
+void assembleChunk(const Mesh& mesh, int32_t renderMode, FaceChunk& chunk, AssembledFace* slots) {
     const int32_t vertexLimit = usableVertexCount(mesh);
-    bool frontFacing = false;
     int32_t count = 0;
     for (int32_t f = 3 * chunk.firstFace; f < 3 * chunk.endFace; f += 3) {
         const int32_t ia = mesh.indices[f];
@@ -199,9 +192,9 @@ bool assembleChunk(Mesh& mesh, int32_t renderMode, FaceChunk& chunk, AssembledFa
         const int32_t ic = mesh.indices[f + 2];
         // A face naming a vertex the mesh does not have is not drawn.
         if (ia < 0 || ia >= vertexLimit || ib < 0 || ib >= vertexLimit || ic < 0 || ic >= vertexLimit) continue;
-        Vertex& a = mesh.transformed[ia];
-        Vertex& b = mesh.transformed[ib];
-        Vertex& c = mesh.transformed[ic];
+        const Vertex& a = mesh.transformed[ia];
+        const Vertex& b = mesh.transformed[ib];
+        const Vertex& c = mesh.transformed[ic];
 
         const double e1x = static_cast<double>(b.x) - a.x;
         const double e1y = static_cast<double>(b.y) - a.y;
@@ -209,7 +202,6 @@ bool assembleChunk(Mesh& mesh, int32_t renderMode, FaceChunk& chunk, AssembledFa
         const double e2y = static_cast<double>(c.y) - a.y;
         const double det = e1y * e2x - e1x * e2y;
         if (!(det > 0.0)) continue;
-        frontFacing = true;
         if ((mesh.clipFlags[ia] && mesh.clipFlags[ib] && mesh.clipFlags[ic]) || !mesh.visible) continue;
 
         AssembledFace& face = slots[count++];
@@ -236,14 +228,13 @@ bool assembleChunk(Mesh& mesh, int32_t renderMode, FaceChunk& chunk, AssembledFa
         chunk.rowLow = std::min(chunk.rowLow, slots[k].rowLow);
         chunk.rowHigh = std::max(chunk.rowHigh, slots[k].rowHigh);
     }
-    return frontFacing;
 }
 
 }  // namespace
 
-size_t assembleFaces(SceneState& scene, FrameTarget& target, FrameWork& work) {
+size_t assembleFaces(const SceneState& scene, const RenderSettings& settings, FrameWork& work) {
     const int32_t meshesInUse = std::clamp(scene.meshCount, 0, kMaxMeshes);
-    Mesh* const meshes = scene.meshes;
+    const Mesh* const meshes = scene.meshes;
     // Every mesh in pieces of at most kFacesPerChunk faces, each with slots
     // for all its faces, so that pieces are assembled independently and their
     // accepted faces still come out in face order.
@@ -254,41 +245,24 @@ size_t assembleFaces(SceneState& scene, FrameTarget& target, FrameWork& work) {
         for (int32_t first = 0; first < faces; first += kFacesPerChunk) {
             if (work.chunks.size() <= chunkCount) work.chunks.resize(chunkCount + 1);  // grows with the model only
             const int32_t end = std::min(faces, first + kFacesPerChunk);
-            work.chunks[chunkCount++] = FaceChunk{m, first, end, slots, 0, false, 0, -1};
+            work.chunks[chunkCount++] = FaceChunk{m, first, end, slots, 0, 0, -1};
             slots += end - first;
         }
     }
     if (work.assembledFaces.size() < static_cast<size_t>(slots)) work.assembledFaces.resize(slots);
 
-    const int32_t renderMode = target.renderMode;
+    const int32_t renderMode = settings.renderMode;
     auto task = [&](int32_t i) {
         FaceChunk& chunk = work.chunks[i];
-        chunk.frontFacing = assembleChunk(meshes[chunk.mesh], renderMode, chunk, work.assembledFaces.data() + chunk.slot);
+        assembleChunk(meshes[chunk.mesh], renderMode, chunk, work.assembledFaces.data() + chunk.slot);
     };
     runTasks(static_cast<int32_t>(chunkCount), task);
-
-    // What drawing face by face leaves in the record: the wire colour once a
-    // face faced the viewer, and in the shared vertices the texture corners of
-    // the last textured face that used them.
-    for (size_t i = 0; i < chunkCount; ++i) {
-        const FaceChunk& chunk = work.chunks[i];
-        if (renderMode == Wire && chunk.frontFacing)
-            std::copy(std::begin(kWireColour), std::end(kWireColour), target.drawColor);
-        if (renderMode != Mapping) continue;
-        for (int64_t k = chunk.slot; k < chunk.slot + chunk.count; ++k) {
-            const AssembledFace& face = work.assembledFaces[k];
-            if (face.kind != AssembledFace::Textured) continue;
-            for (int c = 0; c < 3; ++c) {
-                face.corner[c]->u = face.u[c];
-                face.corner[c]->v = face.v[c];
-            }
-        }
-    }
     return chunkCount;
 }
 
-void drawBands(const SceneState& scene, FrameTarget& target, FrameWork& work, size_t chunkCount) {
-    const int32_t renderMode = target.renderMode;
+void drawBands(const SceneState& scene, const RenderSettings& settings, FrameTarget& target, FrameWork& work,
+               size_t chunkCount) {
+    const int32_t renderMode = settings.renderMode;
     const std::vector<AssembledFace>& assembledFaces = work.assembledFaces;
     raster::FrameBand* const bands = work.bands;
     const bool clearDepth = renderMode == Mapping || renderMode == Gouraud;
@@ -296,11 +270,11 @@ void drawBands(const SceneState& scene, FrameTarget& target, FrameWork& work, si
     const int32_t workers = workerCount();
     const int32_t bandCount = workers == 1 ? 1 : std::min(kMaxBands, workers * 4);
     const raster::TexelSource texelsOfFrame = sceneTexels(scene);
-    const bool seam = target.fixTextureSeam != 0;
+    const bool seam = settings.fixTextureSeam != 0;
 
     auto task = [&](int32_t i) {
         raster::FrameBand& band = bands[i];
-        band = target.wholeFrame();
+        band = wholeFrame(target);
         band.rowBegin = kFrameHeight * i / bandCount;
         band.rowEnd = kFrameHeight * (i + 1) / bandCount;
         const size_t rows = static_cast<size_t>(band.rowEnd - band.rowBegin);
@@ -315,7 +289,6 @@ void drawBands(const SceneState& scene, FrameTarget& target, FrameWork& work, si
             for (int64_t k = chunk.slot; k < chunk.slot + chunk.count; ++k) {
                 const AssembledFace& face = assembledFaces[k];
                 if (face.rowHigh < band.rowBegin || face.rowLow >= band.rowEnd) continue;
-                band.face = static_cast<uint64_t>(k);
                 const Vertex& a = *face.corner[0];
                 const Vertex& b = *face.corner[1];
                 const Vertex& c = *face.corner[2];
@@ -344,24 +317,27 @@ void drawBands(const SceneState& scene, FrameTarget& target, FrameWork& work, si
         }
     };
     runTasks(bandCount, task);
-
-    // The draw colour ends as the last pixel of the serial order left it.
-    const raster::FrameBand* last = nullptr;
-    for (int32_t i = 0; i < bandCount; ++i)
-        if (bands[i].hasLast && (last == nullptr || bands[i].lastOrder > last->lastOrder)) last = &bands[i];
-    if (last != nullptr) target.keepLastColour(*last);
 }
 
 void Renderer::renderFrame() {
-    if (keyHeld || mouseDragging || dirty) {
-        transformVertices(*this, *this, *this, *this);
-        dirty = 0;
+    if (input.keyHeld || input.mouseDragging || input.dirty) {
+        transformVertices(scene, camera, lighting, work);
+        input.dirty = 0;
     }
-    if (frameBits != nullptr) {
-        const bool draw = renderMode == Wire || renderMode == Mapping || renderMode == Gouraud;
-        drawBands(*this, *this, *this, draw ? assembleFaces(*this, *this, *this) : 0);
+    if (target.frameBits != nullptr) {
+        const int32_t mode = settings.renderMode;
+        const bool draw = mode == Wire || mode == Mapping || mode == Gouraud;
+        drawBands(scene, settings, target, work, draw ? assembleFaces(scene, settings, work) : 0);
     }
-    endOfFrame();
+    endOfFrame(clock);
+    // The automatic rotation advances once a frame, not with time, and shows
+    // in the next frame.
+    if (clock.animating) {
+        scene.meshes[0].rotation.y += 2.0f;
+        input.dirty = 1;
+    } else {
+        input.dirty = 0;
+    }
 }
 
 }  // namespace trivane

@@ -10,6 +10,7 @@
 #include "math/camera_state.h"
 #include "raster/frame_target.h"
 #include "raster/light_state.h"
+#include "raster/render_settings.h"
 #include "scene/scene_state.h"
 
 namespace trivane {
@@ -23,7 +24,7 @@ constexpr int32_t kMaxBands = 64;
 // textured face, and the rows it can touch.
 struct AssembledFace {
     enum Kind : uint8_t { Lines, Shaded, Textured };
-    Vertex* corner[3];  // in the mesh's transformed vertices
+    const Vertex* corner[3];  // in the mesh's transformed vertices
     float u[3];
     float v[3];
     int32_t rowLow;   // first row it can touch
@@ -40,7 +41,6 @@ struct FaceChunk {
     int32_t endFace;
     int64_t slot;
     int32_t count;
-    bool frontFacing;  // any face passed the back-face test
     // Rows its faces can touch (none when rowLow > rowHigh): a band skips a
     // piece it does not reach without looking at its faces.
     int32_t rowLow;
@@ -66,13 +66,16 @@ struct MaterialChoice {
 MaterialChoice materialFor(const SceneState& scene, const LightState& lighting, int32_t materialIndex);
 
 // 1. Builds the model and camera transform once, then transforms, lights,
-//    projects and rounds every vertex, spread over the workers.
-void transformVertices(SceneState& scene, CameraState& camera, LightState& lighting, FrameWork& work);
+//    projects and rounds every vertex, spread over the workers. The
+//    lighting's material and the scene's material source end as the last
+//    vertex lit left them.
+void transformVertices(SceneState& scene, const CameraState& camera, LightState& lighting, FrameWork& work);
 // 2. Back-face and clip tests and texture corners, in pieces spread over the
 //    workers; returns how many pieces (FrameWork::chunks) hold faces to draw.
-size_t assembleFaces(SceneState& scene, FrameTarget& target, FrameWork& work);
+size_t assembleFaces(const SceneState& scene, const RenderSettings& settings, FrameWork& work);
 // 3. Clears and draws the picture band by band, spread over the workers.
-void drawBands(const SceneState& scene, FrameTarget& target, FrameWork& work, size_t chunkCount);
+void drawBands(const SceneState& scene, const RenderSettings& settings, FrameTarget& target, FrameWork& work,
+               size_t chunkCount);
 
 // The readable texels of the scene's texture.
 raster::TexelSource sceneTexels(const SceneState& scene);

@@ -5,6 +5,7 @@
 
 #include "core/renderer.h"
 #include "scene/files.h"
+#include "scene/loaded_files.h"
 
 namespace trivane {
 
@@ -36,61 +37,51 @@ bool canOpenDefault(const char* path) {
 }  // namespace
 
 void Renderer::setStartValues() {
-    parseFlag = 0;
-    animating = 0;
-    transposeRotations = 0;
-    rightButtonDown = 0;
-    leftButtonDown = 0;
-    keyHeld = 0;
-    dirty = 0;
-    lookAtMode = 1;
+    clock.animating = 0;
+    input.rightButtonDown = 0;
+    input.leftButtonDown = 0;
+    input.keyHeld = 0;
+    input.dirty = 0;
+    input.moveModel = 1;
+    input.dragStartY = 0;
+    input.mouseDragging = 0;
+    camera.lookAtMode = 1;
     // Off: most real exports are box- or planar-mapped, and the correction
     // turns each of their faces into a one-texel sliver.
-    fixTextureSeam = 0;
-    moveModel = 1;
-    meshCount = 1;
+    settings.fixTextureSeam = 0;
+    settings.renderMode = Mapping;
+    scene.meshCount = 1;
 
-    nearPlane = 300.0f;
-    farPlane = 200000.0f;
-    viewportWidth = 800.0f;
-    viewportHeight = 600.0f;
+    camera.nearPlane = 300.0f;
+    camera.farPlane = 200000.0f;
+    camera.viewportWidth = 800.0f;
+    camera.viewportHeight = 600.0f;
+    camera.cameraPosition = Vertex{};
+    camera.cameraPosition.z = -1700.0f;
+    camera.cameraTarget = Vertex{};
+    camera.cameraUp = Vertex{};
+    camera.cameraUp.y = 1.0f;
+    camera.cameraRotation = Vector3{0.0f, 0.0f, 0.0f};
 
-    cameraPosition = Vertex{};
-    cameraPosition.z = -1700.0f;
-    cameraTarget = Vertex{};
-    cameraUp = Vertex{};
-    cameraUp.y = 1.0f;
-    cameraRotation = Vector3{0.0f, 0.0f, 0.0f};
+    scene.meshes[0].scale = Vector3{1.0f, 1.0f, 1.0f};
+    scene.meshes[0].rotation = Vector3{0.0f, 0.0f, 0.0f};
+    scene.meshes[0].position = Vector3{0.0f, 0.0f, 0.0f};
 
-    meshes[0].scale = Vector3{1.0f, 1.0f, 1.0f};
-    meshes[0].rotation = Vector3{0.0f, 0.0f, 0.0f};
-    meshes[0].position = Vector3{0.0f, 0.0f, 0.0f};
-
-    light.ambient = Rgb{0.2f, 0.2f, 0.2f};
-    lightPosition = Vertex{};
-    lightPosition.z = -300.0f;
-    light.diffuse = Rgb{1.0f, 1.0f, 1.0f};
-    light.specular = Rgb{1.0f, 1.0f, 1.0f};
-    material.ambient = Rgb{0.0f, 0.0f, 0.0f};
-    material.diffuse = Rgb{1.0f, 1.0f, 1.0f};
-    material.specular = Rgb{1.0f, 1.0f, 1.0f};
-
-    buildVertexCursor = 4;
-    buildIndexCursor = 0;
-
-    drawColor[0] = 255;
-    drawColor[1] = 0;
-    drawColor[2] = 0;
-    dragStartY = 0;
-    mouseDragging = 0;
-    renderMode = Mapping;
+    lighting.light.ambient = Rgb{0.2f, 0.2f, 0.2f};
+    lighting.lightPosition = Vertex{};
+    lighting.lightPosition.z = -300.0f;
+    lighting.light.diffuse = Rgb{1.0f, 1.0f, 1.0f};
+    lighting.light.specular = Rgb{1.0f, 1.0f, 1.0f};
+    lighting.material.ambient = Rgb{0.0f, 0.0f, 0.0f};
+    lighting.material.diffuse = Rgb{1.0f, 1.0f, 1.0f};
+    lighting.material.specular = Rgb{1.0f, 1.0f, 1.0f};
 }
 
 bool Renderer::initialise() {
-    perfFrequency = counter.frequency();
+    clock.perfFrequency = clock.counter.frequency();
 
     // Without the texture nothing else is set up: the picture stays empty.
-    if (!loadTexture()) {
+    if (!loadDefaultTexture(scene)) {
         reportMissing(kDefaultTexturePath, "nothing will be drawn");
         return false;
     }
@@ -99,11 +90,10 @@ bool Renderer::initialise() {
 
     const bool present = canOpenDefault(kDefaultModelPath);
     if (!present) reportMissing(kDefaultModelPath, "no model will be drawn");
-    // A file that gives no mesh leaves the one empty mesh, as a missing one does.
-    const std::string said = loadModel(kDefaultModelPath).message(kDefaultModelPath);
+    // A file that gives no mesh leaves the one empty mesh, as a missing one
+    // does. The loader has computed the normals of every mesh it finished.
+    const std::string said = loadModelFile(scene, kDefaultModelPath).message(kDefaultModelPath);
     if (present && !said.empty()) std::fprintf(stderr, "trivane: %s\n", said.c_str());
-
-    computeVertexNormals(meshCount);
     return true;
 }
 

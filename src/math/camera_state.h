@@ -6,9 +6,8 @@
 
 namespace trivane {
 
-// The camera, the projection parameters and the transform chain the builders
-// extend. rotationMatrix, scaleMatrix and builderMatrix hold the last matrix
-// of their kind that a builder made.
+// The camera and the projection parameters. A frame builds its matrices from
+// these each time; nothing of a frame's matrices is kept here.
 struct CameraState {
     Vertex cameraPosition;
     Vertex cameraTarget;
@@ -19,12 +18,6 @@ struct CameraState {
     float farPlane = 0.0f;
     float viewportWidth = 0.0f;
     float viewportHeight = 0.0f;
-    Matrix4 transform;       // built up by the builders, reset after each re-transform
-    Matrix4 frameTransform;  // the transform of the last re-transform
-    Matrix4 builderMatrix;
-    Matrix4 rotationMatrix;
-    Matrix4 scaleMatrix;
-    uint8_t transposeRotations = 0;  // rotations enter transposed (inverted)
 };
 
 }  // namespace trivane

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QWheelEvent>
 
+#include "ui/session.h"
+
 namespace trivane {
 
 namespace {
@@ -97,9 +99,9 @@ void DialogScrollBar::mouseReleaseEvent(QMouseEvent* event) {
 // change a value behind the handlers' back.
 void DialogScrollBar::wheelEvent(QWheelEvent* event) { event->ignore(); }
 
-LightDialogWindow::LightDialogWindow(Renderer& renderer, QWidget* parent)
+LightDialogWindow::LightDialogWindow(Session& session, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      handlers_(renderer, *this) {
+      handlers_(session.lightMaterialDialog(*this)) {
     setWindowTitle(QStringLiteral("Dialog"));
     setModal(true);
 

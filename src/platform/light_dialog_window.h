@@ -14,7 +14,7 @@ class QPushButton;
 
 namespace trivane {
 
-class Renderer;
+class Session;
 class LightDialogWindow;
 
 // A horizontal scroll bar that reports the classic notification codes to
@@ -53,7 +53,7 @@ private:
 class LightDialogWindow : public QDialog, public DialogControls {
     Q_OBJECT
 public:
-    LightDialogWindow(Renderer& renderer, QWidget* parent = nullptr);
+    LightDialogWindow(Session& session, QWidget* parent = nullptr);
 
     // DialogControls
     void setScrollRange(int32_t scrollBarId, int32_t minimum, int32_t maximum) override;

@@ -53,13 +53,6 @@ int clampedLength(const TextLine& line) {
     return std::clamp<int>(line.length, 0, static_cast<int>(sizeof line.text));
 }
 
-// Only the characters within the length reach the screen; what lies after
-// them in the buffer does not make a line different.
-bool sameText(const TextLine& a, const TextLine& b) {
-    const int length = clampedLength(a);
-    return a.x == b.x && a.y == b.y && length == clampedLength(b) && std::memcmp(a.text, b.text, length) == 0;
-}
-
 }  // namespace
 
 void TextLineCells::paint(const TextLine& line, Cell& cell) {
@@ -92,8 +85,8 @@ void TextLineCells::paint(const TextLine& line, Cell& cell) {
     }
 }
 
-void TextLineCells::draw(Renderer& renderer, const TextLine* lines, int count) {
-    if (renderer.frameBits == nullptr || count <= 0) return;
+void TextLineCells::draw(uint8_t* frameBits, const TextLine* lines, int count) {
+    if (frameBits == nullptr || count <= 0) return;
     QFont font = QGuiApplication::font();
     font.setStyleStrategy(QFont::NoAntialias);
     if (font != font_) {
@@ -112,14 +105,45 @@ void TextLineCells::draw(Renderer& renderer, const TextLine* lines, int count) {
         const size_t rowBytes = static_cast<size_t>(3 * cell.area.width());
         const uint8_t* source = cell.pixels.data();
         for (int y = cell.area.top(); y <= cell.area.bottom(); ++y, source += rowBytes) {
-            std::memcpy(frameRowFromTop(renderer.frameBits, y) + 3 * cell.area.left(), source, rowBytes);
+            std::memcpy(frameRowFromTop(frameBits, y) + 3 * cell.area.left(), source, rowBytes);
         }
     }
 }
 
-void drawTextLines(Renderer& renderer, const TextLine* lines, int count) {
+void drawTextLines(uint8_t* frameBits, const TextLine* lines, int count) {
     TextLineCells cells;
-    cells.draw(renderer, lines, count);
+    cells.draw(frameBits, lines, count);
+}
+
+QRect WindowLinePainter::draw(QImage& surface, const TextLine* lines, int count) {
+    if (last_.size() != static_cast<size_t>(count)) {
+        last_.assign(static_cast<size_t>(count), TextLine{});
+        drawn_ = false;
+    }
+    int first = 0;
+    while (first < count && drawn_ && sameText(lines[first], last_[static_cast<size_t>(first)])) ++first;
+    QRect area;
+    if (first == count) return area;
+
+    QFont font = QGuiApplication::font();
+    font.setStyleStrategy(QFont::NoAntialias);
+    const QFontMetrics metrics(font, &surface);
+    const int width = static_cast<int>(surface.width() / surface.devicePixelRatio());
+    QPainter painter(&surface);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    for (int i = first; i < count; ++i) {
+        const TextLine& line = lines[i];
+        const QRect cell(line.x, line.y, width - line.x, metrics.height());
+        area |= cell;
+        painter.fillRect(cell, Qt::white);
+        painter.drawText(QPoint(line.x, line.y + metrics.ascent()),
+                         QString::fromLatin1(line.text, clampedLength(line)));
+        last_[static_cast<size_t>(i)] = line;
+    }
+    drawn_ = true;
+    return area;
 }
 
 }  // namespace trivane

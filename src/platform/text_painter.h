@@ -3,9 +3,11 @@
 #include <vector>
 
 #include <QFont>
+#include <QImage>
 #include <QRect>
 
-#include "core/renderer.h"
+#include <cstdint>
+
 #include "ui/text_lines.h"
 
 class QGuiApplication;
@@ -25,7 +27,7 @@ QGuiApplication* ensureGuiApplication(bool forceOffscreen = false);
 // (10, 10) starts in framebuffer row 589. Qt's default font, without
 // antialiasing: every pixel of a cell is pure black or pure white. Needs a
 // QGuiApplication; does nothing without a framebuffer.
-void drawTextLines(Renderer& renderer, const TextLine* lines, int count);
+void drawTextLines(uint8_t* frameBits, const TextLine* lines, int count);
 
 // drawTextLines for a caller that draws a list every frame. Each line's
 // finished cell is kept; a line that reads the same, at the same place, as at
@@ -35,7 +37,7 @@ void drawTextLines(Renderer& renderer, const TextLine* lines, int count);
 // afresh.
 class TextLineCells {
 public:
-    void draw(Renderer& renderer, const TextLine* lines, int count);
+    void draw(uint8_t* frameBits, const TextLine* lines, int count);
 
 private:
     struct Cell {
@@ -48,6 +50,25 @@ private:
 
     QFont font_;
     std::vector<Cell> cells_;
+};
+
+// The window lines beside the picture, drawn onto the window's surface: the
+// same look as the picture lines, each on a white cell reaching to the
+// surface's right edge. Blanks at the end of a line are narrower than the
+// digits they replace, and a cell only as wide as the text left the end of a
+// longer earlier line standing. A line that reads as last time is not drawn
+// again.
+class WindowLinePainter {
+public:
+    // Draws the lines that changed (and every one after the first of them,
+    // keeping the table's order where cells overlap); returns the area drawn.
+    QRect draw(QImage& surface, const TextLine* lines, int count);
+    // The surface was made anew: every line is drawn again.
+    void forget() { drawn_ = false; }
+
+private:
+    std::vector<TextLine> last_;
+    bool drawn_ = false;
 };
 
 }  // namespace trivane

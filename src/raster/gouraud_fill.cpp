@@ -20,13 +20,11 @@ Vertex gouraudSplit(const Vertex& top, const Vertex& middle, const Vertex& botto
 }
 
 // Columns start..end of one row, from its values at start.
-inline void drawRow(FrameBand& band, const RowStart<4>& row, bool apexFirst) {
+inline void drawRow(FrameBand& band, const RowStart<4>& row) {
     double q = row.q;
     const float depthStep = row.step[3];
     float* depth = band.depthRow(row.y);
     uint8_t* pixel = band.row(row.y) + 3 * row.start;
-    bool passed = false;
-    uint32_t last = 0;  // red, green and blue in bytes 0, 1 and 2
 #if defined(__SSE2__)
     // The three colours as lanes of one vector: each lane adds its step as
     // the scalar float would, and the bytes come out together.
@@ -47,15 +45,14 @@ inline void drawRow(FrameBand& band, const RowStart<4>& row, bool apexFirst) {
             const __m128i over = _mm_castps_si128(_mm_cmpge_ps(colour, limit));
             __m128i bytes = _mm_and_si128(_mm_or_si128(_mm_cvttps_epi32(colour), over), lowByte);
             bytes = _mm_packs_epi32(bytes, bytes);
-            last = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(bytes, bytes)));
+            const uint32_t rgb = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(bytes, bytes)));
 #else
-            last = channelByte(red) | static_cast<uint32_t>(channelByte(green)) << 8 |
+            const uint32_t rgb = channelByte(red) | static_cast<uint32_t>(channelByte(green)) << 8 |
                    static_cast<uint32_t>(channelByte(blue)) << 16;
 #endif
-            passed = true;
             // Column 0 takes the depth but never a colour.
-            if (x != 0) storeRgb(pixel, static_cast<uint8_t>(last), static_cast<uint8_t>(last >> 8),
-                                 static_cast<uint8_t>(last >> 16));
+            if (x != 0) storeRgb(pixel, static_cast<uint8_t>(rgb), static_cast<uint8_t>(rgb >> 8),
+                                 static_cast<uint8_t>(rgb >> 16));
             depth[x] = static_cast<float>(q);
         }
 #if defined(__SSE2__)
@@ -67,9 +64,6 @@ inline void drawRow(FrameBand& band, const RowStart<4>& row, bool apexFirst) {
 #endif
         q += depthStep;
     }
-    if (passed)
-        band.noteLastColour(!apexFirst, row.y, static_cast<uint8_t>(last), static_cast<uint8_t>(last >> 8),
-                            static_cast<uint8_t>(last >> 16));
 }
 
 }  // namespace
@@ -97,12 +91,12 @@ void fillGouraudHalf(FrameBand& band, const Vertex& left, const Vertex& right, c
     const int32_t rowCount =
         setUpRowsAtOnce(left, right, apex, apexFirst, band.rowBegin, band.rowEnd, values, rows);
     if (rowCount >= 0) {
-        for (int32_t i = 0; i < rowCount; ++i) drawRow(band, rows[i], apexFirst);
+        for (int32_t i = 0; i < rowCount; ++i) drawRow(band, rows[i]);
         return;
     }
     forEachHalfRow(left, right, apex, apexFirst, band.rowBegin, band.rowEnd,
         [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
-            drawRow(band, setUpRow(y, f, span, edges, values), apexFirst);
+            drawRow(band, setUpRow(y, f, span, edges, values));
         });
 }
 

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <limits>
 
-#include "core/renderer.h"
 #include "math/numeric.h"
 #include "raster/lighting.h"
 
@@ -102,10 +101,6 @@ double specularPower(float s, int32_t times, const ColourTerms& terms) {
     return e;
 }
 
-}  // namespace raster
-
-namespace raster {
-
 namespace {
 
 // Vertices lit together: their exponent is the same (one material per mesh),
@@ -177,32 +172,5 @@ void lightVertices(const LightingSetup& setup, const Vertex* positions, const Ve
 }
 
 }  // namespace raster
-
-MaterialChoice materialFor(const SceneState& scene, const LightState& lighting, int32_t materialIndex) {
-    // A material number the table does not have is lit as if there were no
-    // table at all.
-    const bool fromTable = scene.materialCount > 0 && materialIndex >= 0 && materialIndex < scene.materialCount &&
-                           static_cast<size_t>(materialIndex) < scene.materials.size() &&
-                           static_cast<size_t>(materialIndex) < scene.materialShine.size();
-    if (fromTable)
-        return MaterialChoice{scene.materials[materialIndex], truncToInt32(scene.materialShine[materialIndex]),
-                              materialIndex};
-    return MaterialChoice{lighting.defaultMaterial, 128, -1};
-}
-
-void Renderer::lightVertex(int32_t meshIndex, int32_t vertexIndex, Vertex normal,
-                           int32_t materialIndex) {
-    if (meshIndex < 0 || meshIndex >= kMaxMeshes) return;
-    Mesh& mesh = meshes[meshIndex];
-    if (vertexIndex < 0 || static_cast<size_t>(vertexIndex) >= mesh.vertices.size() ||
-        static_cast<size_t>(vertexIndex) >= mesh.transformed.size())
-        return;
-    const MaterialChoice choice = materialFor(*this, *this, materialIndex);
-    material = choice.terms;
-    materialSource = choice.source;
-    const raster::LightingSetup setup{lightPosition, cameraPosition, light, choice.terms, choice.shininess};
-    const Vertex p = mesh.vertices[vertexIndex].transformedBy(frameTransform);
-    raster::lightVertices(setup, &p, &normal, 1, &mesh.transformed[vertexIndex]);
-}
 
 }  // namespace trivane

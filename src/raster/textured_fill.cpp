@@ -58,13 +58,11 @@ void fixSeam(Vertex& a, Vertex& b, Vertex& c) {
     }
 }
 
-// The pixels of one row. Returns whether a pixel was computed, with its
-// colour in last. Grey: red, green and blue start as the same bits and take
+// The pixels of one row. Grey: red, green and blue start as the same bits and take
 // the same steps, so they stay equal at every pixel and one of them stands
 // for all three.
 template <bool Grey>
-bool drawTexturedRow(FrameBand& band, const RowStart<kLanes>& row, const TexelSource& texels,
-                     uint8_t (&last)[3]) {
+void drawTexturedRow(FrameBand& band, const RowStart<kLanes>& row, const TexelSource& texels) {
     // Locals the byte stores cannot alias, so they stay in registers.
     const uint8_t* const texPixels = texels.pixels;
     const int64_t texAvailable = texels.available;
@@ -78,7 +76,6 @@ bool drawTexturedRow(FrameBand& band, const RowStart<kLanes>& row, const TexelSo
     double q = row.q;
     float* const depth = band.depthRow(row.y);
     uint8_t* pixel = band.row(row.y) + 3 * row.start;
-    bool computed = false;
     for (int32_t x = row.start; x <= row.end; ++x, pixel += 3) {
         const double d = 1.0 / q;
         const float v = static_cast<float>(d * tv);
@@ -91,25 +88,22 @@ bool drawTexturedRow(FrameBand& band, const RowStart<kLanes>& row, const TexelSo
             // u of exactly 1 names the column just past the row: use the last one.
             if (texColumn >= texWidth) texColumn = texWidth - 1;
             const int64_t offset = texRow * texStride + 3 * texColumn;
-            if (offset >= 0 && offset + 3 <= texAvailable) {
-                const uint8_t* texel = texPixels + offset;
-                // The colour factors stay double up to the product with the
-                // texel byte.
-                if constexpr (Grey) {
-                    const double factor = d * red;
-                    last[2] = channelByte(blueOf(texel) * factor);
-                    last[1] = channelByte(greenOf(texel) * factor);
-                    last[0] = channelByte(redOf(texel) * factor);
-                } else {
-                    last[2] = channelByte(blueOf(texel) * (d * blue));
-                    last[1] = channelByte(greenOf(texel) * (d * green));
-                    last[0] = channelByte(redOf(texel) * (d * red));
+            // Column 0 takes the depth but never a colour.
+            if (offset >= 0 && offset + 3 <= texAvailable && q > static_cast<double>(depth[x])) {
+                if (x != 0) {
+                    const uint8_t* texel = texPixels + offset;
+                    // The colour factors stay double up to the product with
+                    // the texel byte.
+                    if constexpr (Grey) {
+                        const double factor = d * red;
+                        storeRgb(pixel, channelByte(redOf(texel) * factor), channelByte(greenOf(texel) * factor),
+                                 channelByte(blueOf(texel) * factor));
+                    } else {
+                        storeRgb(pixel, channelByte(redOf(texel) * (d * red)),
+                                 channelByte(greenOf(texel) * (d * green)), channelByte(blueOf(texel) * (d * blue)));
+                    }
                 }
-                computed = true;
-                if (q > static_cast<double>(depth[x])) {
-                    if (x != 0) storeRgb(pixel, last[0], last[1], last[2]);
-                    depth[x] = static_cast<float>(q);
-                }
+                depth[x] = static_cast<float>(q);
             }
         }
         tu += stepU;
@@ -121,7 +115,6 @@ bool drawTexturedRow(FrameBand& band, const RowStart<kLanes>& row, const TexelSo
         }
         q += depthStep;
     }
-    return computed;
 }
 
 bool sameBits(float a, float b) { return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b); }
@@ -172,12 +165,12 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
         [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
             // The reciprocal depth is stored as a float at the row ends too.
             const RowStart<kLanes> row = setUpRow<kLanes, true>(y, f, span, edges, values);
-            uint8_t last[3] = {0, 0, 0};
             const bool grey = sameBits(row.value[R], row.value[G]) && sameBits(row.value[G], row.value[B]) &&
                               sameBits(row.step[R], row.step[G]) && sameBits(row.step[G], row.step[B]);
-            const bool computed = grey ? drawTexturedRow<true>(band, row, texels, last)
-                                       : drawTexturedRow<false>(band, row, texels, last);
-            if (computed) band.noteLastColour(!apexFirst, y, last[0], last[1], last[2]);
+            if (grey)
+                drawTexturedRow<true>(band, row, texels);
+            else
+                drawTexturedRow<false>(band, row, texels);
         });
 }
 

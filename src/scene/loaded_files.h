@@ -47,6 +47,11 @@ struct LoadedTexture {
 };
 
 LoadedTexture readTexture(std::vector<uint8_t> bytes);
+// Makes a texture read from a file the scene's texture.
+void installTexture(SceneState& scene, LoadedTexture&& texture);
+// Reads ./64Bits.bmp (else the installed copy) as the texture; false when
+// neither can be opened.
+bool loadDefaultTexture(SceneState& scene);
 
 // What a model load did, for the viewer to tell.
 struct LoadReport {
@@ -61,5 +66,13 @@ struct LoadReport {
     // One line naming the file, or empty when there is nothing to say.
     std::string message(const std::string& path) const;
 };
+
+// Replaces the model on screen with one read from a file.
+void installModel(SceneState& scene, LoadedModel&& model);
+// Reads a model from a file's bytes and installs it when it holds a mesh.
+LoadReport loadModelBytes(SceneState& scene, const uint8_t* data, size_t size);
+// The same from a file, falling back to the default model when the path
+// cannot be opened.
+LoadReport loadModelFile(SceneState& scene, const char* path);
 
 }  // namespace trivane

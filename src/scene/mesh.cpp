@@ -1,4 +1,4 @@
-#include "core/renderer.h"
+#include "scene/scene_state.h"
 
 namespace trivane {
 
@@ -27,17 +27,17 @@ void releaseMeshArrays(Mesh& mesh) {
     mesh.texFaceIndexCount = 0;
 }
 
-void Renderer::releaseModel() {
-    const int32_t inUse = meshCount < 0 ? 0 : (meshCount > kMaxMeshes ? kMaxMeshes : meshCount);
+void releaseModel(SceneState& scene) {
+    const int32_t inUse = scene.meshCount < 0 ? 0 : (scene.meshCount > kMaxMeshes ? kMaxMeshes : scene.meshCount);
     for (int32_t i = 0; i < inUse; ++i) {
-        releaseMeshArrays(meshes[i]);
-        meshes[i].materialIndex = 0;
+        releaseMeshArrays(scene.meshes[i]);
+        scene.meshes[i].materialIndex = 0;
     }
-    freeArray(materials);
-    freeArray(materialShine);
-    materialCount = 0;
+    freeArray(scene.materials);
+    freeArray(scene.materialShine);
+    scene.materialCount = 0;
     // The dialog must not write into a table that no longer exists.
-    materialSource = -1;
+    scene.materialSource = -1;
 }
 
 }  // namespace trivane

@@ -5,35 +5,32 @@
 #include <string>
 #include <vector>
 
-#include "core/renderer.h"
 #include "scene/files.h"
 #include "scene/loaded_files.h"
 
 namespace trivane {
 
-void Renderer::installModel(LoadedModel&& model) {
-    releaseModel();
-    for (size_t i = 0; i < model.meshes.size(); ++i) meshes[i] = std::move(model.meshes[i]);
-    meshCount = model.meshCount;
-    materials = std::move(model.materials);
-    materialShine = std::move(model.materialShine);
-    materialCount = model.materialCount;
-    hasMaterials = model.hasMaterials;
-    parseFlag = model.parseFlag;
+void installModel(SceneState& scene, LoadedModel&& model) {
+    releaseModel(scene);
+    for (size_t i = 0; i < model.meshes.size(); ++i) scene.meshes[i] = std::move(model.meshes[i]);
+    scene.meshCount = model.meshCount;
+    scene.materials = std::move(model.materials);
+    scene.materialShine = std::move(model.materialShine);
+    scene.materialCount = model.materialCount;
 }
 
-LoadReport Renderer::loadModelFromMemory(const uint8_t* data, size_t size) {
-    LoadedModel model = readModel(data, size, *this);
+LoadReport loadModelBytes(SceneState& scene, const uint8_t* data, size_t size) {
+    LoadedModel model = readModel(data, size, scene);
     LoadReport report;
     report.meshCount = model.meshCount;
     report.ignoredLines = model.ignoredLines;
     report.firstIgnored = std::move(model.firstIgnored);
     report.failure = std::move(model.failure);
-    if (report.loaded()) installModel(std::move(model));
+    if (report.loaded()) installModel(scene, std::move(model));
     return report;
 }
 
-LoadReport Renderer::loadModel(const char* path) {
+LoadReport loadModelFile(SceneState& scene, const char* path) {
     // The default model itself may come from the installed copy; only
     // another file falls back to it.
     const bool isDefault = std::strcmp(path, kDefaultModelPath) == 0;
@@ -50,7 +47,7 @@ LoadReport Renderer::loadModel(const char* path) {
     }
     const std::vector<uint8_t> bytes = readAll(file.get());
     file.reset();
-    LoadReport report = loadModelFromMemory(bytes.data(), bytes.size());
+    LoadReport report = loadModelBytes(scene, bytes.data(), bytes.size());
     if (!openError.empty()) {
         report.fellBack = true;
         const std::string cannot = "cannot open it (" + openError + "); ";

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "core/renderer.h"
+#include "scene/mesh.h"
 
 namespace trivane {
 
@@ -9,10 +9,6 @@ namespace {
 float difference(float a, float b) { return static_cast<float>(static_cast<double>(a) - b); }
 
 }  // namespace
-
-void Renderer::computeVertexNormals(int32_t meshNumber) {
-    if (meshNumber >= 1 && meshNumber <= kMaxMeshes) trivane::computeVertexNormals(meshes[meshNumber - 1]);
-}
 
 void computeVertexNormals(Mesh& mesh) {
     const int64_t vertexLimit = std::min<int64_t>(

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/renderer.h"
+#include "scene/loaded_files.h"
 #include "scene/files.h"
 
 namespace trivane {
@@ -34,21 +34,19 @@ uint32_t readLe16(const std::vector<uint8_t>& bytes, size_t offset) {
 
 }  // namespace
 
-bool Renderer::loadTexture() {
+bool loadDefaultTexture(SceneState& scene) {
     FileHandle file = openDefaultFile(kDefaultTexturePath);
     if (!file) return false;
-    useTexture(readAll(file.get()));
+    installTexture(scene, readTexture(readAll(file.get())));
     return true;
 }
 
-void Renderer::useTexture(std::vector<uint8_t> bytes) { installTexture(readTexture(std::move(bytes))); }
-
-void Renderer::installTexture(LoadedTexture&& texture) {
-    textureFile = std::move(texture.file);
-    texturePixels = textureFile.data() + texture.pixelOffset;
-    textureWidth = texture.width;
-    textureMaxY = texture.maxY;
-    textureStride = texture.stride;
+void installTexture(SceneState& scene, LoadedTexture&& texture) {
+    scene.textureFile = std::move(texture.file);
+    scene.texturePixels = scene.textureFile.data() + texture.pixelOffset;
+    scene.textureWidth = texture.width;
+    scene.textureMaxY = texture.maxY;
+    scene.textureStride = texture.stride;
 }
 
 LoadedTexture readTexture(std::vector<uint8_t> bytes) {

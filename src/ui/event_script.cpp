@@ -2,8 +2,6 @@
 
 #include <charconv>
 
-#include "core/renderer.h"
-#include "ui/menu_ids.h"
 
 namespace trivane {
 
@@ -140,12 +138,12 @@ std::string formatEvent(const ScriptEvent& e) {
 
 void ScriptPlayer::runLightMaterialDialog() {
     // Opened and closed with its button, no scroll bar touched.
-    LightMaterialDialog dialog(renderer_, *this);
+    LightMaterialDialog dialog = session_.lightMaterialDialog(*this);
     dialog.onInitDialog();
     dialog.onCommand(1);
 }
 
-std::optional<std::string> ScriptPlayer::pickModelFile() { return chosenPath_; }
+std::optional<std::string> ScriptPlayer::pickModelFile() { return std::nullopt; }
 
 void ScriptPlayer::showLoadReport(const std::string& path, const LoadReport& report) {
     const std::string message = report.message(path);
@@ -155,44 +153,36 @@ void ScriptPlayer::showLoadReport(const std::string& path, const LoadReport& rep
 
 size_t ScriptPlayer::play(const std::vector<ScriptEvent>& events) {
     using K = ScriptEvent::Kind;
-    Renderer& r = renderer_;
+    Session& s = session_;
     size_t i = 0;
     while (i < events.size() && !quitRequested_) {
         const ScriptEvent& e = events[i];
         switch (e.kind) {
-            case K::Frame: r.renderFrame(); break;
+            case K::Frame: s.frame(); break;
             case K::Key:
-                r.onKey(e.a, 1);
-                r.onKey(e.a, 0);
+                s.key(e.a, true);
+                s.key(e.a, false);
                 break;
-            case K::Down: r.onKey(e.a, 1); break;
-            case K::Up: r.onKey(e.a, 0); break;
-            case K::Menu:
-                r.onMenuCommand(*this, e.a);
-                r.setDirty(true);
-                break;
-            case K::Load:
-                chosenPath_ = e.path;
-                r.onMenuCommand(*this, menu::kLoadModel);
-                chosenPath_.reset();
-                r.setDirty(true);
-                break;
-            case K::LeftDown: r.onLeftButtonDown(e.a, e.b); break;
-            case K::LeftUp: r.onLeftButtonUp(); break;
-            case K::RightDown: r.onRightButtonDown(e.a, e.b); break;
-            case K::RightUp: r.onRightButtonUp(); break;
-            case K::Move: r.onMouseMove(e.a, e.b); break;
-            case K::Wheel: r.onMouseWheel(e.a); break;
+            case K::Down: s.key(e.a, true); break;
+            case K::Up: s.key(e.a, false); break;
+            case K::Menu: s.menuCommand(*this, e.a); break;
+            case K::Load: s.openModel(*this, e.path); break;
+            case K::LeftDown: s.leftButtonDown(e.a, e.b); break;
+            case K::LeftUp: s.leftButtonUp(); break;
+            case K::RightDown: s.rightButtonDown(e.a, e.b); break;
+            case K::RightUp: s.rightButtonUp(); break;
+            case K::Move: s.mouseMove(e.a, e.b); break;
+            case K::Wheel: s.mouseWheel(e.a); break;
             case K::Dialog: {
                 // A run of scroll events is one opening of the dialog.
-                LightMaterialDialog dialog(r, *this);
+                LightMaterialDialog dialog = s.lightMaterialDialog(*this);
                 dialog.onInitDialog();
                 while (i < events.size() && events[i].kind == K::Dialog) {
                     dialog.onScroll(events[i].a, events[i].b, events[i].c);
                     ++i;
                 }
                 dialog.onCommand(1);
-                r.setDirty(true);
+                s.dialogClosed();
                 continue;
             }
         }

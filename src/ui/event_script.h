@@ -8,10 +8,9 @@
 
 #include "ui/light_dialog.h"
 #include "ui/platform_services.h"
+#include "ui/session.h"
 
 namespace trivane {
-
-class Renderer;
 
 // One step of a scripted input sequence, as the headless tool takes it:
 // "frame", "key:CODE", "down:CODE", "up:CODE", "menu:ID", "load:PATH",
@@ -34,12 +33,12 @@ bool parseEventScript(std::string_view script, std::vector<ScriptEvent>& events,
 // One event as the script spells it, so that recorded input replays.
 std::string formatEvent(const ScriptEvent& event);
 
-// Replays a script on a started renderer, standing in for the platform: the
-// file chooser returns the path of a "load:" event, the dialog opens and
-// closes without a person, and "Exit" ends the script.
+// Replays a script on a started session, standing in for the platform: the
+// file chooser chooses nothing (a "load:" event names its file), the dialog
+// opens and closes without a person, and "Exit" ends the script.
 class ScriptPlayer : public PlatformServices, private DialogControls {
 public:
-    explicit ScriptPlayer(Renderer& renderer) : renderer_(renderer) {}
+    explicit ScriptPlayer(Session& session) : session_(session) {}
 
     // Applies the events in order; stops after an "Exit" command. Returns
     // the number of events applied.
@@ -60,8 +59,7 @@ private:
     void setText(int32_t, const char*) override {}
     void endDialog(int32_t) override {}
 
-    Renderer& renderer_;
-    std::optional<std::string> chosenPath_;
+    Session& session_;
     bool quitRequested_ = false;
     std::vector<std::string> loadMessages_;
     bool loadFailed_ = false;

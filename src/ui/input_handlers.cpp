@@ -1,7 +1,5 @@
-// Keyboard, mouse and wheel: each handler only changes Renderer fields; the
-// next frame shows the result because a held key or button forces a
-// re-transform and the wheel marks the scene dirty.
-#include "core/renderer.h"
+#include "ui/input_handlers.h"
+
 #include "ui/key_codes.h"
 
 namespace trivane {
@@ -33,14 +31,18 @@ float stepScale(float value, double step) {
 
 }  // namespace
 
-void Renderer::onKey(int32_t keyCode, uint8_t pressed) {
-    if (pressed == 0) {
+void onKey(InputState& input, CameraState& camera, Vector3& modelPosition, Vertex& lightPosition,
+           int32_t keyCode, bool pressed) {
+    if (!pressed) {
         // Any release stops the forced re-transform, even with another key
         // still down.
-        keyHeld = 0;
+        input.keyHeld = 0;
         return;
     }
-    if (keyCode == keys::kSpace) moveModel = moveModel ? 0 : 1;
+    if (keyCode == keys::kSpace) input.moveModel = input.moveModel ? 0 : 1;
+    Vertex& cameraPosition = camera.cameraPosition;
+    Vertex& cameraTarget = camera.cameraTarget;
+    Vector3& cameraRotation = camera.cameraRotation;
 
     switch (keyCode) {
         case keys::kW: cameraPosition.y += kKeyStep; break;
@@ -52,7 +54,7 @@ void Renderer::onKey(int32_t keyCode, uint8_t pressed) {
         default: break;
     }
     // The same six keys move the LookAt target or turn the Euler camera.
-    if (lookAtMode) {
+    if (camera.lookAtMode) {
         switch (keyCode) {
             case keys::kJ: cameraTarget.x -= kKeyStep; break;
             case keys::kL: cameraTarget.x += kKeyStep; break;
@@ -74,78 +76,80 @@ void Renderer::onKey(int32_t keyCode, uint8_t pressed) {
         }
     }
 
-    if (moveModel) {
-        Vector3& p = meshes[0].position;
-        moveByKey(keyCode, p.x, p.y, p.z);
+    if (input.moveModel) {
+        moveByKey(keyCode, modelPosition.x, modelPosition.y, modelPosition.z);
     } else {
         moveByKey(keyCode, lightPosition.x, lightPosition.y, lightPosition.z);
     }
     // Every press counts, also of keys bound to nothing.
-    keyHeld = 1;
+    input.keyHeld = 1;
 }
+
+namespace {
 
 // Either button starts the one drag: the scale drag measures from its starting
 // height, the turn from the last position.
-static void beginDrag(Renderer& r, int32_t x, int32_t y) {
-    r.mouseDragging = 1;
-    r.dragStartY = y;
-    r.lastMouseX = x;
-    r.lastMouseY = y;
+void beginDrag(InputState& input, int32_t x, int32_t y) {
+    input.mouseDragging = 1;
+    input.dragStartY = y;
+    input.lastMouseX = x;
+    input.lastMouseY = y;
 }
 
-void Renderer::onLeftButtonDown(int32_t x, int32_t y) {
-    leftButtonDown = 1;
-    beginDrag(*this, x, y);
+}  // namespace
+
+void onLeftButtonDown(InputState& input, int32_t x, int32_t y) {
+    input.leftButtonDown = 1;
+    beginDrag(input, x, y);
 }
 
-void Renderer::onLeftButtonUp() {
-    mouseDragging = 0;
-    leftButtonDown = 0;
+void onLeftButtonUp(InputState& input) {
+    input.mouseDragging = 0;
+    input.leftButtonDown = 0;
 }
 
-void Renderer::onRightButtonDown(int32_t x, int32_t y) {
-    rightButtonDown = 1;
-    beginDrag(*this, x, y);
+void onRightButtonDown(InputState& input, int32_t x, int32_t y) {
+    input.rightButtonDown = 1;
+    beginDrag(input, x, y);
 }
 
-void Renderer::onRightButtonUp() {
-    mouseDragging = 0;
-    rightButtonDown = 0;
+void onRightButtonUp(InputState& input) {
+    input.mouseDragging = 0;
+    input.rightButtonDown = 0;
 }
 
-void Renderer::onMouseMove(int32_t x, int32_t y) {
-    if (!mouseDragging) return;
-    Mesh& model = meshes[0];
-    if (rightButtonDown) {
+void onMouseMove(InputState& input, Vector3& modelScale, Vector3& modelRotation, int32_t x, int32_t y) {
+    if (!input.mouseDragging) return;
+    if (input.rightButtonDown) {
         // One fixed step per move message, whatever the distance; at or above
         // the starting height shrinks, with no lower limit.
-        const double step = y > dragStartY ? kScaleStep : -kScaleStep;
-        model.scale.x = stepScale(model.scale.x, step);
-        model.scale.y = stepScale(model.scale.y, step);
-        model.scale.z = stepScale(model.scale.z, step);
+        const double step = y > input.dragStartY ? kScaleStep : -kScaleStep;
+        modelScale.x = stepScale(modelScale.x, step);
+        modelScale.y = stepScale(modelScale.y, step);
+        modelScale.z = stepScale(modelScale.z, step);
     }
-    if (leftButtonDown) {
-        if (y > lastMouseY) {
-            model.rotation.x += kDragTurn;
-        } else if (y < lastMouseY) {
-            model.rotation.x -= kDragTurn;
+    if (input.leftButtonDown) {
+        if (y > input.lastMouseY) {
+            modelRotation.x += kDragTurn;
+        } else if (y < input.lastMouseY) {
+            modelRotation.x -= kDragTurn;
         }
-        lastMouseY = y;
-        if (x > lastMouseX) {
-            model.rotation.y -= kDragTurn;
-        } else if (x < lastMouseX) {
-            model.rotation.y += kDragTurn;
+        input.lastMouseY = y;
+        if (x > input.lastMouseX) {
+            modelRotation.y -= kDragTurn;
+        } else if (x < input.lastMouseX) {
+            modelRotation.y += kDragTurn;
         }
-        lastMouseX = x;
+        input.lastMouseX = x;
     }
 }
 
-void Renderer::onMouseWheel(int32_t raw) {
-    dirty = 1;
+void onMouseWheel(InputState& input, Vector3& modelRotation, int32_t raw) {
+    input.dirty = 1;
     // The low word carries the button and modifier bits; dividing the whole
     // word (truncating toward zero) drops them for any realistic delta.
     const int32_t quotient = raw / 500000;
-    meshes[0].rotation.z += static_cast<float>(quotient);
+    modelRotation.z += static_cast<float>(quotient);
 }
 
 }  // namespace trivane

@@ -3,7 +3,6 @@
 
 #include <cstddef>
 
-#include "core/renderer.h"
 #include "math/numeric.h"
 #include "ui/fixed_text.h"
 
@@ -51,20 +50,6 @@ float& component(LightingTerms& terms, int c) {
     return k == 0 ? rgb.r : (k == 1 ? rgb.g : rgb.b);
 }
 
-float& rowValue(Renderer& r, int row) {
-    return row < kLightRows ? component(r.light, row) : component(r.material, row - kLightRows);
-}
-
-// The block the lighting copies the material from, so that what is set here
-// survives the next re-transform: the model's table entry when the last lit
-// vertex took it from there, the default material otherwise.
-LightingTerms& materialSourceOf(Renderer& r) {
-    const int32_t source = r.materialSource;
-    if (source >= 0 && source < r.materialCount && static_cast<size_t>(source) < r.materials.size())
-        return r.materials[static_cast<size_t>(source)];
-    return r.defaultMaterial;
-}
-
 void showValue(DialogControls& controls, int32_t textBoxId, double value) {
     char text[64];
     BoundedText out(text, sizeof text);
@@ -74,20 +59,33 @@ void showValue(DialogControls& controls, int32_t textBoxId, double value) {
 
 }  // namespace
 
+float& LightMaterialDialog::rowValue(int row) {
+    return row < kLightRows ? component(lighting_.light, row) : component(lighting_.material, row - kLightRows);
+}
+
+// The block the lighting copies the material from: the model's table entry
+// when the last lit vertex took it from there, the default material otherwise.
+LightingTerms& LightMaterialDialog::materialSource() {
+    const int32_t source = scene_.materialSource;
+    if (source >= 0 && source < scene_.materialCount && static_cast<size_t>(source) < scene_.materials.size())
+        return scene_.materials[static_cast<size_t>(source)];
+    return lighting_.defaultMaterial;
+}
+
 bool LightMaterialDialog::onInitDialog() {
     for (const ColorControl& c : kColorControls) controls_.setScrollRange(c.scrollBarId, 0, 100);
     // Text boxes in increasing id order, which is also table order.
     for (int row = 0; row < 18; ++row)
-        showValue(controls_, kColorControls[row].textBoxId, static_cast<double>(rowValue(renderer_, row)));
+        showValue(controls_, kColorControls[row].textBoxId, static_cast<double>(rowValue(row)));
     for (int row = 0; row < 18; ++row)
-        controls_.setScrollPos(kColorControls[row].scrollBarId, positionOfValue(rowValue(renderer_, row)));
+        controls_.setScrollPos(kColorControls[row].scrollBarId, positionOfValue(rowValue(row)));
     return true;
 }
 
 bool LightMaterialDialog::onScroll(int32_t controlId, int32_t code, int32_t thumb) {
     const int32_t row = colorControlRow(controlId);
     // Wide enough that stepping a saturated position cannot overflow.
-    int64_t pos = row >= 0 ? positionOfValue(rowValue(renderer_, row)) : 0;
+    int64_t pos = row >= 0 ? positionOfValue(rowValue(row)) : 0;
     switch (code) {
         case LineLeft: pos = pos - 2 < 0 ? 0 : pos - 2; break;
         case LineRight: pos = pos + 2 > 100 ? 100 : pos + 2; break;
@@ -100,8 +98,8 @@ bool LightMaterialDialog::onScroll(int32_t controlId, int32_t code, int32_t thum
     if (row >= 0) {
         const double exact = static_cast<double>(position) * 0.01;
         const float value = static_cast<float>(exact);
-        rowValue(renderer_, row) = value;
-        if (row >= kLightRows) component(materialSourceOf(renderer_), row - kLightRows) = value;
+        rowValue(row) = value;
+        if (row >= kLightRows) component(materialSource(), row - kLightRows) = value;
         showValue(controls_, kColorControls[row].textBoxId, exact);
     }
     controls_.setScrollPos(controlId, position);

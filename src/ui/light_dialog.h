@@ -2,9 +2,10 @@
 
 #include <cstdint>
 
-namespace trivane {
+#include "raster/light_state.h"
+#include "scene/scene_state.h"
 
-class Renderer;
+namespace trivane {
 
 // One row of the light and material dialog: a scroll bar 0..100 and a
 // read-only text box bound to one float of the light or the material.
@@ -52,17 +53,24 @@ enum ScrollCode : int32_t {
     EndScroll = 8,
 };
 
-// The handlers of one opening of the dialog.
+// The handlers of one opening of the dialog. The light rows write the light;
+// the material rows write the material shown and the one the scene's last
+// lit vertex took its colours from, so that what is set survives the next
+// re-transform.
 class LightMaterialDialog {
 public:
-    LightMaterialDialog(Renderer& renderer, DialogControls& controls)
-        : renderer_(renderer), controls_(controls) {}
+    LightMaterialDialog(LightState& lighting, SceneState& scene, DialogControls& controls)
+        : lighting_(lighting), scene_(scene), controls_(controls) {}
     bool onInitDialog();
     bool onScroll(int32_t controlId, int32_t code, int32_t thumb);
     bool onCommand(int32_t id);
 
 private:
-    Renderer& renderer_;
+    float& rowValue(int row);
+    LightingTerms& materialSource();
+
+    LightState& lighting_;
+    SceneState& scene_;
     DialogControls& controls_;
 };
 

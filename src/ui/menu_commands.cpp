@@ -1,5 +1,5 @@
-// The effects of the menu commands. The caller marks the scene dirty after
-// every command, whatever it did.
+#include "ui/menu_commands.h"
+
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -7,6 +7,8 @@
 #include "core/png_writer.h"
 #include "core/renderer.h"
 #include "math/transforms.h"
+#include "scene/loaded_files.h"
+#include "scene/procedural.h"
 #include "ui/menu_ids.h"
 #include "ui/platform_services.h"
 
@@ -14,17 +16,16 @@ namespace trivane {
 
 namespace {
 
-void placeCamera(Renderer& r, float z, bool lookAt) {
+void placeCamera(CameraState& camera, float z, bool lookAt) {
     // Only x, y and z: w keeps whatever it held.
-    r.cameraPosition.x = 0.0f;
-    r.cameraPosition.y = 0.0f;
-    r.cameraPosition.z = z;
-    r.cameraTarget.x = 0.0f;
-    r.cameraTarget.y = 0.0f;
-    r.cameraTarget.z = 0.0f;
-    r.cameraRotation = Vector3{};
-    r.lookAtMode = lookAt ? 1 : 0;
-    r.dirty = 1;
+    camera.cameraPosition.x = 0.0f;
+    camera.cameraPosition.y = 0.0f;
+    camera.cameraPosition.z = z;
+    camera.cameraTarget.x = 0.0f;
+    camera.cameraTarget.y = 0.0f;
+    camera.cameraTarget.z = 0.0f;
+    camera.cameraRotation = Vector3{};
+    camera.lookAtMode = lookAt ? 1 : 0;
 }
 
 // The radius the model's bounding sphere gets: at the LookAt preset's distance
@@ -36,11 +37,11 @@ constexpr double kFittedRadius = 650.0;
 // sphere of its visible meshes sits at the origin the LookAt preset looks at.
 // Hidden meshes (bones) do not count, but mesh 0 carries the transform of the
 // whole model whether it is shown or not.
-void fitModel(Renderer& r) {
-    const int32_t inUse = std::clamp(r.meshCount, 0, kMaxMeshes);
+void fitModel(SceneState& scene, CameraState& camera) {
+    const int32_t inUse = std::clamp(scene.meshCount, 0, kMaxMeshes);
     auto forEachShownVertex = [&](auto&& use) {
         for (int32_t m = 0; m < inUse; ++m) {
-            const Mesh& mesh = r.meshes[m];
+            const Mesh& mesh = scene.meshes[m];
             if (!mesh.visible) continue;
             const size_t count = std::min(static_cast<size_t>(std::max(mesh.vertexCount, 0)), mesh.vertices.size());
             for (size_t i = 0; i < count; ++i) {
@@ -66,21 +67,16 @@ void fitModel(Renderer& r) {
     const float scale = static_cast<float>(kFittedRadius / radius);
     if (!(radius > 0.0) || !std::isfinite(scale) || scale <= 0.0f) return;
 
-    placeCamera(r, -1000.0f, true);
-    Mesh& model = r.meshes[0];
+    placeCamera(camera, -1000.0f, true);
+    Mesh& model = scene.meshes[0];
     model.scale = Vector3{scale, scale, scale};
     // Where the centre lands after the model's scale and rotation: the
     // translation that follows must take it back to the origin.
-    CameraState turn;
-    scaleBy(turn, scale, scale, scale);
-    rotateZ(turn, model.rotation.z, false);
-    rotateX(turn, model.rotation.x, false);
-    rotateY(turn, model.rotation.y, false);
     Vertex c;
     c.x = static_cast<float>(centre[0]);
     c.y = static_cast<float>(centre[1]);
     c.z = static_cast<float>(centre[2]);
-    c.transformBy(turn.transform);
+    c.transformBy(modelTurn(model.scale, model.rotation));
     model.position = Vector3{-c.x, -c.y, -c.z};
 }
 
@@ -94,31 +90,33 @@ bool acceptablePath(const std::string& path) {
 
 }  // namespace
 
-void Renderer::onMenuCommand(PlatformServices& platform, int32_t id) {
+void openModelFile(SceneState& scene, PlatformServices& platform, const std::string& path) {
+    if (acceptablePath(path)) platform.showLoadReport(path, loadModelFile(scene, path.c_str()));
+}
+
+void onMenuCommand(Renderer& r, PlatformServices& platform, int32_t id) {
     switch (id) {
         case menu::kExit: platform.requestQuit(); break;
-        case menu::kCameraLookAt: placeCamera(*this, -1000.0f, true); break;
-        case menu::kCameraEuler: placeCamera(*this, -400.0f, false); break;
-        case menu::kGlobeSphere: createGlobeSphere(); break;
-        case menu::kGeoSphere: createGeoSphere(); break;
-        case menu::kModeMapping: renderMode = Mapping; break;
-        case menu::kModeWire: renderMode = Wire; break;
-        case menu::kIcoSphere: createIcoSphere(); break;
-        case menu::kModeGouraud: renderMode = Gouraud; break;
-        case menu::kCube: createCube(); break;
+        case menu::kCameraLookAt: placeCamera(r.camera, -1000.0f, true); break;
+        case menu::kCameraEuler: placeCamera(r.camera, -400.0f, false); break;
+        case menu::kGlobeSphere: createGlobeSphere(r.scene); break;
+        case menu::kGeoSphere: createGeoSphere(r.scene); break;
+        case menu::kModeMapping: r.settings.renderMode = Mapping; break;
+        case menu::kModeWire: r.settings.renderMode = Wire; break;
+        case menu::kIcoSphere: createIcoSphere(r.scene); break;
+        case menu::kModeGouraud: r.settings.renderMode = Gouraud; break;
+        case menu::kCube: createCube(r.scene); break;
         case menu::kLightMaterialDialog: platform.runLightMaterialDialog(); break;
-        case menu::kLoadModel: {
-            const std::optional<std::string> path = platform.pickModelFile();
-            if (path && acceptablePath(*path)) platform.showLoadReport(*path, loadModel(path->c_str()));
+        case menu::kLoadModel:
+            if (const std::optional<std::string> path = platform.pickModelFile()) openModelFile(r.scene, platform, *path);
             break;
-        }
-        case menu::kToggleAnimation: animating = animating ? 0 : 1; break;
-        case menu::kFitModel: fitModel(*this); break;
+        case menu::kToggleAnimation: r.clock.animating = r.clock.animating ? 0 : 1; break;
+        case menu::kFitModel: fitModel(r.scene, r.camera); break;
         case menu::kSavePicture: {
             // The framebuffer still holds the frame last shown, its picture
             // lines included: that is the picture the user sees.
             const std::optional<std::string> path = platform.pickPictureFile();
-            if (path && !path->empty() && !writeFramePng(path->c_str(), frameBits))
+            if (path && !path->empty() && !writeFramePng(path->c_str(), r.target.frameBits))
                 platform.pictureNotSaved(*path);
             break;
         }
@@ -128,15 +126,16 @@ void Renderer::onMenuCommand(PlatformServices& platform, int32_t id) {
     }
 }
 
-std::optional<bool> menuItemChecked(const Renderer& r, int32_t id) {
+std::optional<bool> menuItemChecked(const CameraState& camera, const RenderSettings& settings,
+                                    const FrameClock& clock, int32_t id) {
     switch (id) {
         // The side panel says "LookAt" for 1 and "Euler" otherwise.
-        case menu::kCameraLookAt: return r.lookAtMode == 1;
-        case menu::kCameraEuler: return r.lookAtMode != 1;
-        case menu::kModeMapping: return r.renderMode == Mapping;
-        case menu::kModeWire: return r.renderMode == Wire;
-        case menu::kModeGouraud: return r.renderMode == Gouraud;
-        case menu::kToggleAnimation: return r.animating != 0;
+        case menu::kCameraLookAt: return camera.lookAtMode == 1;
+        case menu::kCameraEuler: return camera.lookAtMode != 1;
+        case menu::kModeMapping: return settings.renderMode == Mapping;
+        case menu::kModeWire: return settings.renderMode == Wire;
+        case menu::kModeGouraud: return settings.renderMode == Gouraud;
+        case menu::kToggleAnimation: return clock.animating != 0;
         default: return std::nullopt;
     }
 }

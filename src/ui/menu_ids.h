@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 // The menu bar: command ids and the table the Qt menu bar is built from, so
 // the desktop viewer and the handlers can never disagree on an id.
@@ -87,13 +86,3 @@ constexpr int displayLength(const char* text) {
 }
 
 }  // namespace trivane::menu
-
-namespace trivane {
-
-class Renderer;
-
-// Whether an item shows a check mark: the render mode, the camera mode and
-// the automatic rotation in force. Nothing for items that never carry one.
-std::optional<bool> menuItemChecked(const Renderer& renderer, int32_t id);
-
-}  // namespace trivane

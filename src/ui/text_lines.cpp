@@ -2,7 +2,9 @@
 // trailing blanks cover the ends of longer texts drawn there before.
 #include "ui/text_lines.h"
 
-#include "core/renderer.h"
+#include <algorithm>
+#include <cstring>
+
 #include "ui/fixed_text.h"
 
 namespace trivane {
@@ -46,33 +48,45 @@ void colourLine(TextLine& line, int32_t y, char kind, const Rgb& rgb) {
 
 }  // namespace
 
-void formatWindowLines(const Renderer& r, TextLine (&lines)[kWindowLineCount]) {
+void formatWindowLines(const CameraState& camera, TextLine (&lines)[kWindowLineCount]) {
     setLine(lines[0], 810, 10, "LMouse Click drag : Model Rotate");
     setLine(lines[1], 810, 30, "RMouse Click drag : Model Scale");
     setLine(lines[2], 810, 70, "W A S D Q E: Camera Move");
     setLine(lines[3], 810, 90, "I J K L U O: Taget Move or Camera Rotate");
-    setLine(lines[4], 810, 110, r.lookAtMode == 1 ? "LookAt  " : "Euler    ");
-    const Vertex& p = r.cameraPosition;
+    setLine(lines[4], 810, 110, camera.lookAtMode == 1 ? "LookAt  " : "Euler    ");
+    const Vertex& p = camera.cameraPosition;
     threeValues(lines[5], 810, 130, "Camera x : ", " y : ", "  z : ", "       ", p.x, p.y, p.z);
-    const Vertex& t = r.cameraTarget;
+    const Vertex& t = camera.cameraTarget;
     threeValues(lines[6], 810, 150, "Taget x : ", " y : ", "  z : ", "        ", t.x, t.y, t.z);
-    const Vector3& a = r.cameraRotation;
+    const Vector3& a = camera.cameraRotation;
     threeValues(lines[7], 810, 170, "CameraRotate x : ", " y : ", "  z : ", "      ", a.x, a.y, a.z);
 }
 
-void formatPictureLines(const Renderer& r, TextLine (&lines)[kPictureLineCount]) {
+void formatPictureLines(const InputState& input, const LightState& lighting, const FrameClock& clock,
+                        TextLine (&lines)[kPictureLineCount]) {
     setLine(lines[0], 10, 10, "Space Bar Click Light Move : Up Down Left Right Pgup Pgdn");
     setLine(lines[1], 10, 30, "Space Bar Click Model Move : Up Down Left Right Pgup Pgdn");
-    LineWriter(lines[2], 10, 50).text("Move Mode : ").text(r.moveModel == 1 ? "Model Move   " : "Light Move    ");
+    LineWriter(lines[2], 10, 50).text("Move Mode : ").text(input.moveModel == 1 ? "Model Move   " : "Light Move    ");
     setLine(lines[3], 80, 90, "Light");
-    colourLine(lines[4], 110, 'A', r.light.ambient);
-    colourLine(lines[5], 130, 'D', r.light.diffuse);
-    colourLine(lines[6], 150, 'S', r.light.specular);
+    colourLine(lines[4], 110, 'A', lighting.light.ambient);
+    colourLine(lines[5], 130, 'D', lighting.light.diffuse);
+    colourLine(lines[6], 150, 'S', lighting.light.specular);
     setLine(lines[7], 80, 190, "Matter");
-    colourLine(lines[8], 210, 'A', r.material.ambient);
-    colourLine(lines[9], 230, 'D', r.material.diffuse);
-    colourLine(lines[10], 250, 'S', r.material.specular);
-    LineWriter(lines[11], 700, 10).text("FPS : ").fixed2(r.fps);
+    colourLine(lines[8], 210, 'A', lighting.material.ambient);
+    colourLine(lines[9], 230, 'D', lighting.material.diffuse);
+    colourLine(lines[10], 250, 'S', lighting.material.specular);
+    LineWriter(lines[11], 700, 10).text("FPS : ").fixed2(clock.fps);
+}
+
+namespace {
+
+int clampedLength(const TextLine& line) { return std::clamp<int>(line.length, 0, static_cast<int>(sizeof line.text)); }
+
+}  // namespace
+
+bool sameText(const TextLine& a, const TextLine& b) {
+    const int length = clampedLength(a);
+    return a.x == b.x && a.y == b.y && length == clampedLength(b) && std::memcmp(a.text, b.text, length) == 0;
 }
 
 }  // namespace trivane

@@ -2,9 +2,12 @@
 
 #include <cstdint>
 
-namespace trivane {
+#include "core/clock.h"
+#include "core/input_state.h"
+#include "math/camera_state.h"
+#include "raster/light_state.h"
 
-class Renderer;
+namespace trivane {
 
 // One line of the text display: its top-left position (y grows downwards) and
 // its text, formatted into a bounded buffer.
@@ -18,7 +21,15 @@ struct TextLine {
 constexpr int kWindowLineCount = 8;    // beside the picture, at x = 810
 constexpr int kPictureLineCount = 12;  // inside the picture
 
-void formatWindowLines(const Renderer& renderer, TextLine (&lines)[kWindowLineCount]);
-void formatPictureLines(const Renderer& renderer, TextLine (&lines)[kPictureLineCount]);
+// Beside the picture: the help lines, the camera mode and the camera values.
+void formatWindowLines(const CameraState& camera, TextLine (&lines)[kWindowLineCount]);
+// Inside the picture: the help lines, the move mode, the light and material
+// colours and the frame rate.
+void formatPictureLines(const InputState& input, const LightState& lighting, const FrameClock& clock,
+                        TextLine (&lines)[kPictureLineCount]);
+
+// Whether two lines show the same: the same place and the same characters
+// within their length (what lies after them in the buffer is never shown).
+bool sameText(const TextLine& a, const TextLine& b);
 
 }  // namespace trivane

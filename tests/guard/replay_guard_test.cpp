@@ -17,10 +17,11 @@
 #include <string>
 #include <vector>
 
-#include "core/renderer.h"
 #include "core/workers.h"
+#include "raster/frame_layout.h"
 #include "ui/event_script.h"
 #include "ui/menu_ids.h"
+#include "ui/session.h"
 #include "ui/text_lines.h"
 
 namespace trivane {
@@ -101,12 +102,9 @@ uint64_t replay(const std::string& script) {
     std::string error;
     EXPECT_TRUE(parseEventScript(script, events, error)) << error;
     simulatedTicks = 0;
-    auto renderer = std::make_unique<Renderer>();
-    renderer->counter = CounterSource{&simulatedFrequency, &simulatedRead};
-    renderer->createFrameBitmap(kFrameWidth, kFrameHeight);
-    renderer->initialise();
-    renderer->setDirty(true);
-    ScriptPlayer player(*renderer);
+    Session session(CounterSource{&simulatedFrequency, &simulatedRead});
+    session.start();
+    ScriptPlayer player(session);
     Digest digest;
     size_t begin = 0;
     for (size_t i = 0; i < events.size(); ++i) {
@@ -114,16 +112,16 @@ uint64_t replay(const std::string& script) {
         player.play(std::vector<ScriptEvent>(events.begin() + static_cast<ptrdiff_t>(begin),
                                              events.begin() + static_cast<ptrdiff_t>(i) + 1));
         begin = i + 1;
-        digest.add(renderer->frameBits, kFrameBytes);
+        digest.add(session.picture(), kFrameBytes);
         TextLine window[kWindowLineCount];
         TextLine picture[kPictureLineCount];
-        formatWindowLines(*renderer, window);
-        formatPictureLines(*renderer, picture);
+        session.windowLines(window);
+        session.pictureLines(picture);
         digest.addLines(window, kWindowLineCount);
         digest.addLines(picture, kPictureLineCount);
         for (const menu::Menu& m : menu::kMenus)
             for (int k = 0; k < m.itemCount; ++k) {
-                const int8_t mark = static_cast<int8_t>(menuItemChecked(*renderer, m.items[k].id).value_or(false) ? 1 : 2);
+                const int8_t mark = static_cast<int8_t>(session.menuItemChecked(m.items[k].id).value_or(false) ? 1 : 2);
                 digest.add(&mark, 1);
             }
     }

@@ -40,7 +40,7 @@ private slots:
     void fileArgumentAndDropOpenTheModelAndNameIt() {
         const QString first = writeFile(dir, QStringLiteral("first.ase"), kCube);
         window->openModelFile(first.toStdString());
-        QCOMPARE(std::pair(renderer->meshCount, window->windowTitle()), std::pair(1, QStringLiteral("first.ase - Trivane")));
+        QCOMPARE(std::pair(renderer->scene.meshCount, window->windowTitle()), std::pair(1, QStringLiteral("first.ase - Trivane")));
 
         const QString dropped = writeFile(dir, QStringLiteral("Dropped.ASE"), QByteArray(kCube) + kCube);
         QMimeData data;
@@ -50,7 +50,7 @@ private slots:
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window.get(), &drop);
-        QCOMPARE(std::pair(renderer->meshCount, window->windowTitle()), std::pair(2, QStringLiteral("Dropped.ASE - Trivane")));
+        QCOMPARE(std::pair(renderer->scene.meshCount, window->windowTitle()), std::pair(2, QStringLiteral("Dropped.ASE - Trivane")));
 
         // A drag of anything but a model is refused.
         QMimeData text;
@@ -120,7 +120,7 @@ private slots:
         QTest::qWait(40);
         window->hide();
         QCoreApplication::processEvents();
-        std::vector<uint8_t> shown(renderer->frameBits, renderer->frameBits + kFrameBytes);
+        std::vector<uint8_t> shown(renderer->target.frameBits, renderer->target.frameBits + kFrameBytes);
         window.reset();  // closes the recording
 
         const QString raw = dir.filePath(QStringLiteral("replay.raw"));

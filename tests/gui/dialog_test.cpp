@@ -59,22 +59,24 @@ public:
 class DialogTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<Renderer> renderer;
+    std::unique_ptr<Session> session;
+    Renderer* renderer = nullptr;
     std::unique_ptr<RecordingDialog> dialog;
 
 private slots:
     void init() {
         // The light's start values; a material whose specular green stands out.
-        renderer = gui::makeRenderer();
-        renderer->light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1.0f, 1.0f, 1.0f}, {1.0f, 1.0f, 1.0f}};
-        renderer->material = LightingTerms{{0.2f, 0.2f, 0.2f}, {1.0f, 1.0f, 1.0f}, {1.0f, 0.75f, 1.0f}};
-        dialog = std::make_unique<RecordingDialog>(*renderer);
+        session = std::make_unique<Session>();
+        renderer = &session->state();
+        renderer->lighting.light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1.0f, 1.0f, 1.0f}, {1.0f, 1.0f, 1.0f}};
+        renderer->lighting.material = LightingTerms{{0.2f, 0.2f, 0.2f}, {1.0f, 1.0f, 1.0f}, {1.0f, 0.75f, 1.0f}};
+        dialog = std::make_unique<RecordingDialog>(*session);
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
     }
     void cleanup() {
         dialog.reset();
-        renderer.reset();
+        session.reset();
     }
 
     void layoutAndOpeningValues() {
@@ -115,7 +117,7 @@ private slots:
             QCOMPARE(dialog->scrollBar(c.bar)->value(), c.position);
         }
         QCOMPARE(dialog->textBox(1028)->text(), fixed2(20));
-        QCOMPARE(renderer->light.ambient.g, static_cast<float>(20 * 0.01));
+        QCOMPARE(renderer->lighting.light.ambient.g, static_cast<float>(20 * 0.01));
 
         // Held down, the arrow repeats; one end-scroll comes when it is let go.
         DialogScrollBar* bar = dialog->scrollBar(1045);  // light diffuse green, at 100
@@ -128,7 +130,7 @@ private slots:
         for (int i = 0; i < presses; ++i) QCOMPARE(dialog->events[i], QList<int>({1045, 0, 0}));
         QCOMPARE(dialog->events.last(), QList<int>({1045, 8, 0}));
         QCOMPARE(bar->value(), 100 - 2 * presses);
-        QCOMPARE(renderer->light.diffuse.g, static_cast<float>((100 - 2 * presses) * 0.01));
+        QCOMPARE(renderer->lighting.light.diffuse.g, static_cast<float>((100 - 2 * presses) * 0.01));
     }
 
     void thumbDragsTrackAndStay() {
@@ -143,7 +145,7 @@ private slots:
         QVERIFY(tracked > 0 && tracked < 100);
         for (bool released : {false, true}) {
             if (released) QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, thumb + QPoint(-20, 0));
-            QCOMPARE(std::tuple(bar->value(), renderer->material.specular.b, dialog->textBox(1036)->text()),
+            QCOMPARE(std::tuple(bar->value(), renderer->lighting.material.specular.b, dialog->textBox(1036)->text()),
                      std::tuple(tracked, static_cast<float>(tracked * 0.01), fixed2(tracked)));
         }
         const QList<QList<int>>& events = dialog->events;
@@ -154,7 +156,7 @@ private slots:
     void theWheelDoesNotMoveAThumb() {
         DialogScrollBar* bar = dialog->scrollBar(1043);
         gui::sendWheel(bar, QPoint(5, 5), -120, Qt::NoButton, Qt::NoModifier);
-        QCOMPARE(std::pair(bar->value(), renderer->light.ambient.b), std::pair(20, 0.2f));
+        QCOMPARE(std::pair(bar->value(), renderer->lighting.light.ambient.b), std::pair(20, 0.2f));
     }
 
     void enterEscapeAndTheCloseBoxEndIt() {
@@ -171,7 +173,7 @@ private slots:
             QTimer::singleShot(0, closer);
             QCOMPARE((std::pair{dialog->exec(), dialog->isVisible()}), std::pair(1, false));
         }
-        QCOMPARE(renderer->light.specular.r, static_cast<float>(90 * 0.01));
+        QCOMPARE(renderer->lighting.light.specular.r, static_cast<float>(90 * 0.01));
     }
 };
 

@@ -5,18 +5,24 @@
 #include <QWheelEvent>
 
 #include "../test_support.h"
+#include "platform/client_area.h"
 #include "platform/main_window.h"
+#include "ui/session.h"
 
 namespace trivane::gui {
 
-using test::makeRenderer;
-
-// A renderer and a main window on it, fresh for each test function.
+// A session and a main window on it, fresh for each test function; renderer
+// is the session's state.
 struct WindowFixture {
-    std::unique_ptr<Renderer> renderer;
+    std::unique_ptr<Session> session;
     std::unique_ptr<MainWindow> window;
-    void open() { window = std::make_unique<MainWindow>(*(renderer = makeRenderer())); }
-    void close() { window.reset(), renderer.reset(); }
+    Renderer* renderer = nullptr;
+    void open() {
+        session = std::make_unique<Session>();
+        renderer = &session->state();
+        window = std::make_unique<MainWindow>(*session);
+    }
+    void close() { window.reset(), session.reset(), renderer = nullptr; }
 };
 
 inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button,

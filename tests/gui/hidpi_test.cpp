@@ -17,8 +17,9 @@ class HiDpiTest : public QObject {
 private slots:
     void pictureDoubledTextCrispDragsAsAtScaleOne() {
         QCOMPARE(qgetenv("QT_SCALE_FACTOR"), QByteArray("2"));
-        auto renderer = gui::makeRenderer();
-        MainWindow window(*renderer);
+        Session session;
+        Renderer* renderer = &session.state();
+        MainWindow window(session);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.devicePixelRatio(), 2);
@@ -33,7 +34,7 @@ private slots:
         QVERIFY(screen.width() >= 2 * 1000 && screen.height() >= 2 * 600);
         int wrong = 0;
         for (int y = 0; y < 600; ++y) {
-            const uint8_t* row = renderer->frameBits + (599 - y) * 2400;
+            const uint8_t* row = renderer->target.frameBits + (599 - y) * 2400;
             for (int x = 0; x < 800; ++x) {
                 const QRgb expected = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
                 for (int d = 0; d < 4; ++d)
@@ -68,9 +69,9 @@ private slots:
         QTest::mouseMove(area, QPoint(420, 330));
         QTest::mouseMove(area, QPoint(440, 360));
         QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, QPoint(440, 360));
-        QCOMPARE(std::make_pair(renderer->lastMouseX, renderer->lastMouseY), std::make_pair(440, 360));
-        QCOMPARE(renderer->meshes[0].rotation.x, 4.0f);
-        QCOMPARE(renderer->meshes[0].rotation.y, -4.0f);
+        QCOMPARE(std::make_pair(renderer->input.lastMouseX, renderer->input.lastMouseY), std::make_pair(440, 360));
+        QCOMPARE(renderer->scene.meshes[0].rotation.x, 4.0f);
+        QCOMPARE(renderer->scene.meshes[0].rotation.y, -4.0f);
     }
 };
 

@@ -43,59 +43,59 @@ private slots:
     void pressesReleasesAndAutoRepeatReachTheHandler() {
         // Each press (W, a key without a binding, Tab, which must not move the
         // focus away) holds the re-transform on and each release ends it.
-        const float startY = renderer->cameraPosition.y;
+        const float startY = renderer->camera.cameraPosition.y;
         for (int key : {Qt::Key_W, Qt::Key_F5, Qt::Key_Tab}) {
             gui::sendKey(area, QEvent::KeyPress, key, false);
-            QCOMPARE(renderer->keyHeld, uint8_t{1});
+            QCOMPARE(renderer->input.keyHeld, uint8_t{1});
             gui::sendKey(area, QEvent::KeyRelease, key, false);
-            QCOMPARE(renderer->keyHeld, uint8_t{0});
+            QCOMPARE(renderer->input.keyHeld, uint8_t{0});
         }
         // Alt belongs to the menu bar, as it did on the classic platform.
         gui::sendKey(area, QEvent::KeyPress, Qt::Key_Alt, false, Qt::AltModifier);
         gui::sendKey(area, QEvent::KeyPress, Qt::Key_W, false, Qt::AltModifier);
-        QCOMPARE(renderer->keyHeld, uint8_t{0});
-        QCOMPARE(renderer->cameraPosition.y, startY + 10.0f);
+        QCOMPARE(renderer->input.keyHeld, uint8_t{0});
+        QCOMPARE(renderer->camera.cameraPosition.y, startY + 10.0f);
 
         // Holding the space bar: a press, then for every repeat Qt's release
         // and press pair, then the real release.
-        QCOMPARE(renderer->moveModel, uint8_t{1});
+        QCOMPARE(renderer->input.moveModel, uint8_t{1});
         gui::sendKey(area, QEvent::KeyPress, Qt::Key_Space, false);
         for (int repeat = 0; repeat < 3; ++repeat) {
             gui::sendKey(area, QEvent::KeyRelease, Qt::Key_Space, true);
-            QCOMPARE(renderer->keyHeld, uint8_t{1});
+            QCOMPARE(renderer->input.keyHeld, uint8_t{1});
             gui::sendKey(area, QEvent::KeyPress, Qt::Key_Space, true);
         }
-        QCOMPARE(renderer->moveModel, uint8_t{1});  // four presses in all
+        QCOMPARE(renderer->input.moveModel, uint8_t{1});  // four presses in all
         gui::sendKey(area, QEvent::KeyRelease, Qt::Key_Space, false);
-        QCOMPARE(renderer->keyHeld, uint8_t{0});
+        QCOMPARE(renderer->input.keyHeld, uint8_t{0});
     }
 
     void dragsAndTheWheelReachTheHandlers() {
         // Positions are client pixels, negative past the left edge; a double
         // click is a press; the middle button has no binding.
-        const float scale = renderer->meshes[0].scale.x;
+        const float scale = renderer->scene.meshes[0].scale.x;
         gui::sendMouse(area, QEvent::MouseButtonPress, QPoint(100, 100), Qt::LeftButton, Qt::LeftButton);
         gui::sendMouse(area, QEvent::MouseButtonPress, QPoint(100, 100), Qt::RightButton, Qt::LeftButton | Qt::RightButton);
         gui::sendMouse(area, QEvent::MouseMove, QPoint(-5, 190), Qt::NoButton, Qt::LeftButton | Qt::RightButton);
-        QCOMPARE(std::tuple(renderer->lastMouseX, renderer->meshes[0].rotation.y, renderer->meshes[0].scale.z),
+        QCOMPARE(std::tuple(renderer->input.lastMouseX, renderer->scene.meshes[0].rotation.y, renderer->scene.meshes[0].scale.z),
                  std::tuple(-5, 2.0f, static_cast<float>(scale + 0.01)));
         gui::sendMouse(area, QEvent::MouseButtonRelease, QPoint(-5, 190), Qt::RightButton, Qt::LeftButton);
         gui::sendMouse(area, QEvent::MouseButtonRelease, QPoint(-5, 190), Qt::LeftButton, Qt::NoButton);
-        QCOMPARE(std::pair(renderer->rightButtonDown, renderer->leftButtonDown), std::pair(uint8_t{0}, uint8_t{0}));
+        QCOMPARE(std::pair(renderer->input.rightButtonDown, renderer->input.leftButtonDown), std::pair(uint8_t{0}, uint8_t{0}));
         gui::sendMouse(area, QEvent::MouseButtonDblClick, QPoint(20, 30), Qt::LeftButton, Qt::LeftButton);
-        QCOMPARE(renderer->dragStartY, 30);
+        QCOMPARE(renderer->input.dragStartY, 30);
         gui::sendMouse(area, QEvent::MouseButtonRelease, QPoint(20, 30), Qt::LeftButton, Qt::NoButton);
         gui::sendMouse(area, QEvent::MouseButtonPress, QPoint(50, 60), Qt::MiddleButton, Qt::MiddleButton);
-        QCOMPARE(renderer->mouseDragging, uint8_t{0});
+        QCOMPARE(renderer->input.mouseDragging, uint8_t{0});
 
-        renderer->setDirty(false);
+        renderer->input.dirty = 0;
         gui::sendWheel(area, QPoint(10, 10), -240, Qt::NoButton, Qt::ControlModifier);
-        QCOMPARE(std::pair(renderer->meshes[0].rotation.z, renderer->dirty), std::pair(-31.0f, uint8_t{1}));
+        QCOMPARE(std::pair(renderer->scene.meshes[0].rotation.z, renderer->input.dirty), std::pair(-31.0f, uint8_t{1}));
         // A sideways wheel does not turn the model.
         QWheelEvent sideways(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(120, 0), Qt::NoButton,
                              Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(area, &sideways);
-        QCOMPARE(renderer->meshes[0].rotation.z, -31.0f);
+        QCOMPARE(renderer->scene.meshes[0].rotation.z, -31.0f);
     }
 };
 

@@ -16,14 +16,16 @@ namespace {
 // A recognisable background, so every byte the painter writes shows.
 constexpr uint8_t kFill[3] = {0x40, 0x80, 0xC0};
 
-std::unique_ptr<Renderer> filledRenderer() {
-    auto r = test::makeRendererWithFrame();
-    for (int i = 0; i < kFrameStride * kFrameHeight; i += 3) std::memcpy(r->frameBits + i, kFill, 3);
-    return r;
+using Frame = std::vector<uint8_t>;
+
+Frame filledFrame() {
+    Frame frame(kFrameBytes);
+    for (size_t i = 0; i < kFrameBytes; i += 3) std::memcpy(frame.data() + i, kFill, 3);
+    return frame;
 }
 
-const uint8_t* pixel(const Renderer& r, int x, int row) { return r.frameBits + row * kFrameStride + 3 * x; }
-bool untouched(const Renderer& r, int x, int row) { return std::memcmp(pixel(r, x, row), kFill, 3) == 0; }
+const uint8_t* pixel(const Frame& f, int x, int row) { return f.data() + row * kFrameStride + 3 * x; }
+bool untouched(const Frame& f, int x, int row) { return std::memcmp(pixel(f, x, row), kFill, 3) == 0; }
 
 TextLine line(int32_t x, int32_t y, const char* text) {
     TextLine l;
@@ -45,7 +47,7 @@ struct Box {
     int other = 0;  // neither pure black nor pure white
 };
 
-Box writtenBox(const Renderer& r) {
+Box writtenBox(const Frame& r) {
     Box box;
     for (int row = 0; row < kFrameHeight; ++row) {
         for (int x = 0; x < kFrameWidth; ++x) {
@@ -66,25 +68,25 @@ protected:
 };
 
 TEST_F(TextPainterTest, CellAtTenTenStartsInRow589TheRightWayUp) {
-    auto r = filledRenderer();
+    Frame r = filledFrame();
     const TextLine l = line(10, 10, "Space Bar Click Light Move : Up Down Left Right Pgup Pgdn gjpq");
-    drawTextLines(*r, &l, 1);
+    drawTextLines(r.data(), &l, 1);
     // Opaque black on white, right way up: the cell's top-left corner is
     // picture (10, 10), framebuffer row 589, and it is one line high.
     const QFontMetrics metrics(paintedFont());
     const int width = metrics.horizontalAdvance(QString::fromLatin1(l.text));
     int above = 0, below = 0;  // ink above the baseline, and in the descenders of "gjpq"
     for (int y = 0; y < metrics.height(); ++y)
-        for (int x = 0; x < width; ++x) (y < metrics.ascent() ? above : below) += pixel(*r, 10 + x, 589 - y)[0] == 0;
+        for (int x = 0; x < width; ++x) (y < metrics.ascent() ? above : below) += pixel(r, 10 + x, 589 - y)[0] == 0;
     EXPECT_TRUE(above > 3 * below && below > 0) << above << " " << below;
-    const Box box = writtenBox(*r);
+    const Box box = writtenBox(r);
     EXPECT_EQ(std::vector<int>({box.left, box.top, box.right, box.bottom}),
               std::vector<int>({10, 10, 10 + width - 1, 10 + metrics.height() - 1}));
     EXPECT_EQ(box.other, 0);
 }
 
 TEST_F(TextPainterTest, LaterCellsCoverEarlierOnesAndEdgesClip) {
-    auto r = filledRenderer();
+    Frame r = filledFrame();
     const TextLine lines[] = {
         line(100, 300, "WWWWWWWWWWWWWWWWWWWW"),
         line(100, 300, "."),                      // covers the start of the first
@@ -92,50 +94,49 @@ TEST_F(TextPainterTest, LaterCellsCoverEarlierOnesAndEdgesClip) {
         line(-40, -6, "above and left of it"),    // partly outside
         line(900, 10, "entirely outside"),
     };
-    drawTextLines(*r, lines, 5);
+    drawTextLines(r.data(), lines, 5);
     const QFontMetrics metrics(paintedFont());
     // Framebuffer row 0 and column 799 are reached, nothing beyond: the
     // buffer has no room for more, and ASan watches the edges.
-    EXPECT_FALSE(untouched(*r, 799, 0) || untouched(*r, 790, 4) || untouched(*r, 0, 599));
-    EXPECT_TRUE(untouched(*r, 789, 4));
+    EXPECT_FALSE(untouched(r, 799, 0) || untouched(r, 790, 4) || untouched(r, 0, 599));
+    EXPECT_TRUE(untouched(r, 789, 4));
     // The first cell's start is now the cell of ".": white after its advance,
     // where a W would have left ink at mid height.
     const int dotWidth = metrics.horizontalAdvance(QStringLiteral("."));
     const int midRow = 599 - 300 - metrics.ascent() / 2;
     int blackInDot = 0, blackAfter = 0;
-    for (int x = 100; x < 100 + 5 * dotWidth + 40; ++x) (x < 100 + dotWidth ? blackInDot : blackAfter) += pixel(*r, x, midRow)[0] == 0;
+    for (int x = 100; x < 100 + 5 * dotWidth + 40; ++x) (x < 100 + dotWidth ? blackInDot : blackAfter) += pixel(r, x, midRow)[0] == 0;
     EXPECT_EQ(std::pair(blackInDot, blackAfter > 0), std::pair(0, true));
 }
 
 TEST_F(TextPainterTest, KeptCellsMatchFreshlyLaidOutOnes) {
     TextLine lines[] = {line(10, 10, "stays"), line(100, 300, "WWWWWWWW"), line(100, 300, "covers")};
     TextLineCells cells;
-    cells.draw(*filledRenderer(), lines, 3);
+    cells.draw(filledFrame().data(), lines, 3);
     // The next frame: a new framebuffer, one text changed, one line moved;
     // the one that stayed must still be copied in.
     std::strcpy(lines[1].text, "W");
     lines[1].length = 1;
     lines[2].x = 140;
-    auto kept = filledRenderer();
-    cells.draw(*kept, lines, 3);
-    auto fresh = filledRenderer();
-    drawTextLines(*fresh, lines, 3);
-    EXPECT_EQ(std::memcmp(kept->frameBits, fresh->frameBits, kFrameBytes), 0);
-    EXPECT_FALSE(untouched(*kept, 10, 589) || untouched(*kept, 140, 299));
+    Frame kept = filledFrame();
+    cells.draw(kept.data(), lines, 3);
+    Frame fresh = filledFrame();
+    drawTextLines(fresh.data(), lines, 3);
+    EXPECT_EQ(std::memcmp(kept.data(), fresh.data(), kFrameBytes), 0);
+    EXPECT_FALSE(untouched(kept, 10, 589) || untouched(kept, 140, 299));
 }
 
 TEST_F(TextPainterTest, LengthsThatLieAreBoundedByTheText) {
-    auto r = filledRenderer();
+    Frame r = filledFrame();
     TextLine bad = line(10, 300, "abc");
     for (int32_t length : {100000, -5}) {
         bad.length = length;
-        drawTextLines(*r, &bad, 1);
+        drawTextLines(r.data(), &bad, 1);
     }
-    EXPECT_EQ(writtenBox(*r).other, 0);
-    EXPECT_FALSE(untouched(*r, 10, 299));
+    EXPECT_EQ(writtenBox(r).other, 0);
+    EXPECT_FALSE(untouched(r, 10, 299));
     // No framebuffer: nothing to draw into, and no crash.
-    auto none = std::make_unique<Renderer>();
-    drawTextLines(*none, &bad, 1);
+    drawTextLines(nullptr, &bad, 1);
 }
 
 }  // namespace

@@ -104,8 +104,8 @@ private slots:
                          qPrintable(QStringLiteral("after %1: item %2").arg(step.command).arg(id)));
         }
         // Changed elsewhere than in the menu: right again when the menu opens.
-        renderer->renderMode = Wire;
-        renderer->animating = 1;
+        renderer->settings.renderMode = Wire;
+        renderer->clock.animating = 1;
         emit qobject_cast<QMenu*>(findItem(*window, 40013)->parent())->aboutToShow();
         QVERIFY(findItem(*window, 40013)->isChecked() && !findItem(*window, 40012)->isChecked());
         QVERIFY(findItem(*window, 40020)->isChecked());
@@ -120,8 +120,8 @@ private slots:
         QTRY_VERIFY(window->stats().frames > 2);
         QWidget* area = window->clientArea();
         gui::sendKey(area, QEvent::KeyPress, Qt::Key_W, false);
-        QCOMPARE(renderer->keyHeld, uint8_t{1});
-        const float cameraY = renderer->cameraPosition.y;
+        QCOMPARE(renderer->input.keyHeld, uint8_t{1});
+        const float cameraY = renderer->camera.cameraPosition.y;
 
         QTemporaryDir directory;
         const QString path = directory.filePath(QStringLiteral("saved.png"));
@@ -137,7 +137,7 @@ private slots:
         QTest::keyClick(area, Qt::Key_F12);
         QCOMPARE(title, QStringLiteral("Save Picture"));
         // F12's release did not reach the handler.
-        QCOMPARE(std::pair(renderer->keyHeld, renderer->cameraPosition.y), std::pair(uint8_t{1}, cameraY));
+        QCOMPARE(std::pair(renderer->input.keyHeld, renderer->camera.cameraPosition.y), std::pair(uint8_t{1}, cameraY));
         const QImage saved(path, "PNG");
         QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), shown);
         QVERIFY(countIn(shown, QRect(0, 0, 800, 600)) < 800 * 600 - 1000);  // not an empty picture
@@ -169,7 +169,7 @@ private slots:
         QWidget* area = window->clientArea();
         gui::sendKey(area, QEvent::KeyPress, Qt::Key_W, false);
         QTest::keyClick(area, Qt::Key_F1);
-        QCOMPARE(renderer->keyHeld, uint8_t{1});  // F1's release did not reach the handler
+        QCOMPARE(renderer->input.keyHeld, uint8_t{1});  // F1's release did not reach the handler
 
         auto* controls = window->findChild<QDialog*>(QStringLiteral("controls"));
         // Not modal: the picture keeps moving.
@@ -218,11 +218,11 @@ private slots:
                 className = QString::fromLatin1(modal->metaObject()->className());
                 QTest::keyClick(modal, Qt::Key_Escape);
             });
-            const int32_t vertices = renderer->meshes[0].vertexCount;
+            const int32_t vertices = renderer->scene.meshes[0].vertexCount;
             findItem(*window, expected.id)->trigger();
             QCOMPARE(title + className, QString::fromUtf8(expected.title) + QString::fromLatin1(expected.className));
             QVERIFY(atOpen > 0 && later == atOpen && idleStopped);
-            QCOMPARE(renderer->meshes[0].vertexCount, vertices);  // a cancel loads nothing
+            QCOMPARE(renderer->scene.meshes[0].vertexCount, vertices);  // a cancel loads nothing
             const int64_t closed = window->stats().frames;
             QTRY_VERIFY(window->stats().frames > closed);
         }
@@ -246,7 +246,7 @@ private slots:
         window->show();
         QTRY_VERIFY(window->stats().frames > 2);
 
-        const float startY = renderer->cameraPosition.y;
+        const float startY = renderer->camera.cameraPosition.y;
         for (int i = 0; i < 40; ++i) {
             QCoreApplication::postEvent(area, new QKeyEvent(QEvent::KeyPress, Qt::Key_W, Qt::NoModifier));
             QCoreApplication::postEvent(area, new QKeyEvent(QEvent::KeyRelease, Qt::Key_W, Qt::NoModifier));
@@ -257,7 +257,7 @@ private slots:
         const int64_t before = window->stats().frames;
         QTRY_VERIFY(window->stats().frames > before);
         QCOMPARE(stamp.stamps, QList<int64_t>(120, before));
-        QCOMPARE(std::pair(renderer->cameraPosition.y, renderer->meshes[0].rotation.z), std::pair(startY + 400.0f, 40 * 15.0f));
+        QCOMPARE(std::pair(renderer->camera.cameraPosition.y, renderer->scene.meshes[0].rotation.z), std::pair(startY + 400.0f, 40 * 15.0f));
     }
 
     void windowLinesAreRedrawnOpaqueOverTheLastOnes() {
@@ -269,14 +269,16 @@ private slots:
         gui::sendKey(window->clientArea(), QEvent::KeyPress, Qt::Key_L, false);
         window->present();
         const QImage changed = window->clientArea()->surface().copy(800, 0, 600, 200);
-        auto fresh = gui::makeRenderer();
-        MainWindow other(*fresh);
-        fresh->cameraPosition = renderer->cameraPosition;
-        fresh->cameraTarget = renderer->cameraTarget;
+        Session freshSession;
+        Renderer* fresh = &freshSession.state();
+        MainWindow other(freshSession);
+        fresh->camera.cameraPosition = renderer->camera.cameraPosition;
+        fresh->camera.cameraTarget = renderer->camera.cameraTarget;
         other.present();
         QCOMPARE(other.clientArea()->surface().copy(800, 0, 600, 200), changed);
-        auto startUp = gui::makeRenderer();  // drawn once with the start values
-        MainWindow third(*startUp);
+        Session startUpSession;  // drawn once with the start values
+        Renderer* startUp = &startUpSession.state();
+        MainWindow third(startUpSession);
         third.present();
 
         // A line drawn over a longer one leaves nothing of it, also where its
@@ -288,8 +290,8 @@ private slots:
         window->present();
         findItem(*window, menu::kCameraLookAt)->trigger();
         window->present();
-        startUp->cameraPosition = renderer->cameraPosition;
-        startUp->cameraTarget = renderer->cameraTarget;
+        startUp->camera.cameraPosition = renderer->camera.cameraPosition;
+        startUp->camera.cameraTarget = renderer->camera.cameraTarget;
         third.present();
         QCOMPARE(window->clientArea()->surface().copy(800, 100, 1600, 100),
                  third.clientArea()->surface().copy(800, 100, 1600, 100));
@@ -307,7 +309,7 @@ private slots:
         window->present();
         QImage expected(800, 600, QImage::Format_RGB32);
         for (int y = 0; y < 600; ++y) {
-            const uint8_t* row = renderer->frameBits + (599 - y) * 2400;
+            const uint8_t* row = renderer->target.frameBits + (599 - y) * 2400;
             for (int x = 0; x < 800; ++x) expected.setPixel(x, y, qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
         }
         const QImage shown = window->clientArea()->grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -10,6 +10,7 @@
 
 #include "core/workers.h"
 #include "raster/row_setup.h"
+#include "scene/procedural.h"
 #include "../test_support.h"
 
 namespace trivane {
@@ -34,7 +35,7 @@ struct Scene {
     }
 
     void generatedMesh(Renderer& r) {
-        Mesh& m = r.meshes[r.meshCount++];
+        Mesh& m = r.scene.meshes[r.scene.meshCount++];
         const int n = 3 + pick(60), faces = 1 + pick(80);
         m.vertexCount = n;
         m.vertices.resize(n), m.transformed.resize(n), m.normals.resize(n), m.clipFlags.assign(n, 0);
@@ -52,41 +53,40 @@ struct Scene {
     }
 
     void build(Renderer& r) {
-        r.createFrameBitmap(kFrameWidth, kFrameHeight);
-        r.counter = CounterSource{&fixedFrequency, &fixedRead}, r.perfFrequency = 1000;
-        r.nearPlane = 300, r.farPlane = 200000, r.viewportWidth = 800, r.viewportHeight = 600;
-        r.light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
-        r.lightPosition = Vertex{uniform(-500, 500), uniform(-500, 500), uniform(-900, 300)};
-        r.fixTextureSeam = static_cast<uint8_t>(pick(2));
+        createFrameBitmap(r.target, kFrameWidth, kFrameHeight);
+        r.clock.counter = CounterSource{&fixedFrequency, &fixedRead}, r.clock.perfFrequency = 1000;
+        r.camera.nearPlane = 300, r.camera.farPlane = 200000, r.camera.viewportWidth = 800, r.camera.viewportHeight = 600;
+        r.lighting.light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
+        r.lighting.lightPosition = Vertex{uniform(-500, 500), uniform(-500, 500), uniform(-900, 300)};
+        r.settings.fixTextureSeam = static_cast<uint8_t>(pick(2));
         // A 16 x 16 texture with a row stride of 48 bytes.
-        r.textureFile.resize(16 * 48);
-        for (uint8_t& b : r.textureFile) b = static_cast<uint8_t>(pick(256));
-        r.texturePixels = r.textureFile.data();
-        r.textureWidth = 16, r.textureMaxY = 15, r.textureStride = 48;
+        r.scene.textureFile.resize(16 * 48);
+        for (uint8_t& b : r.scene.textureFile) b = static_cast<uint8_t>(pick(256));
+        r.scene.texturePixels = r.scene.textureFile.data();
+        r.scene.textureWidth = 16, r.scene.textureMaxY = 15, r.scene.textureStride = 48;
 
-        void (Renderer::*const models[])() = {&Renderer::createGlobeSphere, &Renderer::createGeoSphere,
-                                              &Renderer::createIcoSphere, &Renderer::createCube};
-        if (const int model = pick(5); model < 4) (r.*models[model])();
-        const int generated = r.meshCount == 0 ? 1 + pick(4) : pick(2);
+        void (*const models[])(SceneState&) = {&createGlobeSphere, &createGeoSphere, &createIcoSphere, &createCube};
+        if (const int model = pick(5); model < 4) models[model](r.scene);
+        const int generated = r.scene.meshCount == 0 ? 1 + pick(4) : pick(2);
         for (int i = 0; i < generated; ++i) generatedMesh(r);
-        r.materialCount = pick(3);
-        for (int i = 0; i < r.materialCount; ++i) {
+        r.scene.materialCount = pick(3);
+        for (int i = 0; i < r.scene.materialCount; ++i) {
             const Rgb c{uniform(0, 1), uniform(0, 1), uniform(0, 1)};
-            r.materials.push_back(LightingTerms{c, c, Rgb{1, 1, 1}});
-            r.materialShine.push_back(uniform(0, 300));
+            r.scene.materials.push_back(LightingTerms{c, c, Rgb{1, 1, 1}});
+            r.scene.materialShine.push_back(uniform(0, 300));
         }
 
-        Mesh& model = r.meshes[0];
+        Mesh& model = r.scene.meshes[0];
         model.position = Vector3{uniform(-300, 300), uniform(-300, 300), uniform(-300, 300)};
         model.rotation = Vector3{uniform(-360, 360), uniform(-360, 360), uniform(-360, 360)};
         model.scale.x = model.scale.y = model.scale.z = uniform(0.2f, 3.0f);
-        r.lookAtMode = static_cast<uint8_t>(pick(2));
-        r.cameraPosition = Vertex{uniform(-300, 300), uniform(-300, 300), uniform(-2500, -900)};
-        r.cameraTarget = Vertex{uniform(-100, 100), uniform(-100, 100), uniform(-100, 100)};
-        r.cameraUp = Vertex{0, 1, 0};
-        r.cameraRotation = Vector3{uniform(-30, 30), uniform(-30, 30), uniform(-30, 30)};
-        r.renderMode = 1 + pick(3);
-        r.dirty = 1;
+        r.camera.lookAtMode = static_cast<uint8_t>(pick(2));
+        r.camera.cameraPosition = Vertex{uniform(-300, 300), uniform(-300, 300), uniform(-2500, -900)};
+        r.camera.cameraTarget = Vertex{uniform(-100, 100), uniform(-100, 100), uniform(-100, 100)};
+        r.camera.cameraUp = Vertex{0, 1, 0};
+        r.camera.cameraRotation = Vector3{uniform(-30, 30), uniform(-30, 30), uniform(-30, 30)};
+        r.settings.renderMode = 1 + pick(3);
+        r.input.dirty = 1;
     }
 };
 
@@ -98,17 +98,16 @@ struct Outcome {
         digests.push_back(std::hash<std::string_view>{}(std::string_view(static_cast<const char*>(data), size)));
     }
     void addFrame(const Renderer& r) {
-        add(r.frameStorage, kFrameBytes), add(r.zBuffer, sizeof r.zBuffer), add(r.drawColor, sizeof r.drawColor);
-        add(&r.material, sizeof r.material), add(&r.materialSource, sizeof r.materialSource);
-        add(&r.builderMatrix, sizeof r.builderMatrix);
-        for (int m = 0; m < r.meshCount; ++m) {
+        add(r.target.frameStorage, kFrameBytes), add(r.target.zBuffer, sizeof r.target.zBuffer);
+        add(&r.lighting.material, sizeof r.lighting.material), add(&r.scene.materialSource, sizeof r.scene.materialSource);
+        for (int m = 0; m < r.scene.meshCount; ++m) {
             // Field by field: a vertex has padding after w.
-            for (const Vertex& v : r.meshes[m].transformed) {
+            for (const Vertex& v : r.scene.meshes[m].transformed) {
                 const float f[9] = {v.x, v.y, v.z, v.w, v.u, v.v, v.r, v.g, v.b};
                 add(f, sizeof f);
                 add(&v.depth, sizeof v.depth);
             }
-            add(r.meshes[m].clipFlags.data(), r.meshes[m].clipFlags.size());
+            add(r.scene.meshes[m].clipFlags.data(), r.scene.meshes[m].clipFlags.size());
         }
     }
 };
@@ -123,7 +122,7 @@ Outcome render(Renderer& r, uint32_t seed) {
     Outcome out;
     r.renderFrame();
     out.addFrame(r);
-    r.renderMode = 1 + scene.pick(3);
+    r.settings.renderMode = 1 + scene.pick(3);
     r.renderFrame();
     out.addFrame(r);
     return out;

@@ -18,9 +18,9 @@
 #include <random>
 #include <vector>
 
-#include "core/renderer.h"
 #include "core/workers.h"
 #include "ui/event_script.h"
+#include "ui/session.h"
 
 namespace {
 
@@ -145,11 +145,9 @@ int main(int argc, char** argv) {
 
     Input input{std::mt19937(static_cast<uint32_t>(seed)), {}};
     input.files = modelFiles(scratch, input.rng);
-    auto renderer = std::make_unique<trivane::Renderer>();
-    renderer->createFrameBitmap(trivane::kFrameWidth, trivane::kFrameHeight);
-    if (!renderer->initialise()) return 2;
-    renderer->setDirty(true);
-    trivane::ScriptPlayer player(*renderer);
+    trivane::Session session;
+    if (!session.start()) return 2;
+    trivane::ScriptPlayer player(session);
 
     std::vector<double> frameMs(static_cast<size_t>(frames));
     std::vector<ScriptEvent> events;
@@ -162,7 +160,7 @@ int main(int argc, char** argv) {
         player.play(events);
         if (input.pick(5000) == 0) trivane::setWorkerCount(1 + input.pick(4));
         const double start = processCpuMs();
-        renderer->renderFrame();
+        session.frame();
         frameMs[static_cast<size_t>(f)] = processCpuMs() - start;
         if ((f + 1) % every == 0) {
             const int64_t resident = residentBytes();

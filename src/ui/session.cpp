@@ -1,0 +1,83 @@
+#include "ui/session.h"
+
+#include <utility>
+
+#include "core/renderer.h"
+#include "scene/loaded_files.h"
+#include "ui/input_handlers.h"
+#include "ui/menu_commands.h"
+
+namespace trivane {
+
+Session::Session(CounterSource counter) : renderer_(std::make_unique<Renderer>()) {
+    renderer_->clock.counter = counter;
+}
+
+Session::~Session() = default;
+
+bool Session::start() {
+    Renderer& r = *renderer_;
+    createFrameBitmap(r.target, kFrameWidth, kFrameHeight);
+    const bool started = r.initialise();
+    r.input.dirty = 1;
+    return started;
+}
+
+void Session::startWithTexture(std::vector<uint8_t> bitmap) {
+    Renderer& r = *renderer_;
+    createFrameBitmap(r.target, kFrameWidth, kFrameHeight);
+    r.clock.perfFrequency = r.clock.counter.frequency();
+    installTexture(r.scene, readTexture(std::move(bitmap)));
+    r.setStartValues();
+    r.input.dirty = 1;
+}
+
+void Session::key(int32_t code, bool pressed) {
+    Renderer& r = *renderer_;
+    onKey(r.input, r.camera, r.scene.meshes[0].position, r.lighting.lightPosition, code, pressed);
+}
+
+void Session::leftButtonDown(int32_t x, int32_t y) { onLeftButtonDown(renderer_->input, x, y); }
+void Session::leftButtonUp() { onLeftButtonUp(renderer_->input); }
+void Session::rightButtonDown(int32_t x, int32_t y) { onRightButtonDown(renderer_->input, x, y); }
+void Session::rightButtonUp() { onRightButtonUp(renderer_->input); }
+
+void Session::mouseMove(int32_t x, int32_t y) {
+    Mesh& model = renderer_->scene.meshes[0];
+    onMouseMove(renderer_->input, model.scale, model.rotation, x, y);
+}
+
+void Session::mouseWheel(int32_t raw) { onMouseWheel(renderer_->input, renderer_->scene.meshes[0].rotation, raw); }
+
+void Session::menuCommand(PlatformServices& platform, int32_t id) {
+    onMenuCommand(*renderer_, platform, id);
+    renderer_->input.dirty = 1;
+}
+
+void Session::openModel(PlatformServices& platform, const std::string& path) {
+    openModelFile(renderer_->scene, platform, path);
+    renderer_->input.dirty = 1;
+}
+
+LightMaterialDialog Session::lightMaterialDialog(DialogControls& controls) {
+    return LightMaterialDialog(renderer_->lighting, renderer_->scene, controls);
+}
+
+void Session::dialogClosed() { renderer_->input.dirty = 1; }
+
+void Session::frame() { renderer_->renderFrame(); }
+
+uint8_t* Session::picture() { return renderer_->target.frameBits; }
+const uint8_t* Session::picture() const { return renderer_->target.frameBits; }
+
+void Session::windowLines(TextLine (&lines)[kWindowLineCount]) const { formatWindowLines(renderer_->camera, lines); }
+
+void Session::pictureLines(TextLine (&lines)[kPictureLineCount]) const {
+    formatPictureLines(renderer_->input, renderer_->lighting, renderer_->clock, lines);
+}
+
+std::optional<bool> Session::menuItemChecked(int32_t id) const {
+    return trivane::menuItemChecked(renderer_->camera, renderer_->settings, renderer_->clock, id);
+}
+
+}  // namespace trivane

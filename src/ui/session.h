@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/clock.h"
+#include "ui/light_dialog.h"
+#include "ui/text_lines.h"
+
+namespace trivane {
+
+struct Renderer;
+class PlatformServices;
+
+// The viewer as every front end drives it: the window, the script player,
+// trivane-render, the benchmarks, the soak and the fuzz targets. Input goes in
+// as the handlers take it, menu commands mark the scene dirty, and what comes
+// out is the picture and the text lines.
+class Session {
+public:
+    explicit Session(CounterSource counter = monotonicCounter());
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Start-up as at window creation: the 800 x 600 picture, the texture,
+    // every start value and the default model read from the working
+    // directory (else the installed copy), and the scene marked dirty. False
+    // when the texture is missing; nothing is drawn then.
+    bool start();
+    // The same with a texture given as a bitmap file's bytes and no model.
+    void startWithTexture(std::vector<uint8_t> bitmap);
+
+    void key(int32_t code, bool pressed);
+    void leftButtonDown(int32_t x, int32_t y);
+    void leftButtonUp();
+    void rightButtonDown(int32_t x, int32_t y);
+    void rightButtonUp();
+    void mouseMove(int32_t x, int32_t y);
+    void mouseWheel(int32_t raw);
+    void menuCommand(PlatformServices& platform, int32_t id);
+    // Load ASE with the file already chosen (a drop, the command line, a
+    // script): the scene is marked dirty as after the menu command.
+    void openModel(PlatformServices& platform, const std::string& path);
+    // The handlers of one opening of the light and material dialog.
+    LightMaterialDialog lightMaterialDialog(DialogControls& controls);
+    // A dialog closed: the scene is marked dirty as after a menu command.
+    void dialogClosed();
+
+    void frame();
+    // The frame last drawn: 800 x 600, blue, green, red, row 0 at the bottom.
+    // Null before start.
+    uint8_t* picture();
+    const uint8_t* picture() const;
+    void windowLines(TextLine (&lines)[kWindowLineCount]) const;
+    void pictureLines(TextLine (&lines)[kPictureLineCount]) const;
+    std::optional<bool> menuItemChecked(int32_t id) const;
+
+    // The state itself, for benchmarks, tests and fuzz targets that set up a
+    // scene no file describes.
+    Renderer& state() { return *renderer_; }
+    const Renderer& state() const { return *renderer_; }
+
+private:
+    std::unique_ptr<Renderer> renderer_;
+};
+
+}  // namespace trivane
