@@ -127,11 +127,9 @@ Drawing texturedDrawing(bool fixSeam = true) {
 }
 
 TEST(TexturedFill, TextureCoordinatesArePerspectiveCorrect) {
-    auto r = texturedDrawing();
+    auto r = texturedDrawing(false);
     // Row 10 is exactly the span from u = 0 at depth 1 to u = 1 at depth 3.
-    raster::FrameBand band = r.canvas.band();
-    raster::fillTexturedHalf(band, r.texels(), vtx(10, 10, 1, 1, 1, 1, 0, 0), vtx(12, 10, 3, 1, 1, 1, 1, 0),
-                             vtx(10, 20, 1, 1, 1, 1, 0, 0), false);
+    r.textured(vtx(10, 10, 1, 1, 1, 1, 0, 0), vtx(12, 10, 3, 1, 1, 1, 1, 0), vtx(10, 20, 1, 1, 1, 1, 0, 0));
     EXPECT_EQ(pixel(r, 10, 10), texel(0, 0));
     // u = 0.25 (not 0.5) reads texel 16 (blue 64); the white vertex colour
     // comes back from the divided values as 0.99999994, so 200 and 64 drop by one.

@@ -171,10 +171,11 @@ struct Options {
     bool noText = false;
 };
 
-}  // namespace
+constexpr int kParsed = -1;
 
-int main(int argc, char** argv) {
-    Options options;
+// Fills options from the command line; returns kParsed, or the status to
+// exit with (0 after --help).
+int parseArguments(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs(kHelp, stdout);
@@ -247,6 +248,15 @@ int main(int argc, char** argv) {
         }
         if (status != 0) return status;
     }
+    return kParsed;
+}
+
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (const int status = parseArguments(argc, argv, options); status != kParsed) return status;
 
     if (options.eventsFile) {
         const trivane::FileHandle file = trivane::openForReading(options.eventsFile->c_str());

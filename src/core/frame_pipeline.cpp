@@ -112,6 +112,12 @@ void faceRows(const Vertex& a, const Vertex& b, const Vertex& c, AssembledFace& 
 
 constexpr uint8_t kWireColour[3] = {255, 0, 0};  // red, green, blue
 
+// The readable texels of the scene's texture.
+raster::TexelSource sceneTexels(const SceneState& scene) {
+    return raster::texelSource(scene.textureFile, scene.texturePixels, scene.textureWidth, scene.textureMaxY,
+                               scene.textureStride);
+}
+
 }  // namespace
 
 MaterialChoice materialFor(const SceneState& scene, const LightState& lighting, int32_t materialIndex) {
@@ -124,11 +130,6 @@ MaterialChoice materialFor(const SceneState& scene, const LightState& lighting, 
         return MaterialChoice{scene.materials[materialIndex], truncToInt32(scene.materialShine[materialIndex]),
                               materialIndex};
     return MaterialChoice{lighting.defaultMaterial, 128, -1};
-}
-
-raster::TexelSource sceneTexels(const SceneState& scene) {
-    return raster::texelSource(scene.textureFile, scene.texturePixels, scene.textureWidth, scene.textureMaxY,
-                               scene.textureStride);
 }
 
 void transformVertices(SceneState& scene, const CameraState& camera, LightState& lighting, FrameWork& work) {

@@ -77,7 +77,4 @@ size_t assembleFaces(const SceneState& scene, const RenderSettings& settings, Fr
 void drawBands(const SceneState& scene, const RenderSettings& settings, FrameTarget& target, FrameWork& work,
                size_t chunkCount);
 
-// The readable texels of the scene's texture.
-raster::TexelSource sceneTexels(const SceneState& scene);
-
 }  // namespace trivane

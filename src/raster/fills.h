@@ -14,13 +14,10 @@ namespace trivane::raster {
 
 // Colours of a, b and c are 0..1 and scaled to bytes here.
 void drawGouraud(FrameBand& band, Vertex a, Vertex b, Vertex c);
-// One half of a triangle with its horizontal edge; colours already 0..255.
-void fillGouraudHalf(FrameBand& band, const Vertex& left, const Vertex& right, const Vertex& apex,
-                     bool apexFirst);
-
+// Perspective-correct: u, v and the colours are interpolated divided by
+// depth. With fixSeam, texture coordinates that wrap around a seam are
+// unwrapped first.
 void drawTextured(FrameBand& band, const TexelSource& texels, bool fixSeam, Vertex a, Vertex b, Vertex c);
-void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& left, const Vertex& right,
-                      const Vertex& apex, bool apexFirst);
 
 // The midpoint line from (x0, y0) to (x1, y1) in one colour, clipped exactly
 // to columns 1..799 and the band's rows within 1..599.

@@ -66,8 +66,6 @@ inline void drawRow(FrameBand& band, const RowStart<4>& row) {
     }
 }
 
-}  // namespace
-
 // Colours on the 0..255 scale and the reciprocal depth, interpolated linearly
 // in screen space along the two edges and across each row.
 void fillGouraudHalf(FrameBand& band, const Vertex& left, const Vertex& right, const Vertex& apex,
@@ -99,6 +97,8 @@ void fillGouraudHalf(FrameBand& band, const Vertex& left, const Vertex& right, c
             drawRow(band, setUpRow(y, f, span, edges, values));
         });
 }
+
+}  // namespace
 
 void drawGouraud(FrameBand& band, Vertex a, Vertex b, Vertex c) {
     for (Vertex* v : {&a, &b, &c}) {

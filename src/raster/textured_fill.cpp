@@ -119,23 +119,6 @@ void drawTexturedRow(FrameBand& band, const RowStart<kLanes>& row, const TexelSo
 
 bool sameBits(float a, float b) { return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b); }
 
-}  // namespace
-
-TexelSource texelSource(const std::vector<uint8_t>& file, const uint8_t* pixels, int32_t width, int32_t maxY,
-                        int32_t stride) {
-    TexelSource t;
-    if (pixels == nullptr || file.empty() || width <= 0 || maxY < 0 || stride < 0) return t;
-    const uint8_t* begin = file.data();
-    const uint8_t* end = begin + file.size();
-    if (pixels < begin || pixels >= end) return t;
-    t.pixels = pixels;
-    t.available = end - pixels;
-    t.width = width;
-    t.maxY = maxY;
-    t.stride = stride;
-    return t;
-}
-
 // Attributes divided by depth and the reciprocal depth, interpolated linearly
 // in screen space and divided back per pixel.
 void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& left, const Vertex& right,
@@ -172,6 +155,23 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
             else
                 drawTexturedRow<false>(band, row, texels);
         });
+}
+
+}  // namespace
+
+TexelSource texelSource(const std::vector<uint8_t>& file, const uint8_t* pixels, int32_t width, int32_t maxY,
+                        int32_t stride) {
+    TexelSource t;
+    if (pixels == nullptr || file.empty() || width <= 0 || maxY < 0 || stride < 0) return t;
+    const uint8_t* begin = file.data();
+    const uint8_t* end = begin + file.size();
+    if (pixels < begin || pixels >= end) return t;
+    t.pixels = pixels;
+    t.available = end - pixels;
+    t.width = width;
+    t.maxY = maxY;
+    t.stride = stride;
+    return t;
 }
 
 void drawTextured(FrameBand& band, const TexelSource& texels, bool fixSeamFirst, Vertex a, Vertex b, Vertex c) {
