@@ -5,7 +5,7 @@ PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchm
             qt6-base-dev libgl-dev fonts-nanum locales python3 libtbb-dev \
             clang-14 libclang-rt-14-dev libpng-dev dpkg-dev
 
-.PHONY: run test soak fuzz package deps build-release build-asan build-tsan build-fuzz clean
+.PHONY: run test soak fuzz package deps clean
 
 deps:
 	@missing=""; \
@@ -19,23 +19,12 @@ deps:
 	  DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y -q --no-install-recommends $$missing; \
 	fi
 
-build-release: deps
-	cmake --preset release
-	cmake --build --preset release
-
-build-asan: deps
-	cmake --preset asan
-	cmake --build --preset asan
-
-# Only the parallel frame test runs under ThreadSanitizer.
-build-tsan: deps
-	cmake --preset tsan
-	cmake --build --preset tsan
-
-# The libFuzzer targets, built with clang.
-build-fuzz: deps
-	cmake --preset fuzz
-	cmake --build --preset fuzz
+# build-release, build-asan (AddressSanitizer + UBSan), build-tsan (only the
+# parallel frame test runs under ThreadSanitizer) and build-fuzz (the
+# libFuzzer targets, built with clang).
+build-%: deps
+	cmake --preset $*
+	cmake --build --preset $*
 
 test: build-release build-asan build-tsan build-fuzz
 	ctest --preset release

@@ -356,6 +356,20 @@ def f4(x):
     return "0.0000" if text == "-0.0000" else text
 
 
+def mapping(w, indent, tverts, tfaces):
+    """One mapping channel: its texture vertices and texture faces."""
+    w(indent + "*MESH_NUMTVERTEX %d" % len(tverts))
+    w(indent + "*MESH_TVERTLIST {")
+    for i, (u, v) in enumerate(tverts):
+        w(indent + "\t*MESH_TVERT %d\t%s\t%s\t0.0000" % (i, f4(u), f4(v)))
+    w(indent + "}")
+    w(indent + "*MESH_NUMTVFACES %d" % len(tfaces))
+    w(indent + "*MESH_TFACELIST {")
+    for i, (a, b, c) in enumerate(tfaces):
+        w(indent + "\t*MESH_TFACE %d\t%d\t%d\t%d" % (i, a, b, c))
+    w(indent + "}")
+
+
 def write_ase(path, meshes):
     out = []
     w = out.append
@@ -421,34 +435,16 @@ def write_ase(path, meshes):
               " *MESH_SMOOTHING 1 \t*MESH_MTLID 0" % (i, a, b, c))
         w("\t\t}")
         if mesh.textured:
-            w("\t\t*MESH_NUMTVERTEX %d" % len(mesh.tverts))
-            w("\t\t*MESH_TVERTLIST {")
-            for i, (u, v) in enumerate(mesh.tverts):
-                w("\t\t\t*MESH_TVERT %d\t%s\t%s\t0.0000" % (i, f4(u), f4(v)))
-            w("\t\t}")
-            w("\t\t*MESH_NUMTVFACES %d" % len(mesh.tfaces))
-            w("\t\t*MESH_TFACELIST {")
-            for i, (a, b, c) in enumerate(mesh.tfaces):
-                w("\t\t\t*MESH_TFACE %d\t%d\t%d\t%d" % (i, a, b, c))
-            w("\t\t}")
+            mapping(w, "\t\t", mesh.tverts, mesh.tfaces)
         else:
             w("\t\t*MESH_NUMTVERTEX 0")
         if mesh.name == "Head":
             # A second channel (a planar decal projection); the viewer keeps
             # only the first.
             w("\t\t*MESH_MAPPINGCHANNEL 2 {")
-            w("\t\t\t*MESH_NUMTVERTEX %d" % len(mesh.vertices))
-            w("\t\t\t*MESH_TVERTLIST {")
-            for i, p in enumerate(mesh.vertices):
-                u = min(1.0, max(0.0, 0.5 + p[0] / 200.0))
-                v = min(1.0, max(0.0, 0.5 + (p[2] - 60.0) / 200.0))
-                w("\t\t\t\t*MESH_TVERT %d\t%s\t%s\t0.0000" % (i, f4(u), f4(v)))
-            w("\t\t\t}")
-            w("\t\t\t*MESH_NUMTVFACES %d" % len(mesh.faces))
-            w("\t\t\t*MESH_TFACELIST {")
-            for i, (a, b, c) in enumerate(mesh.faces):
-                w("\t\t\t\t*MESH_TFACE %d\t%d\t%d\t%d" % (i, a, b, c))
-            w("\t\t\t}")
+            decal = [(min(1.0, max(0.0, 0.5 + p[0] / 200.0)), min(1.0, max(0.0, 0.5 + (p[2] - 60.0) / 200.0)))
+                     for p in mesh.vertices]
+            mapping(w, "\t\t\t", decal, mesh.faces)
             w("\t\t}")
         w("\t}")
         w("\t*PROP_MOTIONBLUR 0")

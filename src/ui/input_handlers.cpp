@@ -12,17 +12,22 @@ constexpr float kDragTurn = 2.0f;
 // stored, which differs from adding the float nearest 0.01.
 constexpr double kScaleStep = 0.01;
 
-// The arrow and page keys, applied to either the model or the light.
-void moveByKey(int32_t keyCode, float& x, float& y, float& z) {
-    switch (keyCode) {
-        case keys::kUp: y += kKeyStep; break;
-        case keys::kDown: y -= kKeyStep; break;
-        case keys::kLeft: x -= kKeyStep; break;
-        case keys::kRight: x += kKeyStep; break;
-        case keys::kPageUp: z -= kKeyStep; break;
-        case keys::kPageDown: z += kKeyStep; break;
-        default: break;
-    }
+// Six keys that step a point along its axes: x down and up, y up and down,
+// z down and up.
+struct AxisKeys {
+    int32_t xDown, xUp, yUp, yDown, zDown, zUp;
+};
+constexpr AxisKeys kCameraKeys{keys::kA, keys::kD, keys::kW, keys::kS, keys::kQ, keys::kE};
+constexpr AxisKeys kTargetKeys{keys::kJ, keys::kL, keys::kI, keys::kK, keys::kU, keys::kO};
+constexpr AxisKeys kMoveKeys{keys::kLeft, keys::kRight, keys::kUp, keys::kDown, keys::kPageUp, keys::kPageDown};
+
+void stepByKey(int32_t keyCode, const AxisKeys& k, float& x, float& y, float& z) {
+    if (keyCode == k.xDown) x -= kKeyStep;
+    else if (keyCode == k.xUp) x += kKeyStep;
+    else if (keyCode == k.yUp) y += kKeyStep;
+    else if (keyCode == k.yDown) y -= kKeyStep;
+    else if (keyCode == k.zDown) z -= kKeyStep;
+    else if (keyCode == k.zUp) z += kKeyStep;
 }
 
 float stepScale(float value, double step) {
@@ -40,46 +45,21 @@ void onKey(InputState& input, CameraState& camera, Vector3& modelPosition, Verte
         return;
     }
     if (keyCode == keys::kSpace) input.moveModel = input.moveModel ? 0 : 1;
-    Vertex& cameraPosition = camera.cameraPosition;
-    Vertex& cameraTarget = camera.cameraTarget;
-    Vector3& cameraRotation = camera.cameraRotation;
-
-    switch (keyCode) {
-        case keys::kW: cameraPosition.y += kKeyStep; break;
-        case keys::kS: cameraPosition.y -= kKeyStep; break;
-        case keys::kA: cameraPosition.x -= kKeyStep; break;
-        case keys::kD: cameraPosition.x += kKeyStep; break;
-        case keys::kQ: cameraPosition.z -= kKeyStep; break;
-        case keys::kE: cameraPosition.z += kKeyStep; break;
-        default: break;
-    }
+    Vertex& eye = camera.cameraPosition;
+    stepByKey(keyCode, kCameraKeys, eye.x, eye.y, eye.z);
     // The same six keys move the LookAt target or turn the Euler camera.
     if (camera.lookAtMode) {
-        switch (keyCode) {
-            case keys::kJ: cameraTarget.x -= kKeyStep; break;
-            case keys::kL: cameraTarget.x += kKeyStep; break;
-            case keys::kI: cameraTarget.y += kKeyStep; break;
-            case keys::kK: cameraTarget.y -= kKeyStep; break;
-            case keys::kU: cameraTarget.z -= kKeyStep; break;
-            case keys::kO: cameraTarget.z += kKeyStep; break;
-            default: break;
-        }
+        Vertex& target = camera.cameraTarget;
+        stepByKey(keyCode, kTargetKeys, target.x, target.y, target.z);
     } else {
-        switch (keyCode) {
-            case keys::kJ: cameraRotation.x -= kKeyStep; break;
-            case keys::kL: cameraRotation.x += kKeyStep; break;
-            case keys::kI: cameraRotation.y += kKeyStep; break;
-            case keys::kK: cameraRotation.y -= kKeyStep; break;
-            case keys::kU: cameraRotation.z -= kKeyStep; break;
-            case keys::kO: cameraRotation.z += kKeyStep; break;
-            default: break;
-        }
+        Vector3& turn = camera.cameraRotation;
+        stepByKey(keyCode, kTargetKeys, turn.x, turn.y, turn.z);
     }
-
+    // The arrows and page keys move the model or the light.
     if (input.moveModel) {
-        moveByKey(keyCode, modelPosition.x, modelPosition.y, modelPosition.z);
+        stepByKey(keyCode, kMoveKeys, modelPosition.x, modelPosition.y, modelPosition.z);
     } else {
-        moveByKey(keyCode, lightPosition.x, lightPosition.y, lightPosition.z);
+        stepByKey(keyCode, kMoveKeys, lightPosition.x, lightPosition.y, lightPosition.z);
     }
     // Every press counts, also of keys bound to nothing.
     input.keyHeld = 1;
