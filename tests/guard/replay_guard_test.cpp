@@ -130,15 +130,21 @@ uint64_t replay(const std::string& script) {
 }
 
 TEST(ReplayGuard, SeededScriptsShowWhatTheyShowedBeforeTheReshaping) {
-    const fs::path testdata = fs::path(TRIVANE_TESTDATA_DIR) / "ase";
-    if (!fs::exists(testdata / "Rifle.ase")) GTEST_SKIP() << "the shared real models are not in " << testdata;
     const fs::path root = TRIVANE_SOURCE_DIR;
+    const fs::path testdata = root / "../shared/testdata/ase";
+    if (!fs::exists(testdata / "Rifle.ase")) GTEST_SKIP() << "the shared real models are not in " << testdata;
+    // Relative to the repository root the scripts run in, so that what the
+    // loads say names the same files in every checkout.
     const std::vector<std::string> models = {
-        (root / "data/bou.ASE").string(),          (root / "tests/cli/edges.ase").string(),
-        (root / "tests/cli/names.ase").string(),   (testdata / "ThreeCubesGreen.ASE").string(),
-        (testdata / "Rifle.ase").string(),         (testdata / "Rifle.ase").string(),
-        (testdata / "MotionCaptureROM.ase").string(), (root / "no such model.ase").string(),
-        (root / "data").string()};
+        "data/bou.ASE",
+        "tests/cli/edges.ase",
+        "tests/cli/names.ase",
+        "../shared/testdata/ase/ThreeCubesGreen.ASE",
+        "../shared/testdata/ase/Rifle.ase",
+        "../shared/testdata/ase/Rifle.ase",
+        "../shared/testdata/ase/MotionCaptureROM.ase",
+        "no such model.ase",
+        "data"};
 
     const fs::path previous = fs::current_path();
     fs::current_path(root);  // the default scene is read from the working directory
