@@ -65,37 +65,20 @@ void onKey(InputState& input, CameraState& camera, Vector3& modelPosition, Verte
     input.keyHeld = 1;
 }
 
-namespace {
-
 // Either button starts the one drag: the scale drag measures from its starting
 // height, the turn from the last position.
-void beginDrag(InputState& input, int32_t x, int32_t y) {
+void onButtonDown(InputState& input, MouseButton button, int32_t x, int32_t y) {
+    (button == MouseButton::Left ? input.leftButtonDown : input.rightButtonDown) = 1;
     input.mouseDragging = 1;
     input.dragStartY = y;
     input.lastMouseX = x;
     input.lastMouseY = y;
 }
 
-}  // namespace
-
-void onLeftButtonDown(InputState& input, int32_t x, int32_t y) {
-    input.leftButtonDown = 1;
-    beginDrag(input, x, y);
-}
-
-void onLeftButtonUp(InputState& input) {
+// Either release ends the drag, also with the other button still held.
+void onButtonUp(InputState& input, MouseButton button) {
     input.mouseDragging = 0;
-    input.leftButtonDown = 0;
-}
-
-void onRightButtonDown(InputState& input, int32_t x, int32_t y) {
-    input.rightButtonDown = 1;
-    beginDrag(input, x, y);
-}
-
-void onRightButtonUp(InputState& input) {
-    input.mouseDragging = 0;
-    input.rightButtonDown = 0;
+    (button == MouseButton::Left ? input.leftButtonDown : input.rightButtonDown) = 0;
 }
 
 void onMouseMove(InputState& input, Vector3& modelScale, Vector3& modelRotation, int32_t x, int32_t y) {

@@ -17,10 +17,10 @@ namespace trivane {
 // light; any release ends the forced re-transform.
 void onKey(InputState& input, CameraState& camera, Vector3& modelPosition, Vertex& lightPosition,
            int32_t keyCode, bool pressed);
-void onLeftButtonDown(InputState& input, int32_t x, int32_t y);
-void onLeftButtonUp(InputState& input);
-void onRightButtonDown(InputState& input, int32_t x, int32_t y);
-void onRightButtonUp(InputState& input);
+enum class MouseButton { Left, Right };
+// The left button turns the model, the right one scales it.
+void onButtonDown(InputState& input, MouseButton button, int32_t x, int32_t y);
+void onButtonUp(InputState& input, MouseButton button);
 // During a drag: the right button scales the model, the left one turns it.
 void onMouseMove(InputState& input, Vector3& modelScale, Vector3& modelRotation, int32_t x, int32_t y);
 // Turns the model about Z by the raw wheel word.

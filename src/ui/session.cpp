@@ -37,10 +37,10 @@ void Session::key(int32_t code, bool pressed) {
     onKey(r.input, r.camera, r.scene.meshes[0].position, r.lighting.lightPosition, code, pressed);
 }
 
-void Session::leftButtonDown(int32_t x, int32_t y) { onLeftButtonDown(renderer_->input, x, y); }
-void Session::leftButtonUp() { onLeftButtonUp(renderer_->input); }
-void Session::rightButtonDown(int32_t x, int32_t y) { onRightButtonDown(renderer_->input, x, y); }
-void Session::rightButtonUp() { onRightButtonUp(renderer_->input); }
+void Session::leftButtonDown(int32_t x, int32_t y) { onButtonDown(renderer_->input, MouseButton::Left, x, y); }
+void Session::leftButtonUp() { onButtonUp(renderer_->input, MouseButton::Left); }
+void Session::rightButtonDown(int32_t x, int32_t y) { onButtonDown(renderer_->input, MouseButton::Right, x, y); }
+void Session::rightButtonUp() { onButtonUp(renderer_->input, MouseButton::Right); }
 
 void Session::mouseMove(int32_t x, int32_t y) {
     Mesh& model = renderer_->scene.meshes[0];
