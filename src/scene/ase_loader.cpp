@@ -21,62 +21,6 @@ namespace trivane {
 
 namespace {
 
-constexpr int kPieceLength = 255;  // longer lines are read as several lines
-
-// Reads lines the way a text-mode read with a 256-byte buffer does: at most
-// 255 characters, up to and including a line feed, and a carriage return
-// directly before a line feed is dropped. The line is then seen as a C string,
-// so it ends at its first zero byte.
-class LineReader {
-public:
-    LineReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-
-    bool next(char (&line)[kPieceLength + 1]) {
-        lineNumber_ = nextLineNumber_;
-        if (at_ == size_) {
-            line[0] = '\0';
-            return false;
-        }
-        // Only the line feed that ends a piece can have a carriage return to
-        // drop before it, so one search finds the piece.
-        const uint8_t* from = data_ + at_;
-        const size_t left = size_ - at_;
-        const size_t window = std::min<size_t>(left, kPieceLength);
-        const void* feed = std::memchr(from, '\n', window);
-        size_t kept = window, consumed = window;  // bytes kept before the feed, bytes read
-        bool endsWithFeed = true;
-        if (feed != nullptr) {
-            const size_t feedAt = static_cast<size_t>(static_cast<const uint8_t*>(feed) - from);
-            consumed = feedAt + 1;
-            kept = feedAt > 0 && from[feedAt - 1] == '\r' ? feedAt - 1 : feedAt;
-        } else if (window == kPieceLength && from[window - 1] == '\r' && left > window && from[window] == '\n') {
-            // The return is the last character a piece can hold; its feed joins it.
-            kept = window - 1;
-            consumed = window + 1;
-        } else {
-            endsWithFeed = false;
-        }
-        std::memcpy(line, from, kept);
-        size_t length = kept;
-        if (endsWithFeed) line[length++] = '\n';
-        at_ += consumed;
-        if (endsWithFeed) ++nextLineNumber_;
-        line[length] = '\0';
-        return length > 0;
-    }
-
-    int64_t consumed() const { return static_cast<int64_t>(at_); }
-    // The line of the file the last piece came from, counting from 1.
-    int64_t lineNumber() const { return lineNumber_; }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t at_ = 0;
-    int64_t lineNumber_ = 0;
-    int64_t nextLineNumber_ = 1;
-};
-
 // Text stored as UTF-16 with a byte-order mark is read as its characters, as
 // other readers of the format do. A character beyond one byte can be part of
 // no keyword or number and reads as '?'.
@@ -101,8 +45,7 @@ std::vector<uint8_t> utf16Text(const uint8_t* bytes, size_t size) {
     return text;
 }
 
-// The keywords the reader looks for, each found where strstr would find it
-// (its first occurrence in the line), in one pass over the line's asterisks.
+// The keywords the reader looks for, listed in the same order in the table.
 enum Keyword : int {
     kGeomobject,
     kMaterialCount,
@@ -131,7 +74,7 @@ enum Keyword : int {
     kKeywordCount
 };
 
-constexpr std::string_view kKeywordTexts[kKeywordCount] = {
+constexpr KeywordTable<kKeywordCount> kKeywords({
     "*GEOMOBJECT",
     "*MATERIAL_COUNT",
     "*SUBMATERIAL ",
@@ -155,69 +98,7 @@ constexpr std::string_view kKeywordTexts[kKeywordCount] = {
     "*MESH_NUMTVFACES",
     "*MESH_TFACE ",
     "*PROP_MOTIONBLUR",
-    "*MATERIAL_REF "};
-
-// Bytes 1 to 4 of each keyword (all are longer), to reject most keywords at
-// an asterisk with one comparison.
-constexpr uint32_t headOf(const char* text) {
-    return uint32_t{static_cast<uint8_t>(text[1])} | uint32_t{static_cast<uint8_t>(text[2])} << 8 |
-           uint32_t{static_cast<uint8_t>(text[3])} << 16 | uint32_t{static_cast<uint8_t>(text[4])} << 24;
-}
-
-constexpr auto kKeywordHeads = [] {
-    std::array<uint32_t, kKeywordCount> heads{};
-    for (int k = 0; k < kKeywordCount; ++k) heads[k] = headOf(kKeywordTexts[k].data());
-    return heads;
-}();
-
-struct LineKeywords {
-    const char* at[kKeywordCount];
-
-    explicit LineKeywords(const char* line) {
-        std::fill(std::begin(at), std::end(at), nullptr);
-        const size_t length = std::strlen(line);
-        const char* end = line + length;
-        for (const char* star = static_cast<const char*>(std::memchr(line, '*', length)); star != nullptr;
-             star = static_cast<const char*>(std::memchr(star + 1, '*', static_cast<size_t>(end - star - 1)))) {
-            const size_t rest = static_cast<size_t>(end - star);
-            if (rest < 5) break;
-            const uint32_t head = headOf(star);
-            for (int k = 0; k < kKeywordCount; ++k) {
-                const std::string_view text = kKeywordTexts[k];
-                if (head == kKeywordHeads[k] && at[k] == nullptr && text.size() <= rest &&
-                    std::memcmp(star + 5, text.data() + 5, text.size() - 5) == 0)
-                    at[k] = star;
-            }
-        }
-    }
-};
-
-// Line patterns of the recognised subset. Words and ignored numbers go into
-// the one scratch word; each step stops the line at its first failed
-// conversion, like formatted input, and leaves later targets untouched.
-class LineScan {
-public:
-    LineScan(const char* from, char* scratch) : cursor_(from), scratch_(scratch) {}
-
-    bool word() { return ok_ && (ok_ = scanWord(cursor_, scratch_)); }
-
-    // An ignored int lands in the scratch word as the four bytes of its value,
-    // which is what a later name line without a name finds there.
-    bool ignoredInt() {
-        int32_t value = 0;
-        if (!ok_ || !(ok_ = scanInt(cursor_, value))) return false;
-        std::memcpy(scratch_, &value, sizeof value);
-        return true;
-    }
-
-    bool integer(int32_t& out) { return ok_ && (ok_ = scanInt(cursor_, out)); }
-    bool real(float& out) { return ok_ && (ok_ = scanFloat(cursor_, out)); }
-
-private:
-    const char* cursor_;
-    char* scratch_;
-    bool ok_ = true;
-};
+    "*MATERIAL_REF "});
 
 // Where a count is read from a fixed column after its keyword, a line that
 // ends sooner reads nothing.
@@ -391,11 +272,11 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
 
     while (reader.next(line)) {
         const char* match = nullptr;
-        const LineKeywords keywords(line);
+        const LineKeywords keywords(line, kKeywords);
 
-        if (firstObjectLine == 0 && keywords.at[kGeomobject] != nullptr) firstObjectLine = reader.lineNumber();
+        if (firstObjectLine == 0 && keywords[kGeomobject] != nullptr) firstObjectLine = reader.lineNumber();
 
-        if ((match = keywords.at[kMaterialCount]) != nullptr) {
+        if ((match = keywords[kMaterialCount]) != nullptr) {
             int32_t declared = 0;
             if (countAfter(match, 16, declared)) {
                 // Every line that writes a material is at least 16 bytes long.
@@ -408,35 +289,35 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
             }
             continue;
         }
-        if (keywords.at[kSubmaterial] != nullptr) state.subMaterial = true;
-        if (keywords.at[kMaterial] != nullptr) state.subMaterial = false;
+        if (keywords[kSubmaterial] != nullptr) state.subMaterial = true;
+        if (keywords[kMaterial] != nullptr) state.subMaterial = false;
 
-        if ((match = keywords.at[kTmRow0]) != nullptr) {
+        if ((match = keywords[kTmRow0]) != nullptr) {
             readRow(match, 0);
             continue;
         }
-        if ((match = keywords.at[kTmRow1]) != nullptr) {
+        if ((match = keywords[kTmRow1]) != nullptr) {
             readRow(match, 1);
             continue;
         }
-        if ((match = keywords.at[kTmRow2]) != nullptr) {
+        if ((match = keywords[kTmRow2]) != nullptr) {
             readRow(match, 2);
             continue;
         }
-        if ((match = keywords.at[kTmRow3]) != nullptr) {
+        if ((match = keywords[kTmRow3]) != nullptr) {
             readRow(match, 3);
             state.subMaterial = false;
             continue;
         }
         if (state.subMaterial) continue;
 
-        if ((match = keywords.at[kMaterialAmbient]) != nullptr) {
+        if ((match = keywords[kMaterialAmbient]) != nullptr) {
             if (LightingTerms* m = material()) readColour(match, m->ambient);
-        } else if ((match = keywords.at[kMaterialDiffuse]) != nullptr) {
+        } else if ((match = keywords[kMaterialDiffuse]) != nullptr) {
             if (LightingTerms* m = material()) readColour(match, m->diffuse);
-        } else if ((match = keywords.at[kMaterialSpecular]) != nullptr) {
+        } else if ((match = keywords[kMaterialSpecular]) != nullptr) {
             if (LightingTerms* m = material()) readColour(match, m->specular);
-        } else if ((match = keywords.at[kMaterialShine]) != nullptr) {
+        } else if ((match = keywords[kMaterialShine]) != nullptr) {
             if (material() != nullptr) {
                 float shine = 0.0f;
                 LineScan scan(match, state.scratch);
@@ -452,14 +333,14 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
                     ignore("shine without a number");
                 }
             }
-        } else if ((match = keywords.at[kMaterialShinestrength]) != nullptr) {
+        } else if ((match = keywords[kMaterialShinestrength]) != nullptr) {
             if (material() != nullptr) {
                 // The strength itself is never used; the line ends a material,
                 // and its keyword still lands in the scratch word.
                 LineScan(match, state.scratch).word();
                 ++state.materialCursor;
             }
-        } else if ((match = keywords.at[kNodeName]) != nullptr) {
+        } else if ((match = keywords[kNodeName]) != nullptr) {
             if (Mesh* mesh = inProgressOrIgnore()) {
                 mesh->visible = 1;
                 // Both words go into the one scratch word, so the second word
@@ -474,7 +355,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
                     mesh->visible = 0;
                 }
             }
-        } else if ((match = keywords.at[kMeshNumvertex]) != nullptr) {
+        } else if ((match = keywords[kMeshNumvertex]) != nullptr) {
             Mesh* mesh = inProgressOrIgnore();
             int32_t declared = 0;
             if (mesh != nullptr && countAfter(match, 16, declared)) {
@@ -485,7 +366,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
                 replaceArray(mesh->transformed, count);
                 replaceArray(mesh->normals, count);
             }
-        } else if ((match = keywords.at[kMeshNumfaces]) != nullptr) {
+        } else if ((match = keywords[kMeshNumfaces]) != nullptr) {
             Mesh* mesh = inProgressOrIgnore();
             int32_t declared = 0;
             if (mesh != nullptr && countAfter(match, 15, declared)) {
@@ -494,7 +375,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
                 replaceArray(mesh->indices, count);
                 replaceArray(mesh->faceMaterialIds, count);
             }
-        } else if ((match = keywords.at[kMeshVertex]) != nullptr) {
+        } else if ((match = keywords[kMeshVertex]) != nullptr) {
             Mesh* mesh = inProgressOrIgnore();
             if (mesh != nullptr && state.vertexCursor < mesh->vertexCount &&
                 static_cast<size_t>(state.vertexCursor) < mesh->vertices.size()) {
@@ -516,7 +397,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
             } else if (mesh != nullptr) {
                 ignore("vertex beyond the " + std::to_string(mesh->vertexCount) + " announced");
             }
-        } else if ((match = keywords.at[kMeshFace]) != nullptr) {
+        } else if ((match = keywords[kMeshFace]) != nullptr) {
             Mesh* mesh = inProgressOrIgnore();
             const int32_t at = state.faceCursor;
             if (mesh != nullptr && int64_t{at} + 2 < mesh->indexCount &&
@@ -552,7 +433,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
             } else if (mesh != nullptr) {
                 ignore("face beyond the " + std::to_string(mesh->indexCount / 3) + " announced");
             }
-        } else if ((match = keywords.at[kMeshNumtvertex]) != nullptr) {
+        } else if ((match = keywords[kMeshNumtvertex]) != nullptr) {
             Mesh* mesh = inProgressOrIgnore();
             int32_t declared = 0;
             if (mesh != nullptr && countAfter(match, 17, declared)) {
@@ -565,7 +446,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
                     replaceArray(mesh->texVertices, count);
                 }
             }
-        } else if (!model.parseFlag && (match = keywords.at[kMeshTvert]) != nullptr) {
+        } else if (!model.parseFlag && (match = keywords[kMeshTvert]) != nullptr) {
             Mesh* mesh = inProgressOrIgnore();
             if (mesh != nullptr && state.texVertexCursor < mesh->texVertexCount &&
                 static_cast<size_t>(state.texVertexCursor) < mesh->texVertices.size()) {
@@ -585,7 +466,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
             } else if (mesh != nullptr) {
                 ignore("texture vertex beyond the " + std::to_string(mesh->texVertexCount) + " announced");
             }
-        } else if (!model.parseFlag && (match = keywords.at[kMeshNumtvfaces]) != nullptr) {
+        } else if (!model.parseFlag && (match = keywords[kMeshNumtvfaces]) != nullptr) {
             Mesh* mesh = inProgressOrIgnore();
             int32_t declared = 0;
             if (mesh != nullptr && countAfter(match, 17, declared)) {
@@ -594,7 +475,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
                 mesh->texFaceIndexCount = count;
                 replaceArray(mesh->texFaces, count);
             }
-        } else if (!model.parseFlag && (match = keywords.at[kMeshTface]) != nullptr) {
+        } else if (!model.parseFlag && (match = keywords[kMeshTface]) != nullptr) {
             Mesh* mesh = inProgressOrIgnore();
             const int32_t at = state.texFaceCursor;
             if (mesh != nullptr && int64_t{at} + 2 < mesh->texFaceIndexCount &&
@@ -618,7 +499,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
                 ignore("texture face beyond the " + std::to_string(mesh->texFaceIndexCount / 3) + " announced");
             }
         } else {
-            if (keywords.at[kPropMotionblur] != nullptr) {
+            if (keywords[kPropMotionblur] != nullptr) {
                 if (Mesh* finished = inProgressOrIgnore()) {
                     computeVertexNormals(*finished);
                     finished->scale = Vector3{1.0f, 1.0f, 1.0f};
@@ -630,7 +511,7 @@ LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& 
                     ++meshCount;
                 }
             }
-            if ((match = keywords.at[kMaterialRef]) != nullptr && meshCount >= 2) {
+            if ((match = keywords[kMaterialRef]) != nullptr && meshCount >= 2) {
                 LineScan scan(match, state.scratch);
                 if (!(scan.word() && scan.integer(model.meshes[static_cast<size_t>(meshCount - 2)].materialIndex)))
                     ignore("material reference without a number");

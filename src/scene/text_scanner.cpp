@@ -1,5 +1,6 @@
 #include "scene/text_scanner.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -174,6 +175,59 @@ bool scanWord(const char*& cursor, char* dest) {
     dest[length] = '\0';
     cursor = p;
     return true;
+}
+
+bool LineReader::next(char (&line)[kPieceLength + 1]) {
+    lineNumber_ = nextLineNumber_;
+    if (at_ == size_) {
+        line[0] = '\0';
+        return false;
+    }
+    // Only the line feed that ends a piece can have a carriage return to drop
+    // before it, so one search finds the piece.
+    const uint8_t* from = data_ + at_;
+    const size_t left = size_ - at_;
+    const size_t window = std::min<size_t>(left, kPieceLength);
+    const void* feed = std::memchr(from, '\n', window);
+    size_t kept = window, consumed = window;  // bytes kept before the feed, bytes read
+    bool endsWithFeed = true;
+    if (feed != nullptr) {
+        const size_t feedAt = static_cast<size_t>(static_cast<const uint8_t*>(feed) - from);
+        consumed = feedAt + 1;
+        kept = feedAt > 0 && from[feedAt - 1] == '\r' ? feedAt - 1 : feedAt;
+    } else if (window == kPieceLength && from[window - 1] == '\r' && left > window && from[window] == '\n') {
+        // The return is the last character a piece can hold; its feed joins it.
+        kept = window - 1;
+        consumed = window + 1;
+    } else {
+        endsWithFeed = false;
+    }
+    std::memcpy(line, from, kept);
+    size_t length = kept;
+    if (endsWithFeed) line[length++] = '\n';
+    at_ += consumed;
+    if (endsWithFeed) ++nextLineNumber_;
+    line[length] = '\0';
+    return length > 0;
+}
+
+void findKeywords(const char* line, std::span<const std::string_view> texts, std::span<const uint32_t> heads,
+                  std::span<const char*> at) {
+    std::fill(at.begin(), at.end(), nullptr);
+    const size_t length = std::strlen(line);
+    const char* end = line + length;
+    for (const char* star = static_cast<const char*>(std::memchr(line, '*', length)); star != nullptr;
+         star = static_cast<const char*>(std::memchr(star + 1, '*', static_cast<size_t>(end - star - 1)))) {
+        const size_t rest = static_cast<size_t>(end - star);
+        if (rest < 5) break;
+        const uint32_t head = keywordHead(star);
+        for (size_t k = 0; k < texts.size(); ++k) {
+            const std::string_view text = texts[k];
+            if (head == heads[k] && at[k] == nullptr && text.size() <= rest &&
+                std::memcmp(star + 5, text.data() + 5, text.size() - 5) == 0)
+                at[k] = star;
+        }
+    }
 }
 
 }  // namespace trivane
