@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <optional>
 #include <string_view>
 #include <string>
 #include <vector>
@@ -20,30 +21,6 @@
 namespace trivane {
 
 namespace {
-
-// Text stored as UTF-16 with a byte-order mark is read as its characters, as
-// other readers of the format do. A character beyond one byte can be part of
-// no keyword or number and reads as '?'.
-std::vector<uint8_t> utf16Text(const uint8_t* bytes, size_t size) {
-    if (size < 2) return {};
-    const bool little = bytes[0] == 0xFF && bytes[1] == 0xFE;
-    const bool big = bytes[0] == 0xFE && bytes[1] == 0xFF;
-    if (!little && !big) return {};
-    std::vector<uint8_t> text;
-    text.reserve(size / 2);
-    auto unitAt = [&](size_t i) -> uint32_t {
-        return little ? bytes[i] | (uint32_t{bytes[i + 1]} << 8) : (uint32_t{bytes[i]} << 8) | bytes[i + 1];
-    };
-    for (size_t i = 2; i + 1 < size; i += 2) {
-        const uint32_t unit = unitAt(i);
-        // A surrogate pair is one character.
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < size && unitAt(i + 2) >= 0xDC00 &&
-            unitAt(i + 2) < 0xE000)
-            i += 2;
-        text.push_back(unit < 0x100 ? static_cast<uint8_t>(unit) : static_cast<uint8_t>('?'));
-    }
-    return text;
-}
 
 // The keywords the reader looks for, listed in the same order in the table.
 enum Keyword : int {
@@ -191,13 +168,7 @@ bool outside(int32_t index, int32_t count) { return index < 0 || index >= count;
 
 // Why a file gave no mesh, in words a person can act on.
 std::string whyNoMesh(const uint8_t* data, size_t size, int64_t firstObjectLine) {
-    if (size == 0) return "the file is empty";
-    // Text in two-byte units without a mark: every other byte of ASCII is 0.
-    const size_t probe = std::min<size_t>(size, 128) & ~size_t{1};
-    size_t halfZero = 0;
-    for (size_t i = 0; i < probe; i += 2) halfZero += (data[i] == 0) != (data[i + 1] == 0);
-    if (probe >= 8 && halfZero * 4 >= probe * 3 / 2) return "the file is UTF-16 text without a byte-order mark";
-    if (std::memchr(data, 0, size) != nullptr) return "not a text file (it holds zero bytes)";
+    if (const char* why = whyNotText(data, size)) return why;
     if (firstObjectLine == 0) return "no *GEOMOBJECT found";
     return "the object at line " + std::to_string(firstObjectLine) +
            " is not completed by a *PROP_MOTIONBLUR line (is the file cut short?)";
@@ -206,10 +177,9 @@ std::string whyNoMesh(const uint8_t* data, size_t size, int64_t firstObjectLine)
 }  // namespace
 
 LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& current) {
-    const bool wide = byteCount >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF));
-    const std::vector<uint8_t> utf16 = wide ? utf16Text(bytes, byteCount) : std::vector<uint8_t>();
-    const uint8_t* data = wide ? utf16.data() : bytes;
-    const size_t size = wide ? utf16.size() : byteCount;
+    const std::optional<std::vector<uint8_t>> utf16 = utf16Text(bytes, byteCount);
+    const uint8_t* data = utf16 ? utf16->data() : bytes;
+    const size_t size = utf16 ? utf16->size() : byteCount;
 
     LoadedModel model;
     int32_t meshCount = 1;  // the object being read is counted, as the table does

@@ -177,6 +177,38 @@ bool scanWord(const char*& cursor, char* dest) {
     return true;
 }
 
+std::optional<std::vector<uint8_t>> utf16Text(const uint8_t* bytes, size_t size) {
+    if (size < 2) return std::nullopt;
+    const bool little = bytes[0] == 0xFF && bytes[1] == 0xFE;
+    const bool big = bytes[0] == 0xFE && bytes[1] == 0xFF;
+    if (!little && !big) return std::nullopt;
+    std::vector<uint8_t> text;
+    text.reserve(size / 2);
+    auto unitAt = [&](size_t i) -> uint32_t {
+        return little ? bytes[i] | (uint32_t{bytes[i + 1]} << 8) : (uint32_t{bytes[i]} << 8) | bytes[i + 1];
+    };
+    for (size_t i = 2; i + 1 < size; i += 2) {
+        const uint32_t unit = unitAt(i);
+        // A surrogate pair is one character.
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < size && unitAt(i + 2) >= 0xDC00 &&
+            unitAt(i + 2) < 0xE000)
+            i += 2;
+        text.push_back(unit < 0x100 ? static_cast<uint8_t>(unit) : static_cast<uint8_t>('?'));
+    }
+    return text;
+}
+
+const char* whyNotText(const uint8_t* data, size_t size) {
+    if (size == 0) return "the file is empty";
+    // Text in two-byte units without a mark: every other byte of ASCII is 0.
+    const size_t probe = std::min<size_t>(size, 128) & ~size_t{1};
+    size_t halfZero = 0;
+    for (size_t i = 0; i < probe; i += 2) halfZero += (data[i] == 0) != (data[i + 1] == 0);
+    if (probe >= 8 && halfZero * 4 >= probe * 3 / 2) return "the file is UTF-16 text without a byte-order mark";
+    if (std::memchr(data, 0, size) != nullptr) return "not a text file (it holds zero bytes)";
+    return nullptr;
+}
+
 bool LineReader::next(char (&line)[kPieceLength + 1]) {
     lineNumber_ = nextLineNumber_;
     if (at_ == size_) {

@@ -4,8 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 // Reading a model file as text: its lines, the keywords in a line, and words
 // and numbers the way formatted input reads them in the "C" locale ("%s",
@@ -36,6 +38,16 @@ bool scanFloat(const char*& cursor, float& out);
 // A run of non-blank characters, copied with a terminating zero into dest,
 // which must have room for the rest of the line.
 bool scanWord(const char*& cursor, char* dest);
+
+// Text stored as UTF-16 with a byte-order mark is read as its characters, as
+// other readers of model text do. A character beyond one byte can be part of
+// no keyword or number and reads as '?'. Without the mark there is nothing to
+// convert.
+std::optional<std::vector<uint8_t>> utf16Text(const uint8_t* bytes, size_t size);
+
+// Why the bytes cannot be text (empty, UTF-16 without its mark, zero bytes),
+// or null when they can.
+const char* whyNotText(const uint8_t* data, size_t size);
 
 constexpr int kPieceLength = 255;  // longer lines are read as several lines
 
