@@ -14,6 +14,13 @@ const char* skipBlanks(const char* p) {
     return p;
 }
 
+// Moves past an optional sign; true for a minus.
+bool takeSign(const char*& p) {
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    return negative;
+}
+
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool isHexDigit(char c) {
@@ -76,11 +83,7 @@ float outOfRangeValue(const char* mantissa, const char* mantissaEnd, int64_t exp
 
 bool scanInt(const char*& cursor, int32_t& out) {
     const char* p = skipBlanks(cursor);
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        ++p;
-    }
+    const bool negative = takeSign(p);
     if (!isDigit(*p)) return false;
     int64_t value = 0;
     for (; isDigit(*p); ++p) {
@@ -96,11 +99,7 @@ bool scanInt(const char*& cursor, int32_t& out) {
 
 bool scanFloat(const char*& cursor, float& out) {
     const char* p = skipBlanks(cursor);
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        ++p;
-    }
+    const bool negative = takeSign(p);
 
     if (startsWithNoCase(p, "inf")) {
         p += startsWithNoCase(p, "infinity") ? 8 : 3;
