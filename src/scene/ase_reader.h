@@ -24,12 +24,12 @@ public:
 
     // A table that a count line declares.
     struct Table {
-        size_t column;       // where the count stands after its keyword
-        int64_t lineBytes;   // the shortest line an entry can be written on
-        int32_t slots;       // taken by one entry
-        int64_t entryBytes;  // one entry in all the arrays it fills
-        const char* entries;  // as messages name them
-        const char* entry;
+        size_t column;        // where the count stands after its keyword
+        int64_t lineBytes;    // the shortest line an entry can be written on
+        int32_t slots;        // taken by one entry
+        int64_t entryBytes;   // one entry in all the arrays it fills
+        const char* entries;  // as messages name many of them
+        const char* entry;    // and one
     };
 
     // The text is read as it is: UTF-16 must already be in characters.
