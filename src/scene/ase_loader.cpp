@@ -1,296 +1,41 @@
 #include <algorithm>
-#include <array>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <iterator>
-#include <string_view>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "scene/ase_reader.h"
 #include "scene/loaded_files.h"
 #include "scene/text_scanner.h"
-
-// The model reader is a flat line scanner, not a parser of the nested blocks:
-// each line is searched for a fixed list of keywords in a fixed order and the
-// first one found decides what the line does. The trailing blank of most
-// keywords keeps them from matching longer keywords that share their start.
 
 namespace trivane {
 
 namespace {
 
-constexpr int kPieceLength = 255;  // longer lines are read as several lines
+using Table = AseReader::Table;
 
-// Reads lines the way a text-mode read with a 256-byte buffer does: at most
-// 255 characters, up to and including a line feed, and a carriage return
-// directly before a line feed is dropped. The line is then seen as a C string,
-// so it ends at its first zero byte.
-class LineReader {
-public:
-    LineReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+// In the order of AseReader::Keyword. The trailing blank of most keywords
+// keeps them from matching longer keywords that share their start.
+constexpr KeywordTable<AseReader::kKeywordCount> kKeywords({
+    "*GEOMOBJECT", "*MATERIAL_COUNT", "*SUBMATERIAL ", "*MATERIAL ", "*TM_ROW0 ", "*TM_ROW1 ", "*TM_ROW2 ", "*TM_ROW3 ",
+    "*MATERIAL_AMBIENT ", "*MATERIAL_DIFFUSE ", "*MATERIAL_SPECULAR ", "*MATERIAL_SHINE ", "*MATERIAL_SHINESTRENGTH ",
+    "*NODE_NAME ", "*MESH_NUMVERTEX", "*MESH_NUMFACES", "*MESH_VERTEX ", "*MESH_FACE ",
+    "*MESH_NUMTVERTEX", "*MESH_TVERT ", "*MESH_NUMTVFACES", "*MESH_TFACE ", "*PROP_MOTIONBLUR", "*MATERIAL_REF "});
 
-    bool next(char (&line)[kPieceLength + 1]) {
-        lineNumber_ = nextLineNumber_;
-        if (at_ == size_) {
-            line[0] = '\0';
-            return false;
-        }
-        // Only the line feed that ends a piece can have a carriage return to
-        // drop before it, so one search finds the piece.
-        const uint8_t* from = data_ + at_;
-        const size_t left = size_ - at_;
-        const size_t window = std::min<size_t>(left, kPieceLength);
-        const void* feed = std::memchr(from, '\n', window);
-        size_t kept = window, consumed = window;  // bytes kept before the feed, bytes read
-        bool endsWithFeed = true;
-        if (feed != nullptr) {
-            const size_t feedAt = static_cast<size_t>(static_cast<const uint8_t*>(feed) - from);
-            consumed = feedAt + 1;
-            kept = feedAt > 0 && from[feedAt - 1] == '\r' ? feedAt - 1 : feedAt;
-        } else if (window == kPieceLength && from[window - 1] == '\r' && left > window && from[window] == '\n') {
-            // The return is the last character a piece can hold; its feed joins it.
-            kept = window - 1;
-            consumed = window + 1;
-        } else {
-            endsWithFeed = false;
-        }
-        std::memcpy(line, from, kept);
-        size_t length = kept;
-        if (endsWithFeed) line[length++] = '\n';
-        at_ += consumed;
-        if (endsWithFeed) ++nextLineNumber_;
-        line[length] = '\0';
-        return length > 0;
-    }
-
-    int64_t consumed() const { return static_cast<int64_t>(at_); }
-    // The line of the file the last piece came from, counting from 1.
-    int64_t lineNumber() const { return lineNumber_; }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t at_ = 0;
-    int64_t lineNumber_ = 0;
-    int64_t nextLineNumber_ = 1;
-};
-
-// Text stored as UTF-16 with a byte-order mark is read as its characters, as
-// other readers of the format do. A character beyond one byte can be part of
-// no keyword or number and reads as '?'.
-std::vector<uint8_t> utf16Text(const uint8_t* bytes, size_t size) {
-    if (size < 2) return {};
-    const bool little = bytes[0] == 0xFF && bytes[1] == 0xFE;
-    const bool big = bytes[0] == 0xFE && bytes[1] == 0xFF;
-    if (!little && !big) return {};
-    std::vector<uint8_t> text;
-    text.reserve(size / 2);
-    auto unitAt = [&](size_t i) -> uint32_t {
-        return little ? bytes[i] | (uint32_t{bytes[i + 1]} << 8) : (uint32_t{bytes[i]} << 8) | bytes[i + 1];
-    };
-    for (size_t i = 2; i + 1 < size; i += 2) {
-        const uint32_t unit = unitAt(i);
-        // A surrogate pair is one character.
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < size && unitAt(i + 2) >= 0xDC00 &&
-            unitAt(i + 2) < 0xE000)
-            i += 2;
-        text.push_back(unit < 0x100 ? static_cast<uint8_t>(unit) : static_cast<uint8_t>('?'));
-    }
-    return text;
-}
-
-// The keywords the reader looks for, each found where strstr would find it
-// (its first occurrence in the line), in one pass over the line's asterisks.
-enum Keyword : int {
-    kGeomobject,
-    kMaterialCount,
-    kSubmaterial,
-    kMaterial,
-    kTmRow0,
-    kTmRow1,
-    kTmRow2,
-    kTmRow3,
-    kMaterialAmbient,
-    kMaterialDiffuse,
-    kMaterialSpecular,
-    kMaterialShine,
-    kMaterialShinestrength,
-    kNodeName,
-    kMeshNumvertex,
-    kMeshNumfaces,
-    kMeshVertex,
-    kMeshFace,
-    kMeshNumtvertex,
-    kMeshTvert,
-    kMeshNumtvfaces,
-    kMeshTface,
-    kPropMotionblur,
-    kMaterialRef,
-    kKeywordCount
-};
-
-constexpr std::string_view kKeywordTexts[kKeywordCount] = {
-    "*GEOMOBJECT",
-    "*MATERIAL_COUNT",
-    "*SUBMATERIAL ",
-    "*MATERIAL ",
-    "*TM_ROW0 ",
-    "*TM_ROW1 ",
-    "*TM_ROW2 ",
-    "*TM_ROW3 ",
-    "*MATERIAL_AMBIENT ",
-    "*MATERIAL_DIFFUSE ",
-    "*MATERIAL_SPECULAR ",
-    "*MATERIAL_SHINE ",
-    "*MATERIAL_SHINESTRENGTH ",
-    "*NODE_NAME ",
-    "*MESH_NUMVERTEX",
-    "*MESH_NUMFACES",
-    "*MESH_VERTEX ",
-    "*MESH_FACE ",
-    "*MESH_NUMTVERTEX",
-    "*MESH_TVERT ",
-    "*MESH_NUMTVFACES",
-    "*MESH_TFACE ",
-    "*PROP_MOTIONBLUR",
-    "*MATERIAL_REF "};
-
-// Bytes 1 to 4 of each keyword (all are longer), to reject most keywords at
-// an asterisk with one comparison.
-constexpr uint32_t headOf(const char* text) {
-    return uint32_t{static_cast<uint8_t>(text[1])} | uint32_t{static_cast<uint8_t>(text[2])} << 8 |
-           uint32_t{static_cast<uint8_t>(text[3])} << 16 | uint32_t{static_cast<uint8_t>(text[4])} << 24;
-}
-
-constexpr auto kKeywordHeads = [] {
-    std::array<uint32_t, kKeywordCount> heads{};
-    for (int k = 0; k < kKeywordCount; ++k) heads[k] = headOf(kKeywordTexts[k].data());
-    return heads;
-}();
-
-struct LineKeywords {
-    const char* at[kKeywordCount];
-
-    explicit LineKeywords(const char* line) {
-        std::fill(std::begin(at), std::end(at), nullptr);
-        const size_t length = std::strlen(line);
-        const char* end = line + length;
-        for (const char* star = static_cast<const char*>(std::memchr(line, '*', length)); star != nullptr;
-             star = static_cast<const char*>(std::memchr(star + 1, '*', static_cast<size_t>(end - star - 1)))) {
-            const size_t rest = static_cast<size_t>(end - star);
-            if (rest < 5) break;
-            const uint32_t head = headOf(star);
-            for (int k = 0; k < kKeywordCount; ++k) {
-                const std::string_view text = kKeywordTexts[k];
-                if (head == kKeywordHeads[k] && at[k] == nullptr && text.size() <= rest &&
-                    std::memcmp(star + 5, text.data() + 5, text.size() - 5) == 0)
-                    at[k] = star;
-            }
-        }
-    }
-};
-
-// Line patterns of the recognised subset. Words and ignored numbers go into
-// the one scratch word; each step stops the line at its first failed
-// conversion, like formatted input, and leaves later targets untouched.
-class LineScan {
-public:
-    LineScan(const char* from, char* scratch) : cursor_(from), scratch_(scratch) {}
-
-    bool word() { return ok_ && (ok_ = scanWord(cursor_, scratch_)); }
-
-    // An ignored int lands in the scratch word as the four bytes of its value,
-    // which is what a later name line without a name finds there.
-    bool ignoredInt() {
-        int32_t value = 0;
-        if (!ok_ || !(ok_ = scanInt(cursor_, value))) return false;
-        std::memcpy(scratch_, &value, sizeof value);
-        return true;
-    }
-
-    bool integer(int32_t& out) { return ok_ && (ok_ = scanInt(cursor_, out)); }
-    bool real(float& out) { return ok_ && (ok_ = scanFloat(cursor_, out)); }
-
-private:
-    const char* cursor_;
-    char* scratch_;
-    bool ok_ = true;
-};
-
-// Where a count is read from a fixed column after its keyword, a line that
-// ends sooner reads nothing.
-const char* columnAfter(const char* match, size_t offset) {
-    const size_t available = std::strlen(match);
-    return match + (offset < available ? offset : available);
-}
-
-bool readCount(const char* match, size_t offset, int32_t& count) {
-    const char* from = columnAfter(match, offset);
-    return scanInt(from, count);
-}
-
-// A declared count is honoured up to what the rest of the file could fill:
-// every entry needs a line of its own holding its keyword. Negative counts
-// are 0.
-int32_t boundedCount(int32_t declared, int64_t remainingBytes, int64_t bytesPerEntry, int32_t limit) {
-    if (declared <= 0) return 0;
-    const int64_t fillable = remainingBytes / bytesPerEntry;
-    int64_t count = declared < fillable ? declared : fillable;
-    if (count > limit) count = limit;
-    return static_cast<int32_t>(count);
-}
-
-template <typename T>
-void replaceArray(std::vector<T>& array, int32_t count) {
-    std::vector<T>(static_cast<size_t>(count)).swap(array);
-}
+// Every line that writes a material is at least 16 bytes long.
+constexpr Table kMaterials{16, 16, 1, sizeof(LightingTerms) + sizeof(float), "materials", "material"};
+constexpr Table kVertices{16, 13, 1, 3 * sizeof(Vertex) + sizeof(uint8_t), "vertices", "vertex"};
+constexpr Table kFaces{15, 11, 3, 3 * 2 * sizeof(int32_t), "faces", "face"};
+constexpr Table kTexVertices{17, 12, 1, sizeof(TexCoord), "texture vertices", "texture vertex"};
+constexpr Table kTexFaces{17, 12, 3, 3 * sizeof(int32_t), "texture faces", "texture face"};
 
 float foldTextureCoordinate(float value) {
     value = std::fabs(value);
     if (value > 1.0f) value = value - std::trunc(value);
     return value;
 }
-
-// All the tables one file may make the reader allocate, in bytes. Each count
-// is already bounded by the bytes left in the file, but every object may
-// declare one, so without a total a file of many short objects would cost the
-// square of its size. Real exports need about twice their size.
-class AllocationBudget {
-public:
-    explicit AllocationBudget(size_t fileBytes)
-        : left_(32 * static_cast<int64_t>(fileBytes) + (int64_t{8} << 20)) {}
-
-    int32_t grant(int32_t count, int64_t bytesPerEntry) {
-        const int64_t affordable = left_ / bytesPerEntry;
-        const int32_t granted = count < affordable ? count : static_cast<int32_t>(affordable);
-        left_ -= granted * bytesPerEntry;
-        return granted;
-    }
-
-private:
-    int64_t left_;
-};
-
-constexpr int64_t kVertexEntryBytes = 3 * sizeof(Vertex) + sizeof(uint8_t);
-constexpr int64_t kFaceEntryBytes = 3 * 2 * sizeof(int32_t);
-constexpr int64_t kTexFaceEntryBytes = 3 * sizeof(int32_t);
-
-struct LoaderState {
-    int32_t vertexCursor = 0;
-    int32_t faceCursor = 0;
-    int32_t texVertexCursor = 0;
-    int32_t texFaceCursor = 0;
-    int32_t materialCursor = 0;
-    bool subMaterial = false;
-    char scratch[kPieceLength + 1] = {};
-};
-
-}  // namespace
-
-
-namespace {
 
 // A fresh table slot as the scene's own slot would be after its model was
 // released: arrays and counts gone, the fields lines may set kept.
@@ -306,17 +51,9 @@ Mesh seededMesh(const SceneState& current, int32_t slot) {
     return mesh;
 }
 
-bool outside(int32_t index, int32_t count) { return index < 0 || index >= count; }
-
 // Why a file gave no mesh, in words a person can act on.
 std::string whyNoMesh(const uint8_t* data, size_t size, int64_t firstObjectLine) {
-    if (size == 0) return "the file is empty";
-    // Text in two-byte units without a mark: every other byte of ASCII is 0.
-    const size_t probe = std::min<size_t>(size, 128) & ~size_t{1};
-    size_t halfZero = 0;
-    for (size_t i = 0; i < probe; i += 2) halfZero += (data[i] == 0) != (data[i + 1] == 0);
-    if (probe >= 8 && halfZero * 4 >= probe * 3 / 2) return "the file is UTF-16 text without a byte-order mark";
-    if (std::memchr(data, 0, size) != nullptr) return "not a text file (it holds zero bytes)";
+    if (const char* why = whyNotText(data, size)) return why;
     if (firstObjectLine == 0) return "no *GEOMOBJECT found";
     return "the object at line " + std::to_string(firstObjectLine) +
            " is not completed by a *PROP_MOTIONBLUR line (is the file cut short?)";
@@ -324,328 +61,280 @@ std::string whyNoMesh(const uint8_t* data, size_t size, int64_t firstObjectLine)
 
 }  // namespace
 
-LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& current) {
-    const bool wide = byteCount >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF));
-    const std::vector<uint8_t> utf16 = wide ? utf16Text(bytes, byteCount) : std::vector<uint8_t>();
-    const uint8_t* data = wide ? utf16.data() : bytes;
-    const size_t size = wide ? utf16.size() : byteCount;
+AseReader::AseReader(const uint8_t* text, size_t size, const SceneState& current)
+    : current_(current), lines_(text, size), fileSize_(static_cast<int64_t>(size)),
+      budget_(32 * fileSize_ + (int64_t{8} << 20)) {}
 
-    LoadedModel model;
-    int32_t meshCount = 1;  // the object being read is counted, as the table does
-    const int64_t fileSize = static_cast<int64_t>(size);
-    LineReader reader(data, size);
-    LoaderState state;
-    AllocationBudget budget(size);
-    int64_t firstObjectLine = 0;
+LoadedModel AseReader::read() {
     char line[kPieceLength + 1];
+    while (lines_.next(line)) readLine(Keywords(line, kKeywords));
+    if (!model_.hasMaterials) model_.materialCount = 0;
+    // An object without its closing line is not part of the model;
+    // whatever it allocated goes at once.
+    if (meshCount_ - 1 < static_cast<int32_t>(model_.meshes.size()))
+        releaseMeshArrays(model_.meshes[static_cast<size_t>(meshCount_ - 1)]);
+    model_.meshCount = meshCount_ - 1;
+    return std::move(model_);
+}
 
-    auto ignore = [&](const std::string& why) {
-        if (model.ignoredLines++ == 0) model.firstIgnored = "line " + std::to_string(reader.lineNumber()) + ": " + why;
-    };
-    // The mesh being filled, or none once the table is full.
-    auto inProgress = [&]() -> Mesh* {
-        const int32_t slot = meshCount - 1;
-        if (slot >= kMaxMeshes) return nullptr;
-        while (static_cast<int32_t>(model.meshes.size()) <= slot)
-            model.meshes.push_back(seededMesh(current, static_cast<int32_t>(model.meshes.size())));
-        return &model.meshes[static_cast<size_t>(slot)];
-    };
-    auto inProgressOrIgnore = [&]() -> Mesh* {
-        Mesh* mesh = inProgress();
-        if (mesh == nullptr) ignore("more than " + std::to_string(kMaxMeshes) + " objects");
-        return mesh;
-    };
-    auto remaining = [&]() { return fileSize - reader.consumed(); };
-    // A declared count as the file can fill it and the budget allows.
-    auto grantedCount = [&](int32_t declared, int64_t lineBytes, int32_t limit, int64_t entryBytes, const char* what) {
-        const int32_t count = budget.grant(boundedCount(declared, remaining(), lineBytes, limit), entryBytes);
-        if (count < declared) {
-            ignore(std::to_string(declared) + " " + what + " announced, room for " + std::to_string(count));
-        }
-        return count;
-    };
-    auto material = [&]() -> LightingTerms* {
-        const int32_t i = state.materialCursor;
-        if (i < model.materialCount && static_cast<size_t>(i) < model.materials.size()) return &model.materials[i];
+void AseReader::readLine(const Keywords& keywords) {
+    if (firstObjectLine_ == 0 && keywords[kGeomobject] != nullptr) firstObjectLine_ = lines_.lineNumber();
+    if (keywords[kMaterialCount] != nullptr) {
+        readMaterialCount(keywords[kMaterialCount]);
+        return;
+    }
+    if (keywords[kSubmaterial] != nullptr) subMaterial_ = true;
+    if (keywords[kMaterial] != nullptr) subMaterial_ = false;
+    // A sub-material's lines would be taken for its parent's; only the
+    // transform rows are read inside one.
+    if (readTransformRow(keywords) || subMaterial_) return;
+    // Once a further mapping channel is announced, the lines of its
+    // entries go on to the object's end.
+    const int last = model_.parseFlag ? kMeshNumtvertex : kMeshTface;
+    int first = kMaterialAmbient;
+    while (first <= last && keywords[first] == nullptr) ++first;
+    const Keyword keyword = static_cast<Keyword>(first);
+    if (first <= kMaterialShinestrength) readMaterial(keyword, keywords[first]);
+    else if (first == kNodeName) readNodeName(keywords[first]);
+    else if (first <= kMeshFace) readGeometry(keyword, keywords[first]);
+    else if (first <= last) readMapping(keyword, keywords[first]);
+    else readObjectEnd(keywords);
+}
+
+void AseReader::readMaterialCount(const char* match) {
+    if (readTableCount(match, kMaterials, model_.materialCount, model_.materials, model_.materialShine))
+        model_.hasMaterials = 1;
+}
+
+void AseReader::readMaterial(Keyword keyword, const char* match) {
+    const int32_t i = materialCursor_;
+    if (i >= model_.materialCount || static_cast<size_t>(i) >= model_.materials.size()) {
         ignore("material line outside the *MATERIAL_COUNT table");
-        return nullptr;
-    };
-    auto readColour = [&](const char* match, Rgb& colour) {
-        LineScan scan(match, state.scratch);
-        if (!(scan.word() && scan.real(colour.r) && scan.real(colour.g) && scan.real(colour.b)))
+        return;
+    }
+    LightingTerms& terms = model_.materials[i];
+    LineScan scan(match, scratch_);
+    if (keyword == kMaterialShine) {
+        // Exponents written as fractions of 100 are scaled up; the comparison
+        // is made in double, so 1.28 (read as a float just below it) becomes
+        // 128.
+        float shine = 0.0f;
+        const bool read = scan.word() && scan.real(shine);
+        if (read && static_cast<double>(shine) < 1.28) shine = static_cast<float>(static_cast<double>(shine) * 100.0);
+        if (read) model_.materialShine[static_cast<size_t>(i)] = shine;
+        else ignore("shine without a number");
+    } else if (keyword == kMaterialShinestrength) {
+        // The strength itself is never used; its keyword still lands in the
+        // scratch word.
+        scan.word();
+        ++materialCursor_;
+    } else {
+        Rgb& rgb = keyword == kMaterialAmbient ? terms.ambient
+                   : keyword == kMaterialDiffuse ? terms.diffuse
+                                                 : terms.specular;
+        if (!(scan.word() && scan.real(rgb.r) && scan.real(rgb.g) && scan.real(rgb.b)))
             ignore("colour without three numbers");
-    };
-    auto readRow = [&](const char* match, int row) {
-        Mesh* mesh = inProgressOrIgnore();
-        if (mesh == nullptr) return;
-        LineScan scan(match, state.scratch);
-        if (!(scan.word() && scan.real(mesh->nodeTransform.at(row, 0)) &&
-              scan.real(mesh->nodeTransform.at(row, 1)) && scan.real(mesh->nodeTransform.at(row, 2))))
+    }
+}
+
+bool AseReader::readTransformRow(const Keywords& keywords) {
+    int row = 0;
+    while (row < 4 && keywords[kTmRow0 + row] == nullptr) ++row;
+    if (row == 4) return false;
+    if (Mesh* mesh = objectInProgress()) {
+        Matrix4& tm = mesh->nodeTransform;
+        LineScan scan(keywords[kTmRow0 + row], scratch_);
+        if (!(scan.word() && scan.real(tm.at(row, 0)) && scan.real(tm.at(row, 1)) && scan.real(tm.at(row, 2))))
             ignore("transform row without three numbers");
-    };
-    auto countAfter = [&](const char* match, size_t offset, int32_t& declared) {
-        if (readCount(match, offset, declared)) return true;
-        ignore("count without a number");
-        return false;
-    };
-
-    while (reader.next(line)) {
-        const char* match = nullptr;
-        const LineKeywords keywords(line);
-
-        if (firstObjectLine == 0 && keywords.at[kGeomobject] != nullptr) firstObjectLine = reader.lineNumber();
-
-        if ((match = keywords.at[kMaterialCount]) != nullptr) {
-            int32_t declared = 0;
-            if (countAfter(match, 16, declared)) {
-                // Every line that writes a material is at least 16 bytes long.
-                const int32_t count = grantedCount(declared, 16, INT32_MAX,
-                                                   sizeof(LightingTerms) + sizeof(float), "materials");
-                model.materialCount = count;
-                replaceArray(model.materials, count);
-                replaceArray(model.materialShine, count);
-                model.hasMaterials = 1;
-            }
-            continue;
-        }
-        if (keywords.at[kSubmaterial] != nullptr) state.subMaterial = true;
-        if (keywords.at[kMaterial] != nullptr) state.subMaterial = false;
-
-        if ((match = keywords.at[kTmRow0]) != nullptr) {
-            readRow(match, 0);
-            continue;
-        }
-        if ((match = keywords.at[kTmRow1]) != nullptr) {
-            readRow(match, 1);
-            continue;
-        }
-        if ((match = keywords.at[kTmRow2]) != nullptr) {
-            readRow(match, 2);
-            continue;
-        }
-        if ((match = keywords.at[kTmRow3]) != nullptr) {
-            readRow(match, 3);
-            state.subMaterial = false;
-            continue;
-        }
-        if (state.subMaterial) continue;
-
-        if ((match = keywords.at[kMaterialAmbient]) != nullptr) {
-            if (LightingTerms* m = material()) readColour(match, m->ambient);
-        } else if ((match = keywords.at[kMaterialDiffuse]) != nullptr) {
-            if (LightingTerms* m = material()) readColour(match, m->diffuse);
-        } else if ((match = keywords.at[kMaterialSpecular]) != nullptr) {
-            if (LightingTerms* m = material()) readColour(match, m->specular);
-        } else if ((match = keywords.at[kMaterialShine]) != nullptr) {
-            if (material() != nullptr) {
-                float shine = 0.0f;
-                LineScan scan(match, state.scratch);
-                if (scan.word() && scan.real(shine)) {
-                    // Exponents written as fractions of 100 are scaled up; the
-                    // comparison is made in double, so 1.28 (read as a float
-                    // just below it) becomes 128.
-                    if (static_cast<double>(shine) < 1.28) {
-                        shine = static_cast<float>(static_cast<double>(shine) * 100.0);
-                    }
-                    model.materialShine[static_cast<size_t>(state.materialCursor)] = shine;
-                } else {
-                    ignore("shine without a number");
-                }
-            }
-        } else if ((match = keywords.at[kMaterialShinestrength]) != nullptr) {
-            if (material() != nullptr) {
-                // The strength itself is never used; the line ends a material,
-                // and its keyword still lands in the scratch word.
-                LineScan(match, state.scratch).word();
-                ++state.materialCursor;
-            }
-        } else if ((match = keywords.at[kNodeName]) != nullptr) {
-            if (Mesh* mesh = inProgressOrIgnore()) {
-                mesh->visible = 1;
-                // Both words go into the one scratch word, so the second word
-                // of a two-word name is what is tested.
-                LineScan scan(match + 11, state.scratch);
-                scan.word() && scan.word();
-                for (char* c = state.scratch; *c != '\0'; ++c) {
-                    if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c - 'A' + 'a');
-                }
-                if (std::strstr(state.scratch, "bip") != nullptr ||
-                    std::strstr(state.scratch, "bone") != nullptr) {
-                    mesh->visible = 0;
-                }
-            }
-        } else if ((match = keywords.at[kMeshNumvertex]) != nullptr) {
-            Mesh* mesh = inProgressOrIgnore();
-            int32_t declared = 0;
-            if (mesh != nullptr && countAfter(match, 16, declared)) {
-                const int32_t count = grantedCount(declared, 13, INT32_MAX, kVertexEntryBytes, "vertices");
-                mesh->vertexCount = count;
-                replaceArray(mesh->vertices, count);
-                replaceArray(mesh->clipFlags, count);
-                replaceArray(mesh->transformed, count);
-                replaceArray(mesh->normals, count);
-            }
-        } else if ((match = keywords.at[kMeshNumfaces]) != nullptr) {
-            Mesh* mesh = inProgressOrIgnore();
-            int32_t declared = 0;
-            if (mesh != nullptr && countAfter(match, 15, declared)) {
-                const int32_t count = 3 * grantedCount(declared, 11, INT32_MAX / 3, kFaceEntryBytes, "faces");
-                mesh->indexCount = count;
-                replaceArray(mesh->indices, count);
-                replaceArray(mesh->faceMaterialIds, count);
-            }
-        } else if ((match = keywords.at[kMeshVertex]) != nullptr) {
-            Mesh* mesh = inProgressOrIgnore();
-            if (mesh != nullptr && state.vertexCursor < mesh->vertexCount &&
-                static_cast<size_t>(state.vertexCursor) < mesh->vertices.size()) {
-                Vertex& vertex = mesh->vertices[static_cast<size_t>(state.vertexCursor)];
-                // The file is z-up; the viewer is y-up and draws the file at
-                // twice its size.
-                float x = 0.0f, y = 0.0f, z = 0.0f;
-                bool complete = false;
-                LineScan scan(match, state.scratch);
-                if (scan.word() && scan.ignoredInt() && scan.real(x)) {
-                    vertex.x = static_cast<float>(2.0 * x);
-                    if (scan.real(y)) {
-                        vertex.z = static_cast<float>(2.0 * y);
-                        if ((complete = scan.real(z))) vertex.y = static_cast<float>(2.0 * z);
-                    }
-                }
-                if (!complete) ignore("vertex without three coordinates");
-                ++state.vertexCursor;
-            } else if (mesh != nullptr) {
-                ignore("vertex beyond the " + std::to_string(mesh->vertexCount) + " announced");
-            }
-        } else if ((match = keywords.at[kMeshFace]) != nullptr) {
-            Mesh* mesh = inProgressOrIgnore();
-            const int32_t at = state.faceCursor;
-            if (mesh != nullptr && int64_t{at} + 2 < mesh->indexCount &&
-                static_cast<size_t>(at) + 2 < mesh->indices.size() &&
-                static_cast<size_t>(at) + 2 < mesh->faceMaterialIds.size()) {
-                // Corners are stored first, third, second: together with the
-                // exchange of y and z this keeps the file's winding.
-                int32_t* indices = mesh->indices.data() + at;
-                int32_t materialId = 0;
-                LineScan scan(match, state.scratch);
-                const bool corners = scan.word() && scan.word() && scan.word() && scan.integer(indices[0]) &&
-                                     scan.word() && scan.integer(indices[2]) && scan.word() &&
-                                     scan.integer(indices[1]);
-                // Exporters leave the smoothing group empty when there is
-                // none; the material id is then not read, which is no fault
-                // of the file worth reporting.
-                if (corners && scan.word() && scan.ignoredInt() && scan.word() && scan.ignoredInt() &&
-                    scan.word() && scan.ignoredInt() && scan.word() && scan.ignoredInt() && scan.word() &&
-                    scan.integer(materialId)) {
-                    for (int corner = 0; corner < 3; ++corner) {
-                        mesh->faceMaterialIds[static_cast<size_t>(at + corner)] = materialId;
-                    }
-                }
-                if (!corners) ignore("face without three corners");
-                for (int corner = 0; corner < 3; ++corner) {
-                    if (outside(indices[corner], mesh->vertexCount)) {
-                        ignore("face names vertex " + std::to_string(indices[corner]) + " of " +
-                               std::to_string(mesh->vertexCount));
-                        break;
-                    }
-                }
-                state.faceCursor += 3;
-            } else if (mesh != nullptr) {
-                ignore("face beyond the " + std::to_string(mesh->indexCount / 3) + " announced");
-            }
-        } else if ((match = keywords.at[kMeshNumtvertex]) != nullptr) {
-            Mesh* mesh = inProgressOrIgnore();
-            int32_t declared = 0;
-            if (mesh != nullptr && countAfter(match, 17, declared)) {
-                if (mesh->texVertexCount != 0) {
-                    // A further mapping channel: only the first one is used.
-                    model.parseFlag = 1;
-                } else {
-                    const int32_t count = grantedCount(declared, 12, INT32_MAX, sizeof(TexCoord), "texture vertices");
-                    mesh->texVertexCount = count;
-                    replaceArray(mesh->texVertices, count);
-                }
-            }
-        } else if (!model.parseFlag && (match = keywords.at[kMeshTvert]) != nullptr) {
-            Mesh* mesh = inProgressOrIgnore();
-            if (mesh != nullptr && state.texVertexCursor < mesh->texVertexCount &&
-                static_cast<size_t>(state.texVertexCursor) < mesh->texVertices.size()) {
-                TexCoord& tex = mesh->texVertices[static_cast<size_t>(state.texVertexCursor)];
-                // Tiling coordinates are folded into 0..1: the sign is dropped
-                // and whole turns above 1 are removed (1 itself stays).
-                float u = 0.0f, v = 0.0f;
-                LineScan scan(match, state.scratch);
-                if (scan.word() && scan.ignoredInt() && scan.real(u)) {
-                    tex.u = foldTextureCoordinate(u);
-                    if (scan.real(v)) tex.v = foldTextureCoordinate(v);
-                    else ignore("texture vertex without two coordinates");
-                } else {
-                    ignore("texture vertex without two coordinates");
-                }
-                ++state.texVertexCursor;
-            } else if (mesh != nullptr) {
-                ignore("texture vertex beyond the " + std::to_string(mesh->texVertexCount) + " announced");
-            }
-        } else if (!model.parseFlag && (match = keywords.at[kMeshNumtvfaces]) != nullptr) {
-            Mesh* mesh = inProgressOrIgnore();
-            int32_t declared = 0;
-            if (mesh != nullptr && countAfter(match, 17, declared)) {
-                const int32_t count =
-                    3 * grantedCount(declared, 12, INT32_MAX / 3, kTexFaceEntryBytes, "texture faces");
-                mesh->texFaceIndexCount = count;
-                replaceArray(mesh->texFaces, count);
-            }
-        } else if (!model.parseFlag && (match = keywords.at[kMeshTface]) != nullptr) {
-            Mesh* mesh = inProgressOrIgnore();
-            const int32_t at = state.texFaceCursor;
-            if (mesh != nullptr && int64_t{at} + 2 < mesh->texFaceIndexCount &&
-                static_cast<size_t>(at) + 2 < mesh->texFaces.size()) {
-                int32_t* corners = mesh->texFaces.data() + at;
-                LineScan scan(match, state.scratch);
-                if (!(scan.word() && scan.ignoredInt() && scan.integer(corners[0]) && scan.integer(corners[2]) &&
-                      scan.integer(corners[1]))) {
-                    ignore("texture face line cannot be read in full");
-                } else {
-                    for (int corner = 0; corner < 3; ++corner) {
-                        if (outside(corners[corner], mesh->texVertexCount)) {
-                            ignore("texture face names texture vertex " + std::to_string(corners[corner]) + " of " +
-                                   std::to_string(mesh->texVertexCount));
-                            break;
-                        }
-                    }
-                }
-                state.texFaceCursor += 3;
-            } else if (mesh != nullptr) {
-                ignore("texture face beyond the " + std::to_string(mesh->texFaceIndexCount / 3) + " announced");
-            }
-        } else {
-            if (keywords.at[kPropMotionblur] != nullptr) {
-                if (Mesh* finished = inProgressOrIgnore()) {
-                    computeVertexNormals(*finished);
-                    finished->scale = Vector3{1.0f, 1.0f, 1.0f};
-                    finished->rotation = Vector3{0.0f, 0.0f, 0.0f};
-                    finished->position = Vector3{0.0f, 500.0f, 0.0f};
-                    model.parseFlag = 0;
-                    state.vertexCursor = state.faceCursor = 0;
-                    state.texVertexCursor = state.texFaceCursor = 0;
-                    ++meshCount;
-                }
-            }
-            if ((match = keywords.at[kMaterialRef]) != nullptr && meshCount >= 2) {
-                LineScan scan(match, state.scratch);
-                if (!(scan.word() && scan.integer(model.meshes[static_cast<size_t>(meshCount - 2)].materialIndex)))
-                    ignore("material reference without a number");
-            }
-        }
     }
+    // The last row belongs to an object's node, which no sub-material
+    // encloses.
+    if (row == 3) subMaterial_ = false;
+    return true;
+}
 
-    if (!model.hasMaterials) model.materialCount = 0;
-    // An object without its closing line is not part of the model; whatever
-    // it allocated goes at once.
-    if (meshCount - 1 < static_cast<int32_t>(model.meshes.size())) {
-        releaseMeshArrays(model.meshes[static_cast<size_t>(meshCount - 1)]);
+void AseReader::readNodeName(const char* match) {
+    Mesh* mesh = objectInProgress();
+    if (mesh == nullptr) return;
+    mesh->visible = 1;
+    // Both words go into the one scratch word, so the second word of a
+    // two-word name is what is tested.
+    LineScan scan(match + 11, scratch_);
+    scan.word() && scan.word();
+    for (char* c = scratch_; *c != '\0'; ++c) {
+        if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c - 'A' + 'a');
     }
-    model.meshCount = meshCount - 1;
-    if (model.meshCount == 0) model.failure = whyNoMesh(bytes, byteCount, firstObjectLine);
+    if (std::strstr(scratch_, "bip") != nullptr || std::strstr(scratch_, "bone") != nullptr) mesh->visible = 0;
+}
+
+void AseReader::readGeometry(Keyword keyword, const char* match) {
+    Mesh* mesh = objectInProgress();
+    if (mesh == nullptr) return;
+    if (keyword == kMeshNumvertex)
+        readTableCount(match, kVertices, mesh->vertexCount, mesh->vertices, mesh->clipFlags, mesh->transformed,
+                       mesh->normals);
+    else if (keyword == kMeshNumfaces)
+        readTableCount(match, kFaces, mesh->indexCount, mesh->indices, mesh->faceMaterialIds);
+    else if (keyword == kMeshVertex)
+        readVertex(*mesh, match);
+    else
+        readFace(*mesh, match);
+}
+
+void AseReader::readVertex(Mesh& mesh, const char* match) {
+    if (!hasRoom(vertexCursor_, mesh.vertexCount, mesh.vertices.size(), kVertices)) return;
+    Vertex& vertex = mesh.vertices[static_cast<size_t>(vertexCursor_++)];
+    // The file is z-up; the viewer is y-up and draws the file at twice its
+    // size.
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+    LineScan scan(match, scratch_);
+    const bool hasX = scan.word() && scan.ignoredInt() && scan.real(x);
+    if (hasX) vertex.x = static_cast<float>(2.0 * x);
+    const bool hasY = hasX && scan.real(y);
+    if (hasY) vertex.z = static_cast<float>(2.0 * y);
+    if (hasY && scan.real(z)) vertex.y = static_cast<float>(2.0 * z);
+    else ignore("vertex without three coordinates");
+}
+
+void AseReader::readFace(Mesh& mesh, const char* match) {
+    if (!hasRoom(faceCursor_, mesh.indexCount, std::min(mesh.indices.size(), mesh.faceMaterialIds.size()), kFaces))
+        return;
+    // Corners are stored first, third, second: together with the exchange
+    // of y and z this keeps the file's winding.
+    int32_t* indices = mesh.indices.data() + faceCursor_;
+    int32_t materialId = 0;
+    LineScan scan(match, scratch_);
+    const bool corners = scan.word() && scan.word() && scan.word() && scan.integer(indices[0]) && scan.word() &&
+                         scan.integer(indices[2]) && scan.word() && scan.integer(indices[1]);
+    // Exporters leave the smoothing group empty when there is none; the
+    // material id is then not read, which is no fault of the file worth
+    // reporting.
+    if (corners && scan.word() && scan.ignoredInt() && scan.word() && scan.ignoredInt() && scan.word() &&
+        scan.ignoredInt() && scan.word() && scan.ignoredInt() && scan.word() && scan.integer(materialId))
+        std::fill_n(mesh.faceMaterialIds.begin() + faceCursor_, 3, materialId);
+    if (!corners) ignore("face without three corners");
+    checkCorners(indices, mesh.vertexCount, "face names vertex ");
+    faceCursor_ += 3;
+}
+
+void AseReader::readMapping(Keyword keyword, const char* match) {
+    Mesh* mesh = objectInProgress();
+    if (mesh == nullptr) return;
+    if (keyword == kMeshNumtvertex && mesh->texVertexCount != 0) {
+        // A further mapping channel: only the first one is used.
+        int32_t declared = 0;
+        if (countAfter(match, kTexVertices, declared)) model_.parseFlag = 1;
+    } else if (keyword == kMeshNumtvertex) {
+        readTableCount(match, kTexVertices, mesh->texVertexCount, mesh->texVertices);
+    } else if (keyword == kMeshTvert) {
+        readTexVertex(*mesh, match);
+    } else if (keyword == kMeshNumtvfaces) {
+        readTableCount(match, kTexFaces, mesh->texFaceIndexCount, mesh->texFaces);
+    } else {
+        readTexFace(*mesh, match);
+    }
+}
+
+void AseReader::readTexVertex(Mesh& mesh, const char* match) {
+    if (!hasRoom(texVertexCursor_, mesh.texVertexCount, mesh.texVertices.size(), kTexVertices)) return;
+    TexCoord& tex = mesh.texVertices[static_cast<size_t>(texVertexCursor_++)];
+    // Tiling coordinates are folded into 0..1: the sign is dropped and
+    // whole turns above 1 are removed (1 itself stays).
+    float u = 0.0f, v = 0.0f;
+    LineScan scan(match, scratch_);
+    const bool hasU = scan.word() && scan.ignoredInt() && scan.real(u);
+    if (hasU) tex.u = foldTextureCoordinate(u);
+    if (hasU && scan.real(v)) tex.v = foldTextureCoordinate(v);
+    else ignore("texture vertex without two coordinates");
+}
+
+void AseReader::readTexFace(Mesh& mesh, const char* match) {
+    if (!hasRoom(texFaceCursor_, mesh.texFaceIndexCount, mesh.texFaces.size(), kTexFaces)) return;
+    int32_t* corners = mesh.texFaces.data() + texFaceCursor_;
+    LineScan scan(match, scratch_);
+    if (scan.word() && scan.ignoredInt() && scan.integer(corners[0]) && scan.integer(corners[2]) &&
+        scan.integer(corners[1]))
+        checkCorners(corners, mesh.texVertexCount, "texture face names texture vertex ");
+    else
+        ignore("texture face line cannot be read in full");
+    texFaceCursor_ += 3;
+}
+
+void AseReader::readObjectEnd(const Keywords& keywords) {
+    Mesh* finished = keywords[kPropMotionblur] != nullptr ? objectInProgress() : nullptr;
+    if (finished != nullptr) {
+        computeVertexNormals(*finished);
+        finished->scale = Vector3{1.0f, 1.0f, 1.0f};
+        finished->rotation = Vector3{0.0f, 0.0f, 0.0f};
+        finished->position = Vector3{0.0f, 500.0f, 0.0f};
+        model_.parseFlag = 0;
+        vertexCursor_ = faceCursor_ = texVertexCursor_ = texFaceCursor_ = 0;
+        ++meshCount_;
+    }
+    // The reference follows the closing line, so it names the object just
+    // finished.
+    if (keywords[kMaterialRef] == nullptr || meshCount_ < 2) return;
+    LineScan scan(keywords[kMaterialRef], scratch_);
+    if (!(scan.word() && scan.integer(model_.meshes[static_cast<size_t>(meshCount_ - 2)].materialIndex)))
+        ignore("material reference without a number");
+}
+
+void AseReader::ignore(const std::string& why) {
+    if (model_.ignoredLines++ == 0) model_.firstIgnored = "line " + std::to_string(lines_.lineNumber()) + ": " + why;
+}
+
+Mesh* AseReader::objectInProgress() {
+    const int32_t slot = meshCount_ - 1;
+    if (slot >= kMaxMeshes) {
+        ignore("more than " + std::to_string(kMaxMeshes) + " objects");
+        return nullptr;
+    }
+    while (static_cast<int32_t>(model_.meshes.size()) <= slot)
+        model_.meshes.push_back(seededMesh(current_, static_cast<int32_t>(model_.meshes.size())));
+    return &model_.meshes[static_cast<size_t>(slot)];
+}
+
+bool AseReader::countAfter(const char* match, const Table& table, int32_t& declared) {
+    const char* from = match + std::min(table.column, std::strlen(match));
+    if (scanInt(from, declared)) return true;
+    ignore("count without a number");
+    return false;
+}
+
+template <typename... Arrays>
+bool AseReader::readTableCount(const char* match, const Table& table, int32_t& slots, Arrays&... arrays) {
+    int32_t declared = 0;
+    if (!countAfter(match, table, declared)) return false;
+    const int64_t fillable = (fileSize_ - lines_.consumed()) / table.lineBytes;
+    const int64_t affordable = budget_ / table.entryBytes;
+    const int32_t count = declared <= 0 ? 0
+                                        : static_cast<int32_t>(std::min<int64_t>(
+                                              {declared, fillable, INT32_MAX / table.slots, affordable}));
+    budget_ -= count * table.entryBytes;
+    if (count < declared)
+        ignore(std::to_string(declared) + " " + table.entries + " announced, room for " + std::to_string(count));
+    slots = table.slots * count;
+    (Arrays(static_cast<size_t>(slots)).swap(arrays), ...);
+    return true;
+}
+
+bool AseReader::hasRoom(int32_t cursor, int32_t slots, size_t stored, const Table& table) {
+    const int64_t last = int64_t{cursor} + table.slots - 1;
+    if (last < slots && static_cast<size_t>(last) < stored) return true;
+    ignore(std::string(table.entry) + " beyond the " + std::to_string(slots / table.slots) + " announced");
+    return false;
+}
+
+void AseReader::checkCorners(const int32_t* corners, int32_t count, const char* what) {
+    const int32_t* outside = std::find_if(corners, corners + 3, [&](int32_t i) { return i < 0 || i >= count; });
+    if (outside != corners + 3) ignore(what + std::to_string(*outside) + " of " + std::to_string(count));
+}
+
+LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& current) {
+    const std::optional<std::vector<uint8_t>> utf16 = utf16Text(bytes, byteCount);
+    AseReader reader(utf16 ? utf16->data() : bytes, utf16 ? utf16->size() : byteCount, current);
+    LoadedModel model = reader.read();
+    if (model.meshCount == 0) model.failure = whyNoMesh(bytes, byteCount, reader.firstObjectLine());
     return model;
 }
 
