@@ -68,7 +68,7 @@ AseReader::AseReader(const uint8_t* text, size_t size, const SceneState& current
 LoadedModel AseReader::read() {
     char line[kPieceLength + 1];
     while (lines_.next(line)) readLine(Keywords(line, kKeywords));
-    if (!model_.hasMaterials) model_.materialCount = 0;
+    if (!declaresMaterials_) model_.materialCount = 0;
     // An object without its closing line is not part of the model;
     // whatever it allocated goes at once.
     if (meshCount_ - 1 < static_cast<int32_t>(model_.meshes.size()))
@@ -90,7 +90,7 @@ void AseReader::readLine(const Keywords& keywords) {
     if (readTransformRow(keywords) || subMaterial_) return;
     // Once a further mapping channel is announced, the lines of its
     // entries go on to the object's end.
-    const int last = model_.parseFlag ? kMeshNumtvertex : kMeshTface;
+    const int last = inFurtherMappingChannel_ ? kMeshNumtvertex : kMeshTface;
     int first = kMaterialAmbient;
     while (first <= last && keywords[first] == nullptr) ++first;
     const Keyword keyword = static_cast<Keyword>(first);
@@ -103,7 +103,7 @@ void AseReader::readLine(const Keywords& keywords) {
 
 void AseReader::readMaterialCount(const char* match) {
     if (readTableCount(match, kMaterials, model_.materialCount, model_.materials, model_.materialShine))
-        model_.hasMaterials = 1;
+        declaresMaterials_ = true;
 }
 
 void AseReader::readMaterial(Keyword keyword, const char* match) {
@@ -223,7 +223,7 @@ void AseReader::readMapping(Keyword keyword, const char* match) {
     if (keyword == kMeshNumtvertex && mesh->texVertexCount != 0) {
         // A further mapping channel: only the first one is used.
         int32_t declared = 0;
-        if (countAfter(match, kTexVertices, declared)) model_.parseFlag = 1;
+        if (countAfter(match, kTexVertices, declared)) inFurtherMappingChannel_ = true;
     } else if (keyword == kMeshNumtvertex) {
         readTableCount(match, kTexVertices, mesh->texVertexCount, mesh->texVertices);
     } else if (keyword == kMeshTvert) {
@@ -267,7 +267,7 @@ void AseReader::readObjectEnd(const Keywords& keywords) {
         finished->scale = Vector3{1.0f, 1.0f, 1.0f};
         finished->rotation = Vector3{0.0f, 0.0f, 0.0f};
         finished->position = Vector3{0.0f, 500.0f, 0.0f};
-        model_.parseFlag = 0;
+        inFurtherMappingChannel_ = false;
         vertexCursor_ = faceCursor_ = texVertexCursor_ = texFaceCursor_ = 0;
         ++meshCount_;
     }

@@ -99,6 +99,11 @@ private:
     int32_t vertexCursor_ = 0, faceCursor_ = 0, texVertexCursor_ = 0, texFaceCursor_ = 0;
     int32_t materialCursor_ = 0;
     bool subMaterial_ = false;
+    // A *MATERIAL_COUNT line was read; without one no material counts.
+    bool declaresMaterials_ = false;
+    // The object announced a second mapping channel: only the first one is
+    // used, so texture lines are skipped up to the object's end.
+    bool inFurtherMappingChannel_ = false;
     char scratch_[kPieceLength + 1] = {};
 };
 

@@ -22,8 +22,6 @@ struct LoadedModel {
     std::vector<LightingTerms> materials;
     std::vector<float> materialShine;
     int32_t materialCount = 0;
-    uint8_t hasMaterials = 0;
-    uint8_t parseFlag = 0;
     // For the person who chose the file.
     int32_t ignoredLines = 0;
     std::string firstIgnored;  // "line 12: face names vertex 9000 of 800"
