@@ -50,18 +50,6 @@ inline std::unique_ptr<Renderer> startView(int32_t mode) {
     return r;
 }
 
-// A 64 x 64 texture without row padding: texel (column, row) has blue
-// 4 x column, green 4 x row and red 200.
-inline void setTexture(SceneState& scene) {
-    scene.textureFile.resize(64 * 192);
-    for (int i = 0; i < 64 * 64; ++i) {
-        uint8_t* t = scene.textureFile.data() + 3 * i;  // i = row x 64 + column
-        t[0] = static_cast<uint8_t>(4 * (i % 64)), t[1] = static_cast<uint8_t>(4 * (i / 64)), t[2] = 200;
-    }
-    scene.texturePixels = scene.textureFile.data();
-    scene.textureWidth = 64, scene.textureMaxY = 63, scene.textureStride = 192;
-}
-
 struct P3 {
     float x, y, z;
 };
