@@ -20,7 +20,7 @@ void drawGouraud(FrameBand& band, Vertex a, Vertex b, Vertex c);
 void drawTextured(FrameBand& band, const TexelSource& texels, bool fixSeam, Vertex a, Vertex b, Vertex c);
 
 // The midpoint line from (x0, y0) to (x1, y1) in one colour, clipped exactly
-// to columns 1..799 and the band's rows within 1..599.
+// to columns 1 .. width - 1 and the band's rows within 1 .. height - 1.
 void drawLine(FrameBand& band, int32_t x0, int32_t y0, int32_t x1, int32_t y1, const uint8_t (&rgb)[3]);
 
 // The readable texels of a texture file held in memory.

@@ -4,20 +4,25 @@
 #include <cstdint>
 
 #include "raster/frame_layout.h"
+#include "raster/triangle_setup.h"
 
 namespace trivane::raster {
 
 // What a writer of pixels gets: the colour bytes and depth values of the
-// picture and the rows it owns. Writers of different bands never touch the
-// same byte, so bands can be drawn at the same time.
+// picture, its size, and the rows it owns. Writers of different bands never
+// touch the same byte, so bands can be drawn at the same time.
 struct FrameBand {
     uint8_t* colour = nullptr;  // null: nothing is drawn
     float* depth = nullptr;
     int32_t rowBegin = 0;  // rows [rowBegin, rowEnd); row 0 is never drawn in
     int32_t rowEnd = kFrameHeight;
+    int32_t width = kFrameWidth;
+    int32_t height = kFrameHeight;
+    ptrdiff_t stride = kFrameStride;
 
-    uint8_t* row(int32_t y) const { return frameRow(colour, y); }
-    float* depthRow(int32_t y) const { return depth + static_cast<ptrdiff_t>(y) * kFrameWidth; }
+    uint8_t* row(int32_t y) const { return colour + static_cast<ptrdiff_t>(y) * stride; }
+    float* depthRow(int32_t y) const { return depth + static_cast<ptrdiff_t>(y) * width; }
+    RowWindow window() const { return RowWindow{rowBegin, rowEnd, height, width - 1}; }
 };
 
 // Where texels may be read: the bytes of the texture file from the first

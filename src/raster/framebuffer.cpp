@@ -35,12 +35,25 @@ bool majorWindow(int64_t start, int sign, int64_t major, int64_t lo, int64_t hi,
     return first <= last;
 }
 
+// The first t in [lo, hi] for which holds(t) is true, where it is false up
+// to some step and true from there on; hi + 1 when it never holds.
+template <typename Holds>
+int64_t firstWhere(int64_t lo, int64_t hi, Holds&& holds) {
+    int64_t end = hi + 1;
+    while (lo < end) {
+        const int64_t mid = lo + (end - lo) / 2;
+        if (holds(mid)) end = mid; else lo = mid + 1;
+    }
+    return lo;
+}
+
 }  // namespace
 
 void drawLine(FrameBand& band, int32_t x0, int32_t y0, int32_t x1, int32_t y1, const uint8_t (&rgb)[3]) {
     if (band.colour == nullptr) return;
     const int64_t rowLo = band.rowBegin > 1 ? band.rowBegin : 1;
-    const int64_t rowHi = band.rowEnd - 1 < 599 ? band.rowEnd - 1 : 599;
+    const int64_t lastRow = band.height - 1, lastColumn = band.width - 1;
+    const int64_t rowHi = band.rowEnd - 1 < lastRow ? band.rowEnd - 1 : lastRow;
     if (rowLo > rowHi) return;
     const int64_t dx = static_cast<int64_t>(x1) - x0;
     const int64_t dy = static_cast<int64_t>(y1) - y0;
@@ -56,18 +69,18 @@ void drawLine(FrameBand& band, int32_t x0, int32_t y0, int32_t x1, int32_t y1, c
     const int64_t majorStart = xMajor ? x0 : y0;
     const int64_t minorStart = xMajor ? y0 : x0;
     const int64_t majorLo = xMajor ? 1 : rowLo;
-    const int64_t majorHi = xMajor ? 799 : rowHi;
+    const int64_t majorHi = xMajor ? lastColumn : rowHi;
     const int64_t minorLo = xMajor ? rowLo : 1;
-    const int64_t minorHi = xMajor ? rowHi : 799;
+    const int64_t minorHi = xMajor ? rowHi : lastColumn;
 
-    // Only the steps whose pixel can land inside columns 1..799 and the rows
-    // of the band are walked:
+    // Only the steps whose pixel can land inside the columns from 1 and the
+    // rows of the band are walked:
     // first the steps where the major coordinate is inside, then, because the
     // minor coordinate moves monotonically, the sub-range where it is inside
     // too. Positions are computed exactly as the full walk would reach them.
     // A line with both ends inside stays inside (it is monotone in both
     // coordinates): the common short line skips the search.
-    const bool inside = x0 >= 1 && x0 <= 799 && x1 >= 1 && x1 <= 799 && y0 >= rowLo && y0 <= rowHi &&
+    const bool inside = x0 >= 1 && x0 <= lastColumn && x1 >= 1 && x1 <= lastColumn && y0 >= rowLo && y0 <= rowHi &&
                         y1 >= rowLo && y1 <= rowHi;
     int64_t first = 1, last = major;
     // The minor advance and decision value before step `first`.
@@ -82,22 +95,8 @@ void drawLine(FrameBand& band, int32_t x0, int32_t y0, int32_t x1, int32_t y1, c
         // on the walking direction.
         auto notYet = [&](int64_t t) { return minorSign > 0 ? belowRange(t) : aboveRange(t); };
         auto past = [&](int64_t t) { return minorSign > 0 ? aboveRange(t) : belowRange(t); };
-        {
-            int64_t lo = first, hi = last + 1;  // first t in [first, last] with !notYet
-            while (lo < hi) {
-                const int64_t mid = lo + (hi - lo) / 2;
-                if (notYet(mid)) lo = mid + 1; else hi = mid;
-            }
-            first = lo;
-        }
-        {
-            int64_t lo = first, hi = last + 1;  // first t in [first, last] with past
-            while (lo < hi) {
-                const int64_t mid = lo + (hi - lo) / 2;
-                if (past(mid)) hi = mid; else lo = mid + 1;
-            }
-            last = lo - 1;
-        }
+        first = firstWhere(first, last, [&](int64_t t) { return !notYet(t); });
+        last = firstWhere(first, last, past) - 1;
         if (first > last) return;
         // Resume the walk at step `first` with its exact decision value.
         s = minorAdvance(first - 1, major, minor);

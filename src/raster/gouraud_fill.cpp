@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 
 #include "raster/fills.h"
@@ -7,6 +8,8 @@
 namespace trivane::raster {
 
 namespace {
+
+constexpr int32_t kRowsAtOnce = 256;
 
 // The fourth vertex on the long edge at the middle row: colours linear in
 // screen space, the reciprocal depth on the straight line between the ends.
@@ -85,17 +88,23 @@ void fillGouraudHalf(FrameBand& band, const Vertex& left, const Vertex& right, c
     }
     values.riseL[3] = static_cast<float>(qL - qP);
     values.riseR[3] = static_cast<float>(qR - qP);
-    RowStart<4> rows[kFrameHeight];
-    const int32_t rowCount =
-        setUpRowsAtOnce(left, right, apex, apexFirst, band.rowBegin, band.rowEnd, values, rows);
-    if (rowCount >= 0) {
-        for (int32_t i = 0; i < rowCount; ++i) drawRow(band, rows[i]);
-        return;
+    // Rows are set up a block at a time: the four-row set-up gives each row
+    // the values the one-row set-up would, whatever the block.
+    RowStart<4> rows[kRowsAtOnce];
+    for (int32_t begin = band.rowBegin; begin < band.rowEnd; begin += kRowsAtOnce) {
+        RowWindow window = band.window();
+        window.rowBegin = begin;
+        window.rowEnd = std::min(band.rowEnd, begin + kRowsAtOnce);
+        const int32_t rowCount = setUpRowsAtOnce(left, right, apex, apexFirst, window, values, rows);
+        if (rowCount >= 0) {
+            for (int32_t i = 0; i < rowCount; ++i) drawRow(band, rows[i]);
+            continue;
+        }
+        forEachHalfRow(left, right, apex, apexFirst, window,
+            [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
+                drawRow(band, setUpRow(y, f, span, edges, values));
+            });
     }
-    forEachHalfRow(left, right, apex, apexFirst, band.rowBegin, band.rowEnd,
-        [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
-            drawRow(band, setUpRow(y, f, span, edges, values));
-        });
 }
 
 }  // namespace

@@ -38,14 +38,14 @@ __attribute__((target("avx2"))) __m128i truncLanes(__m256d x) {
 // setUpRow in the same order.
 template <int N>
 __attribute__((target("avx2"))) int32_t setUpRowsFourByFour(const Vertex& left, const Vertex& right,
-                                                            const Vertex& apex, bool apexFirst, int32_t rowBegin,
-                                                            int32_t rowEnd, const HalfValues<N>& values,
+                                                            const Vertex& apex, bool apexFirst,
+                                                            const RowWindow& window, const HalfValues<N>& values,
                                                             RowStart<N>* out) {
-    const RowRange rows = halfRowsIn(left, apex, apexFirst, rowBegin, rowEnd);
+    const RowRange rows = halfRowsIn(left, apex, apexFirst, window);
     if (rows.first >= rows.end) return 0;
     // A block of four costs about what two rows one by one do.
     if (rows.end - rows.first < 3) return -1;
-    const HalfEdges edges(left, right, apex);
+    const HalfEdges edges(left, right, apex, window.lastColumn);
     const __m256d apexX = _mm256_set1_pd(edges.apexX), apexY = _mm256_set1_pd(edges.apexY);
     const __m256d leftDx = _mm256_set1_pd(edges.leftDx), rightDx = _mm256_set1_pd(edges.rightDx);
     const __m256d heightL = _mm256_set1_pd(edges.heightL), heightR = _mm256_set1_pd(edges.heightR);
@@ -68,7 +68,7 @@ __attribute__((target("avx2"))) int32_t setUpRowsFourByFour(const Vertex& left, 
             const bool clipped = xL[i] <= 0;
             start[i] = clipped ? 0 : xL[i];
             skip[i] = clipped ? -static_cast<double>(xL[i]) : 0.0;
-            end[i] = xR[i] > 799 ? 799 : xR[i];
+            end[i] = xR[i] > edges.lastColumn ? edges.lastColumn : xR[i];
             if (y0 + i < rows.end && start[i] <= end[i]) live |= 1 << i;
         }
         if (live == 0) continue;
@@ -116,17 +116,17 @@ __attribute__((target("avx2"))) int32_t setUpRowsFourByFour(const Vertex& left, 
 
 template <int N>
 int32_t setUpRowsAtOnce(const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst,
-                        int32_t rowBegin, int32_t rowEnd, const HalfValues<N>& values, RowStart<N>* out) {
+                        const RowWindow& window, const HalfValues<N>& values, RowStart<N>* out) {
 #if TRIVANE_WIDE_ROWS
     if (useWide.load(std::memory_order_relaxed))
-        return setUpRowsFourByFour(left, right, apex, apexFirst, rowBegin, rowEnd, values, out);
+        return setUpRowsFourByFour(left, right, apex, apexFirst, window, values, out);
 #else
-    (void)left, (void)right, (void)apex, (void)apexFirst, (void)rowBegin, (void)rowEnd, (void)values, (void)out;
+    (void)left, (void)right, (void)apex, (void)apexFirst, (void)window, (void)values, (void)out;
 #endif
     return -1;
 }
 
-template int32_t setUpRowsAtOnce<4>(const Vertex&, const Vertex&, const Vertex&, bool, int32_t, int32_t,
+template int32_t setUpRowsAtOnce<4>(const Vertex&, const Vertex&, const Vertex&, bool, const RowWindow&,
                                     const HalfValues<4>&, RowStart<4>*);
 
 void setWideRowSetup(bool on) {

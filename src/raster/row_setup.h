@@ -79,14 +79,14 @@ inline RowStart<N> setUpRow(int32_t y, double f, const SpanColumns& span, const 
     return row;
 }
 
-// Every row of the half inside [rowBegin, rowEnd) with a non-empty span, in
-// row order, set up four at a time into out (room for kFrameHeight rows);
+// Every row of the half inside the window with a non-empty span, in row
+// order, set up four at a time into out (room for the window's rows);
 // returns how many, or -1 where that does not pay: on a processor without
 // 256-bit vectors, and for halves of one or two rows. Each row then goes
 // through setUpRow as it is drawn.
 template <int N>
 int32_t setUpRowsAtOnce(const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst,
-                        int32_t rowBegin, int32_t rowEnd, const HalfValues<N>& values, RowStart<N>* out);
+                        const RowWindow& window, const HalfValues<N>& values, RowStart<N>* out);
 
 // The four-row set-up is on by default where the processor has it; off, every
 // row is set up alone. Only for comparing the two.

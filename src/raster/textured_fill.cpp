@@ -144,7 +144,7 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
     values.riseL[kAttrs] = static_cast<float>(qL - qP);
     values.riseR[kAttrs] = static_cast<float>(qR - qP);
 
-    forEachHalfRow(left, right, apex, apexFirst, band.rowBegin, band.rowEnd,
+    forEachHalfRow(left, right, apex, apexFirst, band.window(),
         [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
             // The reciprocal depth is stored as a float at the row ends too.
             const RowStart<kLanes> row = setUpRow<kLanes, true>(y, f, span, edges, values);

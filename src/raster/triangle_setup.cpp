@@ -39,7 +39,7 @@ TrianglePlan planTriangle(const Vertex& a, const Vertex& b, const Vertex& c) {
     return plan;
 }
 
-RowRange halfRowRange(float firstValue, float endValue) {
+RowRange halfRowRange(float firstValue, float endValue, int32_t height) {
     const double start = firstValue;
     int64_t first;
     if (start <= 0.0) {
@@ -53,8 +53,8 @@ RowRange halfRowRange(float firstValue, float endValue) {
 
     const double endRow = endValue;
     int64_t end;
-    if (endRow >= 600.0) {
-        end = 600;
+    if (endRow >= static_cast<double>(height)) {
+        end = height;
     } else if (endRow > static_cast<double>(first)) {
         // Rows run while row < endRow.
         end = static_cast<int64_t>(std::ceil(endRow));

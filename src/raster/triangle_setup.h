@@ -7,8 +7,9 @@
 //
 // Screen coordinates arrive as whole numbers stored in floats, up to the
 // saturated int32 range (vertices near or behind the camera plane). Whatever
-// they are, only rows 1..599 and columns 0..799 are visited, so a triangle
-// that reaches far outside the picture costs no more than one inside it.
+// they are, only rows from 1 and columns from 0 to the picture's last are
+// visited, so a triangle that reaches far outside the picture costs no more
+// than one inside it.
 
 #include <cstdint>
 
@@ -38,7 +39,16 @@ struct TrianglePlan {
 
 TrianglePlan planTriangle(const Vertex& a, const Vertex& b, const Vertex& c);
 
-// Rows a half visits: [first, end), already limited to 1..599.
+// Where a fill may write: rows [rowBegin, rowEnd) of a picture `height` rows
+// high whose last column is lastColumn.
+struct RowWindow {
+    int32_t rowBegin;
+    int32_t rowEnd;
+    int32_t height;
+    int32_t lastColumn;
+};
+
+// Rows a half visits: [first, end), already limited to 1..height - 1.
 struct RowRange {
     int32_t first;
     int32_t end;
@@ -46,7 +56,7 @@ struct RowRange {
 
 // firstValue is the apex row (apex first) or the edge row (apex last), and
 // endValue the other one.
-RowRange halfRowRange(float firstValue, float endValue);
+RowRange halfRowRange(float firstValue, float endValue, int32_t height);
 
 // The columns of one row: the unclipped ends and width, and the clipped part.
 struct SpanColumns {
@@ -112,14 +122,16 @@ struct HalfEdges {
     double rightDx;  // R.x - P.x
     float heightL;   // L.y - P.y, kept as a float
     float heightR;   // R.y - P.y, kept as a float
+    int32_t lastColumn;
 
-    HalfEdges(const Vertex& left, const Vertex& right, const Vertex& apex)
+    HalfEdges(const Vertex& left, const Vertex& right, const Vertex& apex, int32_t pictureLastColumn)
         : apexX(apex.x),
           apexY(apex.y),
           leftDx(static_cast<double>(left.x) - apex.x),
           rightDx(static_cast<double>(right.x) - apex.x),
           heightL(static_cast<float>(static_cast<double>(left.y) - apex.y)),
-          heightR(static_cast<float>(static_cast<double>(right.y) - apex.y)) {}
+          heightR(static_cast<float>(static_cast<double>(right.y) - apex.y)),
+          lastColumn(pictureLastColumn) {}
 
     SpanColumns columns(double f) const {
         SpanColumns s;
@@ -142,30 +154,30 @@ struct HalfEdges {
             s.start = s.xL;
             s.skip = 0;
         }
-        s.end = s.xR > 799 ? 799 : s.xR;
+        s.end = s.xR > lastColumn ? lastColumn : s.xR;
         return s;
     }
 };
 
-// The rows a half visits inside [rowBegin, rowEnd).
-inline RowRange halfRowsIn(const Vertex& left, const Vertex& apex, bool apexFirst, int32_t rowBegin,
-                           int32_t rowEnd) {
-    RowRange rows = apexFirst ? halfRowRange(apex.y, left.y) : halfRowRange(left.y, apex.y);
-    if (rows.first < rowBegin) rows.first = rowBegin;
-    if (rows.end > rowEnd) rows.end = rowEnd;
+// The rows a half visits inside the window.
+inline RowRange halfRowsIn(const Vertex& left, const Vertex& apex, bool apexFirst, const RowWindow& window) {
+    RowRange rows = apexFirst ? halfRowRange(apex.y, left.y, window.height)
+                              : halfRowRange(left.y, apex.y, window.height);
+    if (rows.first < window.rowBegin) rows.first = window.rowBegin;
+    if (rows.end > window.rowEnd) rows.end = window.rowEnd;
     return rows;
 }
 
-// Drives one half: for every visited row inside [rowBegin, rowEnd) with a
-// non-empty span, calls row(y, f, span, edges) with f = y - apex.y. Every row
-// is computed from the apex alone, so a band of rows gets exactly the values
-// the whole triangle would give it.
+// Drives one half: for every visited row inside the window with a non-empty
+// span, calls row(y, f, span, edges) with f = y - apex.y. Every row is
+// computed from the apex alone, so a band of rows gets exactly the values the
+// whole triangle would give it.
 template <typename RowFn>
 void forEachHalfRow(const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst,
-                    int32_t rowBegin, int32_t rowEnd, RowFn&& row) {
-    const RowRange rows = halfRowsIn(left, apex, apexFirst, rowBegin, rowEnd);
+                    const RowWindow& window, RowFn&& row) {
+    const RowRange rows = halfRowsIn(left, apex, apexFirst, window);
     if (rows.first >= rows.end) return;
-    const HalfEdges edges(left, right, apex);
+    const HalfEdges edges(left, right, apex, window.lastColumn);
     for (int32_t y = rows.first; y < rows.end; ++y) {
         const double f = static_cast<double>(y) - edges.apexY;
         const SpanColumns span = edges.columns(f);
