@@ -129,10 +129,12 @@ std::unique_ptr<Session> build(int scene, int mode) {
     return session;
 }
 
-int coveredPixels(const Session& session) {
-    const uint8_t* bits = session.picture();
+int coveredPixels(const trivane::FramePixels& picture) {
     int n = 0;
-    for (size_t i = 0; i < trivane::kFrameBytes; i += 3) n += (bits[i] | bits[i + 1] | bits[i + 2]) != 0;
+    for (int32_t y = 0; y < picture.height; ++y) {
+        const uint8_t* p = picture.row(y);
+        for (int32_t x = 0; x < picture.width; ++x, p += 3) n += (p[0] | p[1] | p[2]) != 0;
+    }
     return n;
 }
 
@@ -157,7 +159,7 @@ void frames(benchmark::State& state) {
     uint8_t& dirty = session->state().input.dirty;
     dirty = 1;
     session->frame();
-    const int covered = coveredPixels(*session);
+    const int covered = coveredPixels(session->picture());
     std::chrono::steady_clock::duration steady{}, retransform{};
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();

@@ -53,15 +53,20 @@ protected:
     }
 };
 
-TEST_F(FramebufferTest, BytesAreBlueGreenRedFromTheBottomRowAndOnly800By600Exists) {
+TEST_F(FramebufferTest, BytesAreBlueGreenRedFromTheBottomRowAndPicturesAre16To8192Each) {
     constexpr uint8_t kColour[3] = {10, 20, 30};  // red, green, blue
     EXPECT_EQ(lineOnFreshFrame(797, 599, 799, 599, kColour), (std::vector<Pixel>{{798, 599}, {799, 599}}));
     const uint8_t* p = canvas.colour.data() + 599 * 2400 + 3 * 799;
     EXPECT_EQ(std::vector<int>(p, p + 3), (std::vector<int>{30, 20, 10}));
-    // Nothing draws into a picture of another size: it does not exist.
+    // Rows are padded to four bytes; a size out of range leaves no picture.
     auto other = test::makeRenderer();
-    createFrameBitmap(other->target, 640, 480);
-    EXPECT_EQ(other->target.frameBits, nullptr);
+    createFrameBitmap(other->target, 1001, 16);
+    EXPECT_EQ(std::tuple(other->target.frameStride, other->target.frameStorage.size(), other->target.zBuffer.size()),
+              std::tuple(3004, 3004u * 16, 1001u * 16));
+    for (auto [width, height] : {std::pair{15, 600}, {800, 8193}, {0, 0}, {-16, 16}}) {
+        createFrameBitmap(other->target, width, height);
+        EXPECT_EQ(other->target.frameBits, nullptr) << width << " x " << height;
+    }
 }
 
 TEST_F(FramebufferTest, ClippedWalkMatchesThePlainWalk) {

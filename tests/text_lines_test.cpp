@@ -35,7 +35,7 @@ TEST(TextLinesTest, EveryValueInItsPlace) {
     TextLine window[kWindowLineCount];
     TextLine picture[kPictureLineCount];
     formatWindowLines(r->camera, window);
-    formatPictureLines(r->input, r->lighting, r->clock, picture);
+    formatPictureLines(r->input, r->lighting, r->clock, 800, picture);
     EXPECT_EQ(shown(window), (std::vector<std::string>{
         "810 10 LMouse Click drag : Model Rotate", "810 30 RMouse Click drag : Model Scale",
         "810 70 W A S D Q E: Camera Move", "810 90 I J K L U O: Taget Move or Camera Rotate", "810 110 LookAt  ",
@@ -56,7 +56,7 @@ TEST(TextLinesTest, EveryValueInItsPlace) {
     r->camera.cameraTarget = Vertex{INFINITY, -INFINITY, NAN};
     r->clock.fps = INFINITY;  // a frame measured as taking no time
     formatWindowLines(r->camera, window);
-    formatPictureLines(r->input, r->lighting, r->clock, picture);
+    formatPictureLines(r->input, r->lighting, r->clock, 1001, picture);
     const std::string max = "340282346638528859811704183484516925440.00";
     const std::vector<std::string> lines = shown(window);
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 4, lines.end() - 1), (std::vector<std::string>{
@@ -64,7 +64,7 @@ TEST(TextLinesTest, EveryValueInItsPlace) {
         "810 130 Camera x : " + max + " y : -" + max + "  z : 99999996802856924650656260769173209088.00       ",
         "810 150 Taget x : inf y : -inf  z : nan        "}));
     EXPECT_EQ(shown(picture)[2], "10 50 Move Mode : Light Move    ");
-    EXPECT_EQ(shown(picture)[11], "700 10 FPS : inf");
+    EXPECT_EQ(shown(picture)[11], "901 10 FPS : inf");  // 100 from the right edge of a wider picture
 }
 
 TEST(BoundedTextTest, CutsOffInsteadOfOverflowing) {

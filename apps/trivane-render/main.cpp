@@ -32,11 +32,11 @@ constexpr int kBadUsage = 2;
 constexpr int kMaxFrames = 1000000;
 
 const char kHelp[] = R"(Usage: trivane-render [-C DIR] [--events "E;E;..."] [--frames N] [--no-text]
-                      [--threads N] [--raw FILE] [-o FILE.png]
+                      [--size WxH] [--threads N] [--raw FILE] [-o FILE.png]
 
-Starts the viewer without a window, as at window creation (800 x 600
-framebuffer, start-up, scene marked dirty), applies the input events in order,
-renders N more frames and writes the picture.
+Starts the viewer without a window, as at window creation (framebuffer,
+start-up, scene marked dirty), applies the input events in order, renders N
+more frames and writes the picture.
 
 Options:
   -C DIR            run start-up (and every model load) in DIR; the default
@@ -89,12 +89,16 @@ Options:
                     those trivane --record writes (line breaks are blanks)
   --frames N        frames rendered after the events (default 1)
   --no-text         leave out the text lines drawn into the picture
+  --size WxH        the picture's width and height, 16 to 8192 each
+                    (default 800x600); a larger picture shows more of the
+                    scene at the same scale
   --threads N       draw with N workers, 1 to 256 (default: the
                     TRIVANE_THREADS environment variable, else one per
                     hardware thread); the picture is the same for any N
-  --raw FILE        write the framebuffer exactly as stored: 1440000 bytes,
-                    row 0 (the bottom line) first, blue green red
-  -o FILE.png       write the picture as a person sees it (row 599 on top)
+  --raw FILE        write the framebuffer exactly as stored: row 0 (the
+                    bottom line) first, blue green red, each row padded to a
+                    multiple of 4 bytes (1440000 bytes at 800 x 600)
+  -o FILE.png       write the picture as a person sees it (the top row first)
   -h, --help        show this text
 
 The frame rate shown is that of a simulated 60 Hz clock, so that the same
@@ -165,13 +169,37 @@ struct Options {
     std::optional<std::string> eventsFile;
     std::optional<std::string> raw;
     std::optional<std::string> png;
+    std::optional<std::string> framesText, threadsText, sizeText;  // as given, checked after the rest
     int frames = 1;
-    bool framesGiven = false;
     std::optional<int> threads;
+    int width = trivane::kFrameWidth;
+    int height = trivane::kFrameHeight;
     bool noText = false;
 };
 
 constexpr int kParsed = -1;
+
+// The numbers of --frames, --threads and --size; returns kParsed or the
+// usage status.
+int checkNumbers(Options& options) {
+    if (options.framesText && !parseCount(*options.framesText, 0, kMaxFrames, options.frames))
+        return usageError("bad frame count \"" + *options.framesText + "\": a whole number from 0 to 1000000");
+    int n = 0;
+    if (options.threadsText && !parseCount(*options.threadsText, 1, 256, n))
+        return usageError("bad thread count \"" + *options.threadsText + "\": a whole number from 1 to 256");
+    if (options.threadsText) options.threads = n;
+    if (options.sizeText) {
+        const std::string& v = *options.sizeText;
+        const size_t x = v.find('x');
+        if (x == std::string::npos ||
+            !parseCount(std::string_view(v).substr(0, x), trivane::kMinPictureSide, trivane::kMaxPictureSide,
+                        options.width) ||
+            !parseCount(std::string_view(v).substr(x + 1), trivane::kMinPictureSide, trivane::kMaxPictureSide,
+                        options.height))
+            return usageError("bad picture size \"" + v + "\": WxH, each a whole number from 16 to 8192");
+    }
+    return kParsed;
+}
 
 // Fills options from the command line; returns kParsed, or the status to
 // exit with (0 after --help).
@@ -228,19 +256,11 @@ int parseArguments(int argc, char** argv, Options& options) {
             status = once(options.png, "-o");
             if (status == 0 && options.png->empty()) return usageError("option -o needs a file name");
         } else if (arg == "--frames") {
-            if (options.framesGiven) return usageError("option --frames given twice");
-            std::string v;
-            if (!value("--frames", v)) return kBadUsage;
-            if (!parseCount(v, 0, kMaxFrames, options.frames))
-                return usageError("bad frame count \"" + v + "\": a whole number from 0 to 1000000");
-            options.framesGiven = true;
+            status = once(options.framesText, "--frames");
         } else if (arg == "--threads") {
-            if (options.threads) return usageError("option --threads given twice");
-            std::string v;
-            if (!value("--threads", v)) return kBadUsage;
-            int n = 0;
-            if (!parseCount(v, 1, 256, n)) return usageError("bad thread count \"" + v + "\": a whole number from 1 to 256");
-            options.threads = n;
+            status = once(options.threadsText, "--threads");
+        } else if (arg == "--size") {
+            status = once(options.sizeText, "--size");
         } else if (arg == "--no-text" && !inlineValue) {
             options.noText = true;
         } else {
@@ -248,7 +268,7 @@ int parseArguments(int argc, char** argv, Options& options) {
         }
         if (status != 0) return status;
     }
-    return kParsed;
+    return checkNumbers(options);
 }
 
 
@@ -288,7 +308,7 @@ int main(int argc, char** argv) {
 
     if (options.threads) trivane::setWorkerCount(*options.threads);
     trivane::Session session(trivane::CounterSource{&simulatedFrequency, &simulatedRead});
-    session.start();
+    session.start(options.width, options.height);
 
     trivane::ScriptPlayer player(session);
     player.play(events);
@@ -300,11 +320,12 @@ int main(int argc, char** argv) {
         trivane::drawTextLines(session.picture(), lines, trivane::kPictureLineCount);
     }
 
-    if (rawPath && !writeRaw(*rawPath, session.picture(), trivane::kFrameBytes)) {
+    const trivane::FramePixels picture = session.picture();
+    if (rawPath && !writeRaw(*rawPath, picture.bits, picture.bytes())) {
         std::fprintf(stderr, "trivane-render: cannot write \"%s\"\n", rawPath->c_str());
         return 1;
     }
-    if (pngPath && !trivane::writeFramePng(pngPath->c_str(), session.picture())) {
+    if (pngPath && !trivane::writeFramePng(pngPath->c_str(), picture)) {
         std::fprintf(stderr, "trivane-render: cannot write \"%s\"\n", pngPath->c_str());
         return 1;
     }

@@ -97,17 +97,17 @@ void processVertices(Mesh& mesh, int32_t begin, int32_t end, const StageMatrices
 
 // Rows a face with corners at these rows can touch, limited to the picture.
 // A NaN row could reach anywhere.
-void faceRows(const Vertex& a, const Vertex& b, const Vertex& c, AssembledFace& face) {
+void faceRows(const Vertex& a, const Vertex& b, const Vertex& c, int32_t height, AssembledFace& face) {
     const double ys[3] = {a.y, b.y, c.y};
     if (std::isnan(ys[0]) || std::isnan(ys[1]) || std::isnan(ys[2])) {
         face.rowLow = 0;
-        face.rowHigh = kFrameHeight - 1;
+        face.rowHigh = height - 1;
         return;
     }
     const double low = std::floor(std::min({ys[0], ys[1], ys[2]})) - 1.0;
     const double high = std::ceil(std::max({ys[0], ys[1], ys[2]})) + 1.0;
-    face.rowLow = low <= 0.0 ? 0 : low >= kFrameHeight ? kFrameHeight : static_cast<int32_t>(low);
-    face.rowHigh = high < 0.0 ? -1 : high >= kFrameHeight - 1 ? kFrameHeight - 1 : static_cast<int32_t>(high);
+    face.rowLow = low <= 0.0 ? 0 : low >= height ? height : static_cast<int32_t>(low);
+    face.rowHigh = high < 0.0 ? -1 : high >= height - 1 ? height - 1 : static_cast<int32_t>(high);
 }
 
 constexpr uint8_t kWireColour[3] = {255, 0, 0};  // red, green, blue
@@ -184,7 +184,7 @@ namespace {
 
 // Faces [first, end) of one mesh: the back-face and clip tests, into the
 // slots from chunk.slot on.
-void assembleChunk(const Mesh& mesh, int32_t renderMode, FaceChunk& chunk, AssembledFace* slots) {
+void assembleChunk(const Mesh& mesh, int32_t renderMode, int32_t height, FaceChunk& chunk, AssembledFace* slots) {
     const int32_t vertexLimit = usableVertexCount(mesh);
     int32_t count = 0;
     for (int32_t f = 3 * chunk.firstFace; f < 3 * chunk.endFace; f += 3) {
@@ -209,7 +209,7 @@ void assembleChunk(const Mesh& mesh, int32_t renderMode, FaceChunk& chunk, Assem
         face.corner[0] = &a;
         face.corner[1] = &b;
         face.corner[2] = &c;
-        faceRows(a, b, c, face);
+        faceRows(a, b, c, height, face);
         face.kind = renderMode == Wire ? AssembledFace::Lines : AssembledFace::Shaded;
         if (renderMode == Mapping && mesh.texVertexCount != 0) {
             const TexCoord* t[3] = {cornerTexCoord(mesh, f), cornerTexCoord(mesh, f + 1), cornerTexCoord(mesh, f + 2)};
@@ -223,7 +223,7 @@ void assembleChunk(const Mesh& mesh, int32_t renderMode, FaceChunk& chunk, Assem
         }
     }
     chunk.count = count;
-    chunk.rowLow = kFrameHeight;
+    chunk.rowLow = height;
     chunk.rowHigh = -1;
     for (int32_t k = 0; k < count; ++k) {
         chunk.rowLow = std::min(chunk.rowLow, slots[k].rowLow);
@@ -233,7 +233,7 @@ void assembleChunk(const Mesh& mesh, int32_t renderMode, FaceChunk& chunk, Assem
 
 }  // namespace
 
-size_t assembleFaces(const SceneState& scene, const RenderSettings& settings, FrameWork& work) {
+size_t assembleFaces(const SceneState& scene, const RenderSettings& settings, int32_t height, FrameWork& work) {
     const int32_t meshesInUse = std::clamp(scene.meshCount, 0, kMaxMeshes);
     const Mesh* const meshes = scene.meshes;
     // Every mesh in pieces of at most kFacesPerChunk faces, each with slots
@@ -255,7 +255,7 @@ size_t assembleFaces(const SceneState& scene, const RenderSettings& settings, Fr
     const int32_t renderMode = settings.renderMode;
     auto task = [&](int32_t i) {
         FaceChunk& chunk = work.chunks[i];
-        assembleChunk(meshes[chunk.mesh], renderMode, chunk, work.assembledFaces.data() + chunk.slot);
+        assembleChunk(meshes[chunk.mesh], renderMode, height, chunk, work.assembledFaces.data() + chunk.slot);
     };
     runTasks(static_cast<int32_t>(chunkCount), task);
     return chunkCount;
@@ -276,12 +276,12 @@ void drawBands(const SceneState& scene, const RenderSettings& settings, FrameTar
     auto task = [&](int32_t i) {
         raster::FrameBand& band = bands[i];
         band = wholeFrame(target);
-        band.rowBegin = kFrameHeight * i / bandCount;
-        band.rowEnd = kFrameHeight * (i + 1) / bandCount;
+        band.rowBegin = band.height * i / bandCount;
+        band.rowEnd = band.height * (i + 1) / bandCount;
         const size_t rows = static_cast<size_t>(band.rowEnd - band.rowBegin);
         if (target.clearFrame) {
-            std::memset(band.row(band.rowBegin), 0, rows * kFrameStride);
-            if (clearDepth) std::fill_n(band.depthRow(band.rowBegin), rows * kFrameWidth, 0.0f);
+            std::memset(band.row(band.rowBegin), 0, rows * static_cast<size_t>(band.stride));
+            if (clearDepth) std::fill_n(band.depthRow(band.rowBegin), rows * static_cast<size_t>(band.width), 0.0f);
         }
         if (!draw) return;
         for (size_t n = 0; n < chunkCount; ++n) {
@@ -328,7 +328,7 @@ void Renderer::renderFrame() {
     if (target.frameBits != nullptr) {
         const int32_t mode = settings.renderMode;
         const bool draw = mode == Wire || mode == Mapping || mode == Gouraud;
-        drawBands(scene, settings, target, work, draw ? assembleFaces(scene, settings, work) : 0);
+        drawBands(scene, settings, target, work, draw ? assembleFaces(scene, settings, target.frameHeight, work) : 0);
     }
     endOfFrame(clock);
     // The automatic rotation advances once a frame, not with time, and shows

@@ -71,8 +71,9 @@ MaterialChoice materialFor(const SceneState& scene, const LightState& lighting, 
 //    vertex lit left them.
 void transformVertices(SceneState& scene, const CameraState& camera, LightState& lighting, FrameWork& work);
 // 2. Back-face and clip tests and texture corners, in pieces spread over the
-//    workers; returns how many pieces (FrameWork::chunks) hold faces to draw.
-size_t assembleFaces(const SceneState& scene, const RenderSettings& settings, FrameWork& work);
+//    workers, for a picture `height` rows high; returns how many pieces
+//    (FrameWork::chunks) hold faces to draw.
+size_t assembleFaces(const SceneState& scene, const RenderSettings& settings, int32_t height, FrameWork& work);
 // 3. Clears and draws the picture band by band, spread over the workers.
 void drawBands(const SceneState& scene, const RenderSettings& settings, FrameTarget& target, FrameWork& work,
                size_t chunkCount);

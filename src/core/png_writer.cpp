@@ -25,7 +25,7 @@ constexpr int kFilters = PNG_ALL_FILTERS;
 
 // libpng reports errors by longjmp; nothing with a destructor lives in this
 // function, so the jump skips no clean-up.
-bool writeRows(std::FILE* file, const uint8_t* frameBits) {
+bool writeRows(std::FILE* file, const FramePixels& picture) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
@@ -34,14 +34,14 @@ bool writeRows(std::FILE* file, const uint8_t* frameBits) {
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, kFrameWidth, kFrameHeight, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_compression_level(png, kCompressionLevel);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, kFilters);
     png_set_bgr(png);
     png_write_info(png, info);
-    // The top line of the picture, framebuffer row 599, comes first.
-    for (int32_t line = 0; line < kFrameHeight; ++line) png_write_row(png, frameRowFromTop(frameBits, line));
+    // The top line of the picture, the framebuffer's last row, comes first.
+    for (int32_t line = 0; line < picture.height; ++line) png_write_row(png, picture.rowFromTop(line));
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return true;
@@ -49,11 +49,11 @@ bool writeRows(std::FILE* file, const uint8_t* frameBits) {
 
 }  // namespace
 
-bool writeFramePng(const char* path, const uint8_t* frameBits) {
-    if (path == nullptr || frameBits == nullptr) return false;
+bool writeFramePng(const char* path, const FramePixels& picture) {
+    if (path == nullptr || picture.bits == nullptr) return false;
     std::FILE* file = std::fopen(path, "wb");
     if (file == nullptr) return false;
-    const bool written = writeRows(file, frameBits);
+    const bool written = writeRows(file, picture);
     const bool flushed = std::fflush(file) == 0 && std::ferror(file) == 0;
     return std::fclose(file) == 0 && written && flushed;
 }

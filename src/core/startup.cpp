@@ -54,8 +54,10 @@ void Renderer::setStartValues() {
 
     camera.nearPlane = 300.0f;
     camera.farPlane = 200000.0f;
-    camera.viewportWidth = 800.0f;
-    camera.viewportHeight = 600.0f;
+    // The viewport is the picture: a larger one shows more of the scene at the
+    // same scale.
+    camera.viewportWidth = static_cast<float>(target.frameWidth);
+    camera.viewportHeight = static_cast<float>(target.frameHeight);
     camera.cameraPosition = Vertex{};
     camera.cameraPosition.z = -1700.0f;
     camera.cameraTarget = Vertex{};

@@ -52,7 +52,7 @@ void ClientArea::paintEvent(QPaintEvent* event) {
     // screen pixels, never a blend of its neighbours.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     QRegion kept = event->region();
-    if (pictureShown_ && session_.picture() != nullptr) {
+    if (pictureShown_ && session_.picture().bits != nullptr) {
         const QRegion picture = kept & QRect(0, 0, kFrameWidth, kFrameHeight);
         if (!picture.isEmpty()) paintPicture(painter, picture);
         kept -= picture;
@@ -93,12 +93,12 @@ void ClientArea::paintPicture(QPainter& painter, const QRegion& picture) {
         QImage& image = *static_cast<QImage*>(device);
         bool written = image.isDetached();
         for (auto area = picture.begin(); written && area != picture.end(); ++area) {
-            written = copyFrameToImage(session_.picture(), image, *area, area->topLeft() + offset);
+            written = copyFrameToImage(session_.picture().bits, image, *area, area->topLeft() + offset);
         }
         if (written) return;
     }
     if (picture_.isNull()) picture_ = QImage(kFrameWidth, kFrameHeight, QImage::Format_RGB32);
-    copyFrameToImage(session_.picture(), picture_, QRect(0, 0, kFrameWidth, kFrameHeight), QPoint(0, 0));
+    copyFrameToImage(session_.picture().bits, picture_, QRect(0, 0, kFrameWidth, kFrameHeight), QPoint(0, 0));
     for (const QRect& area : picture) painter.drawImage(area.topLeft(), picture_, area);
 }
 

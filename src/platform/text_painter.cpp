@@ -44,8 +44,9 @@ namespace {
 // The cells are painted here top-down, then copied into the bottom-up
 // framebuffer; drawing straight into it through a flipping transform would
 // send the glyphs down Qt's transformed-text path and change their shapes.
-QImage& scratch() {
-    static QImage image(kFrameWidth, kFrameHeight, QImage::Format_RGB32);
+QImage& scratch(QSize size) {
+    static QImage image;
+    if (image.size() != size) image = QImage(size, QImage::Format_RGB32);
     return image;
 }
 
@@ -56,12 +57,11 @@ int clampedLength(const TextLine& line) {
 }  // namespace
 
 void TextLineCells::paint(const TextLine& line, Cell& cell) {
-    QImage& image = scratch();
+    QImage& image = scratch(size_);
     const QFontMetrics metrics(font_, &image);
     const QString text = QString::fromLatin1(line.text, clampedLength(line));
     cell.line = line;
-    cell.area = QRect(line.x, line.y, metrics.horizontalAdvance(text), metrics.height()) &
-                QRect(0, 0, kFrameWidth, kFrameHeight);
+    cell.area = QRect(line.x, line.y, metrics.horizontalAdvance(text), metrics.height()) & QRect(QPoint(0, 0), size_);
     cell.pixels.clear();
     if (cell.area.isEmpty()) return;
     {
@@ -85,12 +85,14 @@ void TextLineCells::paint(const TextLine& line, Cell& cell) {
     }
 }
 
-void TextLineCells::draw(uint8_t* frameBits, const TextLine* lines, int count) {
-    if (frameBits == nullptr || count <= 0) return;
+void TextLineCells::draw(const FramePixels& picture, const TextLine* lines, int count) {
+    if (picture.bits == nullptr || count <= 0) return;
     QFont font = QGuiApplication::font();
     font.setStyleStrategy(QFont::NoAntialias);
-    if (font != font_) {
+    const QSize size(picture.width, picture.height);
+    if (font != font_ || size != size_) {
         font_ = font;
+        size_ = size;
         cells_.clear();
     }
     if (cells_.size() < static_cast<size_t>(count)) cells_.resize(static_cast<size_t>(count));
@@ -105,14 +107,14 @@ void TextLineCells::draw(uint8_t* frameBits, const TextLine* lines, int count) {
         const size_t rowBytes = static_cast<size_t>(3 * cell.area.width());
         const uint8_t* source = cell.pixels.data();
         for (int y = cell.area.top(); y <= cell.area.bottom(); ++y, source += rowBytes) {
-            std::memcpy(frameRowFromTop(frameBits, y) + 3 * cell.area.left(), source, rowBytes);
+            std::memcpy(picture.rowFromTop(y) + 3 * cell.area.left(), source, rowBytes);
         }
     }
 }
 
-void drawTextLines(uint8_t* frameBits, const TextLine* lines, int count) {
+void drawTextLines(const FramePixels& picture, const TextLine* lines, int count) {
     TextLineCells cells;
-    cells.draw(frameBits, lines, count);
+    cells.draw(picture, lines, count);
 }
 
 QRect WindowLinePainter::draw(QImage& surface, const TextLine* lines, int count) {

@@ -5,9 +5,11 @@
 #include <QFont>
 #include <QImage>
 #include <QRect>
+#include <QSize>
 
 #include <cstdint>
 
+#include "raster/frame_layout.h"
 #include "ui/text_lines.h"
 
 class QGuiApplication;
@@ -24,10 +26,11 @@ QGuiApplication* ensureGuiApplication(bool forceOffscreen = false);
 // Draws text lines into the framebuffer as the classic text output did:
 // black text on an opaque white cell whose top-left corner is at the line's
 // (x, y), y counted downwards from the top of the picture; so a line at
-// (10, 10) starts in framebuffer row 589. Qt's default font, without
-// antialiasing: every pixel of a cell is pure black or pure white. Needs a
-// QGuiApplication; does nothing without a framebuffer.
-void drawTextLines(uint8_t* frameBits, const TextLine* lines, int count);
+// (10, 10) starts in row 589 of an 800 x 600 framebuffer. Qt's default font,
+// without antialiasing: every pixel of a cell is pure black or pure white.
+// Cells are cut at the picture's edges. Needs a QGuiApplication; does nothing
+// without a picture.
+void drawTextLines(const FramePixels& picture, const TextLine* lines, int count);
 
 // drawTextLines for a caller that draws a list every frame. Each line's
 // finished cell is kept; a line that reads the same, at the same place, as at
@@ -37,7 +40,7 @@ void drawTextLines(uint8_t* frameBits, const TextLine* lines, int count);
 // afresh.
 class TextLineCells {
 public:
-    void draw(uint8_t* frameBits, const TextLine* lines, int count);
+    void draw(const FramePixels& picture, const TextLine* lines, int count);
 
 private:
     struct Cell {
@@ -49,6 +52,7 @@ private:
     void paint(const TextLine& line, Cell& cell);
 
     QFont font_;
+    QSize size_;
     std::vector<Cell> cells_;
 };
 

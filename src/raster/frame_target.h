@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "raster/frame_layout.h"
 #include "raster/triangle_setup.h"
@@ -40,22 +41,25 @@ struct TexelSource {
 namespace trivane {
 
 // The picture being drawn: its colour bytes and depth and their size.
-// frameBits points into frameStorage once the picture is created; only
-// 800 x 600 exists.
+// frameBits points into frameStorage once the picture is created.
 struct FrameTarget {
     uint8_t* frameBits = nullptr;  // first byte, row 0 = bottom
     int32_t frameWidth = 0;
     int32_t frameHeight = 0;
     int32_t frameStride = 0;
-    float zBuffer[kDepthCount] = {};  // reciprocal depth, 0 = empty
+    std::vector<float> zBuffer;  // reciprocal depth, 0 = empty, a float a pixel
     // Off only where nobody looks at the picture (fuzzing), since clearing is
     // most of the time of a frame with few faces.
     bool clearFrame = true;
-    uint8_t frameStorage[kFrameBytes] = {};
+    std::vector<uint8_t> frameStorage;
 };
 
-// Only 800 x 600 exists; any other size leaves frameBits null.
+// A black picture of that size with an empty depth buffer; a size outside
+// kMinPictureSide..kMaxPictureSide either way leaves no picture (frameBits
+// null).
 void createFrameBitmap(FrameTarget& target, int32_t width, int32_t height);
+// The picture's pixels and size.
+FramePixels pixelsOf(FrameTarget& target);
 // The whole picture as one band.
 raster::FrameBand wholeFrame(FrameTarget& target);
 

@@ -116,7 +116,7 @@ void onMenuCommand(Renderer& r, PlatformServices& platform, int32_t id) {
             // The framebuffer still holds the frame last shown, its picture
             // lines included: that is the picture the user sees.
             const std::optional<std::string> path = platform.pickPictureFile();
-            if (path && !path->empty() && !writeFramePng(path->c_str(), r.target.frameBits))
+            if (path && !path->empty() && !writeFramePng(path->c_str(), pixelsOf(r.target)))
                 platform.pictureNotSaved(*path);
             break;
         }

@@ -15,9 +15,9 @@ Session::Session(CounterSource counter) : renderer_(std::make_unique<Renderer>()
 
 Session::~Session() = default;
 
-bool Session::start() {
+bool Session::start(int32_t width, int32_t height) {
     Renderer& r = *renderer_;
-    createFrameBitmap(r.target, kFrameWidth, kFrameHeight);
+    createFrameBitmap(r.target, width, height);
     const bool started = r.initialise();
     r.input.dirty = 1;
     return started;
@@ -67,13 +67,12 @@ void Session::dialogClosed() { renderer_->input.dirty = 1; }
 
 void Session::frame() { renderer_->renderFrame(); }
 
-uint8_t* Session::picture() { return renderer_->target.frameBits; }
-const uint8_t* Session::picture() const { return renderer_->target.frameBits; }
+FramePixels Session::picture() { return pixelsOf(renderer_->target); }
 
 void Session::windowLines(TextLine (&lines)[kWindowLineCount]) const { formatWindowLines(renderer_->camera, lines); }
 
 void Session::pictureLines(TextLine (&lines)[kPictureLineCount]) const {
-    formatPictureLines(renderer_->input, renderer_->lighting, renderer_->clock, lines);
+    formatPictureLines(renderer_->input, renderer_->lighting, renderer_->clock, renderer_->target.frameWidth, lines);
 }
 
 std::optional<bool> Session::menuItemChecked(int32_t id) const {

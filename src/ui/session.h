@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "raster/frame_layout.h"
 #include "ui/light_dialog.h"
 #include "ui/text_lines.h"
 
@@ -26,11 +27,11 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // Start-up as at window creation: the 800 x 600 picture, the texture,
-    // every start value and the default model read from the working
-    // directory (else the installed copy), and the scene marked dirty. False
-    // when the texture is missing; nothing is drawn then.
-    bool start();
+    // Start-up as at window creation: the picture (800 x 600 unless asked
+    // otherwise), the texture, every start value and the default model read
+    // from the working directory (else the installed copy), and the scene
+    // marked dirty. False when the texture is missing; nothing is drawn then.
+    bool start(int32_t width = kFrameWidth, int32_t height = kFrameHeight);
     // The same with a texture given as a bitmap file's bytes and no model.
     void startWithTexture(std::vector<uint8_t> bitmap);
 
@@ -51,10 +52,9 @@ public:
     void dialogClosed();
 
     void frame();
-    // The frame last drawn: 800 x 600, blue, green, red, row 0 at the bottom.
-    // Null before start.
-    uint8_t* picture();
-    const uint8_t* picture() const;
+    // The frame last drawn: blue, green, red, row 0 at the bottom. No pixels
+    // before start.
+    FramePixels picture();
     void windowLines(TextLine (&lines)[kWindowLineCount]) const;
     void pictureLines(TextLine (&lines)[kPictureLineCount]) const;
     std::optional<bool> menuItemChecked(int32_t id) const;

@@ -63,7 +63,7 @@ void formatWindowLines(const CameraState& camera, TextLine (&lines)[kWindowLineC
 }
 
 void formatPictureLines(const InputState& input, const LightState& lighting, const FrameClock& clock,
-                        TextLine (&lines)[kPictureLineCount]) {
+                        int32_t pictureWidth, TextLine (&lines)[kPictureLineCount]) {
     setLine(lines[0], 10, 10, "Space Bar Click Light Move : Up Down Left Right Pgup Pgdn");
     setLine(lines[1], 10, 30, "Space Bar Click Model Move : Up Down Left Right Pgup Pgdn");
     LineWriter(lines[2], 10, 50).text("Move Mode : ").text(input.moveModel == 1 ? "Model Move   " : "Light Move    ");
@@ -75,7 +75,7 @@ void formatPictureLines(const InputState& input, const LightState& lighting, con
     colourLine(lines[8], 210, 'A', lighting.material.ambient);
     colourLine(lines[9], 230, 'D', lighting.material.diffuse);
     colourLine(lines[10], 250, 'S', lighting.material.specular);
-    LineWriter(lines[11], 700, 10).text("FPS : ").fixed2(clock.fps);
+    LineWriter(lines[11], pictureWidth - 100, 10).text("FPS : ").fixed2(clock.fps);
 }
 
 namespace {

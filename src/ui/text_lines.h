@@ -23,10 +23,11 @@ constexpr int kPictureLineCount = 12;  // inside the picture
 
 // Beside the picture: the help lines, the camera mode and the camera values.
 void formatWindowLines(const CameraState& camera, TextLine (&lines)[kWindowLineCount]);
-// Inside the picture: the help lines, the move mode, the light and material
-// colours and the frame rate.
+// Inside a picture `pictureWidth` pixels wide: the help lines, the move mode
+// and the light and material colours at the left, the frame rate at the top
+// right.
 void formatPictureLines(const InputState& input, const LightState& lighting, const FrameClock& clock,
-                        TextLine (&lines)[kPictureLineCount]);
+                        int32_t pictureWidth, TextLine (&lines)[kPictureLineCount]);
 
 // Whether two lines show the same: the same place and the same characters
 // within their length (what lies after them in the buffer is never shown).

@@ -112,7 +112,7 @@ uint64_t replay(const std::string& script) {
         player.play(std::vector<ScriptEvent>(events.begin() + static_cast<ptrdiff_t>(begin),
                                              events.begin() + static_cast<ptrdiff_t>(i) + 1));
         begin = i + 1;
-        digest.add(session.picture(), kFrameBytes);
+        digest.add(session.picture().bits, session.picture().bytes());
         TextLine window[kWindowLineCount];
         TextLine picture[kPictureLineCount];
         session.windowLines(window);

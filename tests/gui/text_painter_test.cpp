@@ -24,6 +24,9 @@ Frame filledFrame() {
     return frame;
 }
 
+// The classic picture over a frame's bytes.
+FramePixels view(Frame& f) { return FramePixels{f.data(), kFrameWidth, kFrameHeight, kFrameStride}; }
+
 const uint8_t* pixel(const Frame& f, int x, int row) { return f.data() + row * kFrameStride + 3 * x; }
 bool untouched(const Frame& f, int x, int row) { return std::memcmp(pixel(f, x, row), kFill, 3) == 0; }
 
@@ -70,7 +73,7 @@ protected:
 TEST_F(TextPainterTest, CellAtTenTenStartsInRow589TheRightWayUp) {
     Frame r = filledFrame();
     const TextLine l = line(10, 10, "Space Bar Click Light Move : Up Down Left Right Pgup Pgdn gjpq");
-    drawTextLines(r.data(), &l, 1);
+    drawTextLines(view(r), &l, 1);
     // Opaque black on white, right way up: the cell's top-left corner is
     // picture (10, 10), framebuffer row 589, and it is one line high.
     const QFontMetrics metrics(paintedFont());
@@ -94,7 +97,7 @@ TEST_F(TextPainterTest, LaterCellsCoverEarlierOnesAndEdgesClip) {
         line(-40, -6, "above and left of it"),    // partly outside
         line(900, 10, "entirely outside"),
     };
-    drawTextLines(r.data(), lines, 5);
+    drawTextLines(view(r), lines, 5);
     const QFontMetrics metrics(paintedFont());
     // Framebuffer row 0 and column 799 are reached, nothing beyond: the
     // buffer has no room for more, and ASan watches the edges.
@@ -112,16 +115,17 @@ TEST_F(TextPainterTest, LaterCellsCoverEarlierOnesAndEdgesClip) {
 TEST_F(TextPainterTest, KeptCellsMatchFreshlyLaidOutOnes) {
     TextLine lines[] = {line(10, 10, "stays"), line(100, 300, "WWWWWWWW"), line(100, 300, "covers")};
     TextLineCells cells;
-    cells.draw(filledFrame().data(), lines, 3);
+    Frame first = filledFrame();
+    cells.draw(view(first), lines, 3);
     // The next frame: a new framebuffer, one text changed, one line moved;
     // the one that stayed must still be copied in.
     std::strcpy(lines[1].text, "W");
     lines[1].length = 1;
     lines[2].x = 140;
     Frame kept = filledFrame();
-    cells.draw(kept.data(), lines, 3);
+    cells.draw(view(kept), lines, 3);
     Frame fresh = filledFrame();
-    drawTextLines(fresh.data(), lines, 3);
+    drawTextLines(view(fresh), lines, 3);
     EXPECT_EQ(std::memcmp(kept.data(), fresh.data(), kFrameBytes), 0);
     EXPECT_FALSE(untouched(kept, 10, 589) || untouched(kept, 140, 299));
 }
@@ -131,12 +135,12 @@ TEST_F(TextPainterTest, LengthsThatLieAreBoundedByTheText) {
     TextLine bad = line(10, 300, "abc");
     for (int32_t length : {100000, -5}) {
         bad.length = length;
-        drawTextLines(r.data(), &bad, 1);
+        drawTextLines(view(r), &bad, 1);
     }
     EXPECT_EQ(writtenBox(r).other, 0);
     EXPECT_FALSE(untouched(r, 10, 299));
     // No framebuffer: nothing to draw into, and no crash.
-    drawTextLines(nullptr, &bad, 1);
+    drawTextLines(FramePixels{}, &bad, 1);
 }
 
 }  // namespace

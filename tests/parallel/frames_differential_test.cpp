@@ -53,9 +53,14 @@ struct Scene {
     }
 
     void build(Renderer& r) {
-        createFrameBitmap(r.target, kFrameWidth, kFrameHeight);
+        // One scene in four at a size whose rows are padded and whose bands
+        // are uneven.
+        const bool odd = pick(4) == 0;
+        const int32_t width = odd ? 1001 : kFrameWidth, height = odd ? 333 : kFrameHeight;
+        createFrameBitmap(r.target, width, height);
         r.clock.counter = CounterSource{&fixedFrequency, &fixedRead}, r.clock.perfFrequency = 1000;
-        r.camera.nearPlane = 300, r.camera.farPlane = 200000, r.camera.viewportWidth = 800, r.camera.viewportHeight = 600;
+        r.camera.nearPlane = 300, r.camera.farPlane = 200000;
+        r.camera.viewportWidth = static_cast<float>(width), r.camera.viewportHeight = static_cast<float>(height);
         r.lighting.light = LightingTerms{{0.2f, 0.2f, 0.2f}, {1, 1, 1}, {1, 1, 1}};
         r.lighting.lightPosition = Vertex{uniform(-500, 500), uniform(-500, 500), uniform(-900, 300)};
         r.settings.fixTextureSeam = static_cast<uint8_t>(pick(2));
@@ -98,7 +103,8 @@ struct Outcome {
         digests.push_back(std::hash<std::string_view>{}(std::string_view(static_cast<const char*>(data), size)));
     }
     void addFrame(const Renderer& r) {
-        add(r.target.frameStorage, kFrameBytes), add(r.target.zBuffer, sizeof r.target.zBuffer);
+        add(r.target.frameStorage.data(), r.target.frameStorage.size());
+        add(r.target.zBuffer.data(), r.target.zBuffer.size() * sizeof(float));
         add(&r.lighting.material, sizeof r.lighting.material), add(&r.scene.materialSource, sizeof r.scene.materialSource);
         for (int m = 0; m < r.scene.meshCount; ++m) {
             // Field by field: a vertex has padding after w.
