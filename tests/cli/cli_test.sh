@@ -103,6 +103,9 @@ bad_arguments)
     expect_usage_error "--frames" --frames 2 --frames 3
     expect_usage_error "0" --threads 0
     expect_usage_error "257" --threads 257
+    expect_usage_error "8193x600" --size 8193x600
+    expect_usage_error "15x600" --size=15x600
+    expect_usage_error "800" --size 800
     expect_usage_error "-o" -o "$work/again.png"
     expect_usage_error "--raw" --raw=
     expect_usage_error "--no-text" --no-text=yes
@@ -298,14 +301,14 @@ output_relative_to_start)
 pinned_frames)
     [ "$repo_scene" -eq 1 ] || skip "the repository's default scene is missing"
     # Regression guards: raw frames without text, by SHA-256. Each line:
-    # name | events | --frames | checksum. If a deliberate change to the
-    # pipeline moves one, look at the picture (-o) before re-pinning.
+    # name | events | --frames | checksum [| --size]. If a deliberate change
+    # to the pipeline moves one, look at the picture (-o) before re-pinning.
     fails=0
-    while IFS='|' read -r name events frames sum; do
+    while IFS='|' read -r name events frames sum size; do
         case "$name" in '' | \#*) continue ;; esac
         # One worker and more workers than cores give the same bytes.
         for threads in 1 3; do
-            raw "$work/$name.raw" --events "$events" --frames "$frames" --threads "$threads"
+            raw "$work/$name.raw" --events "$events" --frames "$frames" --threads "$threads" --size "${size:-800x600}"
             got=$(sha256sum "$work/$name.raw" | cut -d' ' -f1)
             if [ "$got" != "$sum" ]; then
                 echo "pinned frame '$name' changed with $threads threads: $got" >&2
