@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     static trivane::Session session;
     trivane::MainWindow window(session);
+    window.setContinuous(true);
     trivane::Renderer& renderer = session.state();
     window.show();
     // Let the window reach the screen before measuring.

@@ -34,6 +34,9 @@ struct CommandLine {
                               QStringLiteral("Write the input as a trivane-render event script to FILE; "
                                              "trivane-render --events-file FILE replays it."),
                               QStringLiteral("FILE")};
+    QCommandLineOption continuous{QStringLiteral("continuous"),
+                                  QStringLiteral("Draw frames without pause (View > Render Continuously), for "
+                                                 "measuring; otherwise a frame is drawn only when something changes.")};
 
     CommandLine() {
         parser.setApplicationDescription(QStringLiteral(
@@ -42,6 +45,7 @@ struct CommandLine {
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOption(record);
+        parser.addOption(continuous);
         parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("An ASE model to open."),
                                      QStringLiteral("[FILE]"));
     }
@@ -80,6 +84,7 @@ int main(int argc, char** argv) {
     {
         trivane::Session session;
         trivane::MainWindow window(session);
+        if (parser.isSet(commandLine.continuous)) window.setContinuous(true);
         if (parser.isSet(recordOption) && !window.recordTo(localName(parser.value(recordOption)))) {
             std::fprintf(stderr, "trivane: cannot write the recording \"%s\"\n",
                          localName(parser.value(recordOption)).c_str());

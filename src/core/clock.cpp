@@ -18,6 +18,10 @@ int64_t readMonotonic() {
 
 CounterSource monotonicCounter() { return CounterSource{&nanosecondsPerSecond, &readMonotonic}; }
 
+void beginFrame(FrameClock& clock) {
+    if (clock.rateFromDrawingTime) clock.lastCounter = clock.counter.read();
+}
+
 void endOfFrame(FrameClock& clock) {
     const int64_t now = clock.counter.read();
     const double elapsed =

@@ -20,10 +20,17 @@ struct FrameClock {
     int64_t lastCounter = 0;
     CounterSource counter = monotonicCounter();  // tests replace it
     uint8_t animating = 0;
+    // Where frames are drawn only when something changed, the time between
+    // two frames says nothing: the rate then comes from the frame's own
+    // drawing time.
+    bool rateFromDrawingTime = false;
 };
 
-// The frame rate from the time since the last frame's end. The first frame
-// measures against a counter of 0.
+// Called as a frame starts: the drawing time is measured from here when the
+// rate comes from it.
+void beginFrame(FrameClock& clock);
+// The frame rate from the time since the last frame's end (or since this
+// one's start). The first frame measures against a counter of 0.
 void endOfFrame(FrameClock& clock);
 
 }  // namespace trivane

@@ -321,6 +321,7 @@ void drawBands(const SceneState& scene, const RenderSettings& settings, FrameTar
 }
 
 void Renderer::renderFrame() {
+    beginFrame(clock);
     if (input.keyHeld || input.mouseDragging || input.dirty) {
         transformVertices(scene, camera, lighting, work);
         input.dirty = 0;

@@ -46,6 +46,23 @@ bool ClientArea::matchSurfaceToScreen() {
     return true;
 }
 
+bool ClientArea::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    bool input = false;
+    switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel: input = true; break;
+        case QEvent::MouseMove: input = static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton; break;
+        default: break;
+    }
+    if (input && inputArrived) inputArrived();
+    return handled;
+}
+
 void ClientArea::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     // Scaled pictures stay sharp: every picture pixel becomes a block of

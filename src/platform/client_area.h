@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <set>
 
 #include <QImage>
@@ -37,8 +38,12 @@ public:
     // Keys that are shortcuts of menu items (Qt key codes). Their presses go
     // to the menu; their releases must not reach the key handlers either.
     void setShortcutKeys(std::set<int> keys) { shortcutKeys_ = std::move(keys); }
+    // Told after every key, button and wheel event and every move during a
+    // drag: input that can change the next frame.
+    std::function<void()> inputArrived;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;

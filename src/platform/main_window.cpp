@@ -54,16 +54,35 @@ MainWindow::MainWindow(Session& session, QWidget* parent) : QMainWindow(parent),
         }
     }
     clientArea_->setShortcutKeys(std::move(shortcutKeys));
+    clientArea_->inputArrived = [this] { requestFrame(); };
     setAcceptDrops(true);
 
     session_.start();
+    session_.setRateFromDrawingTime(!continuous_);
     syncMenuChecks();
 
     // A zero-interval timer fires whenever the event queue is empty: the
-    // loop's idle branch. Its rate is bounded only by the work per frame.
+    // loop's idle branch. It runs while frames can change (and always when
+    // drawing continuously); otherwise the viewer sleeps until input comes.
     idle_.setInterval(0);
     connect(&idle_, &QTimer::timeout, this, &MainWindow::present);
     idle_.start();
+}
+
+void MainWindow::setContinuous(bool on) {
+    continuous_ = on;
+    session_.setRateFromDrawingTime(!on);
+    syncMenuChecks();
+    requestFrame();
+}
+
+void MainWindow::requestFrame() {
+    if (!idle_.isActive()) idle_.start();
+}
+
+std::optional<bool> MainWindow::itemChecked(int32_t id) const {
+    if (id == menu::kRenderContinuously) return continuous_;
+    return session_.menuItemChecked(id);
 }
 
 void MainWindow::buildMenuBar() {
@@ -82,7 +101,7 @@ void MainWindow::buildMenuBar() {
                 // Also while the focus is in a help window beside the main one.
                 action->setShortcutContext(Qt::ApplicationShortcut);
             }
-            if (session_.menuItemChecked(item.id)) {
+            if (itemChecked(item.id)) {
                 action->setCheckable(true);
                 checkableItems_.push_back(action);
             }
@@ -96,11 +115,15 @@ void MainWindow::buildMenuBar() {
 
 void MainWindow::syncMenuChecks() {
     for (QAction* action : checkableItems_) {
-        action->setChecked(session_.menuItemChecked(action->data().toInt()).value_or(false));
+        action->setChecked(itemChecked(action->data().toInt()).value_or(false));
     }
 }
 
 void MainWindow::menuCommand(int32_t id) {
+    if (id == menu::kRenderContinuously) {
+        setContinuous(!continuous_);
+        return;
+    }
     // A load is recorded with its file once chosen, the dialog with its scrolls.
     if (id != menu::kLoadModel && id != menu::kLightMaterialDialog) recorder_.record(scripted(ScriptEvent::Kind::Menu, id));
     if (id == menu::kGlobeSphere || id == menu::kGeoSphere || id == menu::kIcoSphere || id == menu::kCube)
@@ -108,6 +131,7 @@ void MainWindow::menuCommand(int32_t id) {
     session_.menuCommand(*this, id);
     // Qt has already flipped the mark of the item chosen; the state decides.
     syncMenuChecks();
+    requestFrame();
 }
 
 void MainWindow::requestQuit() { QCoreApplication::exit(0); }
@@ -148,6 +172,7 @@ void MainWindow::openModelFile(const std::string& path) {
     recorder_.record(scripted(ScriptEvent::Kind::Load, 0, 0, 0, path));
     session_.openModel(*this, path);
     syncMenuChecks();
+    requestFrame();
 }
 
 namespace {
@@ -261,6 +286,7 @@ void MainWindow::present() {
 
     stats_.presentNanos += nanosSince(rendered);
     ++stats_.frames;
+    if (!continuous_ && !session_.wantsFrame()) idle_.stop();
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

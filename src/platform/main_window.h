@@ -53,6 +53,9 @@ public:
     // Writes the input from now on as a trivane-render event script; false
     // when the file cannot be written.
     bool recordTo(const std::string& path) { return recorder_.recordTo(path); }
+    // Frames without pause, as the classic loop drew them (View > Render
+    // Continuously); off, a frame is drawn only when something can change it.
+    void setContinuous(bool on);
 
     ClientArea* clientArea() const { return clientArea_; }
     const PresentStats& stats() const { return stats_; }
@@ -67,12 +70,16 @@ private:
     void buildMenuBar();
     // Check marks from the state in force.
     void syncMenuChecks();
+    std::optional<bool> itemChecked(int32_t id) const;
+    // Draws the next frame as soon as no event is waiting.
+    void requestFrame();
     void fitOuterSize();
 
     Session& session_;
     InputRecorder recorder_;
     ClientArea* clientArea_ = nullptr;
     QTimer idle_;
+    bool continuous_ = false;
     PresentStats stats_;
     bool outerSizeFitted_ = false;
     WindowLinePainter windowLines_;

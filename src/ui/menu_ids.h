@@ -26,6 +26,8 @@ constexpr int32_t kFitModel = 40021;
 constexpr int32_t kSavePicture = 40030;
 constexpr int32_t kShowControls = 40031;
 constexpr int32_t kShowAbout = 40032;
+// The desktop viewer's own view settings; a script has nothing to do with them.
+constexpr int32_t kRenderContinuously = 40033;
 
 // Paths longer than this are refused like a cancelled chooser; it is the
 // longest path the classic 256-byte file name buffer could return.
@@ -61,9 +63,10 @@ constexpr MenuItem kModeItems[] = {
     {"Mapping", kModeMapping}, {"Wire", kModeWire}, {"Gouraud Shading", kModeGouraud}};
 constexpr MenuItem kLightingItems[] = {{"빛,재질조정", kLightMaterialDialog}};
 constexpr MenuItem kAnimationItems[] = {{"활성,비활성", kToggleAnimation}};
+constexpr MenuItem kViewItems[] = {{"Render Continuously", kRenderContinuously}};
 constexpr MenuItem kHelpItems[] = {{"Controls", kShowControls, "F1"}, {"About Trivane", kShowAbout}};
 
-// Seven menus, left to right, each with its items top to bottom. Texts are
+// Eight menus, left to right, each with its items top to bottom. Texts are
 // UTF-8.
 constexpr Menu kMenus[] = {
     {"File", kFileItems, 3},
@@ -72,9 +75,10 @@ constexpr Menu kMenus[] = {
     {"Mapping", kModeItems, 3},
     {"Lighting", kLightingItems, 1},
     {"애니메이션", kAnimationItems, 1},
+    {"View", kViewItems, 1},
     {"Help", kHelpItems, 2},
 };
-constexpr int kMenuCount = 7;
+constexpr int kMenuCount = 8;
 
 // Length of an item text without its trailing carriage returns and line
 // feeds, for toolkits that would show them as stray glyphs.

@@ -67,6 +67,13 @@ void Session::dialogClosed() { renderer_->input.dirty = 1; }
 
 void Session::frame() { renderer_->renderFrame(); }
 
+bool Session::wantsFrame() const {
+    const Renderer& r = *renderer_;
+    return r.input.keyHeld || r.input.mouseDragging || r.input.dirty || r.clock.animating;
+}
+
+void Session::setRateFromDrawingTime(bool on) { renderer_->clock.rateFromDrawingTime = on; }
+
 FramePixels Session::picture() { return pixelsOf(renderer_->target); }
 
 void Session::windowLines(TextLine (&lines)[kWindowLineCount]) const { formatWindowLines(renderer_->camera, lines); }

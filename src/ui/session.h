@@ -52,6 +52,12 @@ public:
     void dialogClosed();
 
     void frame();
+    // Whether a frame drawn now could differ from the last one: a key or
+    // button is held, the model turns by itself, or a change is waiting.
+    bool wantsFrame() const;
+    // Frames drawn only on change measure their rate by their own drawing
+    // time; frames drawn without pause, from one to the next (the default).
+    void setRateFromDrawingTime(bool on);
     // The frame last drawn: blue, green, red, row 0 at the bottom. No pixels
     // before start.
     FramePixels picture();

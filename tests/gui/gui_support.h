@@ -12,7 +12,8 @@
 namespace trivane::gui {
 
 // A session and a main window on it, fresh for each test function; renderer
-// is the session's state.
+// is the session's state. The window draws continuously, so that tests can
+// wait for frames.
 struct WindowFixture {
     std::unique_ptr<Session> session;
     std::unique_ptr<MainWindow> window;
@@ -21,6 +22,7 @@ struct WindowFixture {
         session = std::make_unique<Session>();
         renderer = &session->state();
         window = std::make_unique<MainWindow>(*session);
+        window->setContinuous(true);
     }
     void close() { window.reset(), session.reset(), renderer = nullptr; }
 };

@@ -20,6 +20,7 @@ private slots:
         Session session;
         Renderer* renderer = &session.state();
         MainWindow window(session);
+        window.setContinuous(true);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.devicePixelRatio(), 2);

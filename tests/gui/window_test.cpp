@@ -31,8 +31,9 @@ QAction* findItem(MainWindow& window, int id) {
     return nullptr;
 }
 
-// Check marks only on the render modes, the cameras and the rotation.
-const QList<int> kCheckable = {40002, 40003, 40012, 40013, 40015, 40020};
+// Check marks only on the render modes, the cameras, the rotation and
+// drawing continuously (on in these tests).
+const QList<int> kCheckable = {40002, 40003, 40012, 40013, 40015, 40020, 40033};
 
 // Pixels of one colour (black unless said) in a rectangle of an image.
 int countIn(const QImage& image, QRect area, QRgb colour = qRgb(0, 0, 0)) {
@@ -93,9 +94,10 @@ private slots:
             int command;  // 0: start-up
             QList<int> checked;
         } steps[] = {
-            {0, {40002, 40012}},     {40013, {40002, 40013}}, {40003, {40003, 40013}},
-            {40020, {40003, 40013, 40020}}, {40015, {40003, 40015, 40020}}, {40020, {40003, 40015}},
-            {40002, {40002, 40015}}, {40012, {40002, 40012}},
+            {0, {40002, 40012, 40033}},     {40013, {40002, 40013, 40033}}, {40003, {40003, 40013, 40033}},
+            {40020, {40003, 40013, 40020, 40033}}, {40015, {40003, 40015, 40020, 40033}},
+            {40020, {40003, 40015, 40033}}, {40002, {40002, 40015, 40033}}, {40012, {40002, 40012, 40033}},
+            {40033, {40002, 40012}},
         };
         for (const auto& step : steps) {
             if (step.command != 0) findItem(*window, step.command)->trigger();
@@ -225,6 +227,33 @@ private slots:
             QCOMPARE(renderer->scene.meshes[0].vertexCount, vertices);  // a cancel loads nothing
             const int64_t closed = window->stats().frames;
             QTRY_VERIFY(window->stats().frames > closed);
+        }
+    }
+
+    // Drawn only on change: the loop sleeps once nothing can move the
+    // picture, and input, a held key, the rotation or drawing continuously
+    // bring frames back. The rate shown then comes from the drawing time.
+    void framesStopWhenNothingCanChangeThePicture() {
+        window->setContinuous(false);
+        window->show();
+        QTRY_VERIFY(!window->idleRunning());
+        const int64_t resting = window->stats().frames;
+        QTest::qWait(50);
+        QCOMPARE(window->stats().frames, resting);
+        QWidget* area = window->clientArea();
+        gui::sendKey(area, QEvent::KeyPress, Qt::Key_W, false);
+        QVERIFY(window->idleRunning());
+        QTRY_VERIFY(window->stats().frames > resting + 2);  // held: every frame re-transforms
+        gui::sendKey(area, QEvent::KeyRelease, Qt::Key_W, false);
+        QTRY_VERIFY(!window->idleRunning());
+        QVERIFY(renderer->clock.fps > 100.0f);  // one frame's drawing takes a few milliseconds at most
+        for (const int id : {menu::kToggleAnimation, menu::kRenderContinuously}) {
+            findItem(*window, id)->trigger();
+            const int64_t before = window->stats().frames;
+            QTRY_VERIFY(window->stats().frames > before + 2);
+            QVERIFY(window->idleRunning());
+            findItem(*window, id)->trigger();
+            QTRY_VERIFY(!window->idleRunning());
         }
     }
 
