@@ -107,7 +107,7 @@ void hugeTriangles(trivane::CameraState& camera, Mesh& m, int count) {
 // the scene's own model. Null when the default scene cannot be read.
 std::unique_ptr<Session> build(int scene, int mode) {
     auto session = std::make_unique<Session>();
-    if (!session->start()) return nullptr;
+    if (!session->start().started) return nullptr;
     Renderer& r = session->state();
     switch (scene) {
     case kGlobe: createGlobeSphere(r.scene); break;

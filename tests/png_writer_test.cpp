@@ -29,7 +29,7 @@ TEST(PngWriter, DefaultSceneDecodesToTheFrameUprightInRgbOrderInACompressedFile)
     createFrameBitmap(r->target, kWidth, kHeight);
     {
         test::WorkingDirectory cwd(TRIVANE_SOURCE_DIR);
-        ASSERT_TRUE(r->initialise());
+        ASSERT_TRUE(r->initialise().started);
     }
     r->input.dirty = 1;
     r->renderFrame();

@@ -28,9 +28,8 @@ TEST(Startup, TheDefaultModelOverridesThePlacementStartUpSet) {
     test::WorkingDirectory cwd(dir.path());
     const auto renderer = test::makeRendererWithFrame();
     renderer->clock.counter = CounterSource{&fakeFrequency, &fakeCounter};
-    testing::internal::CaptureStderr();
-    const bool result = renderer->initialise();
-    EXPECT_EQ(std::tuple(result, testing::internal::GetCapturedStderr()), std::tuple(true, ""));
+    const StartReport report = renderer->initialise();
+    EXPECT_EQ(std::tuple(report.started, report.missing.size(), report.notes.size()), std::tuple(true, 0u, 0u));
     const Renderer& r = *renderer;
     EXPECT_EQ(std::tuple(r.clock.perfFrequency, r.scene.textureWidth, r.scene.textureMaxY, r.settings.renderMode, r.input.dirty), std::tuple(12345, 2, 1, Mapping, 0));
     ASSERT_EQ(std::tuple(r.scene.meshCount, r.scene.materialCount), std::tuple(2, 1));

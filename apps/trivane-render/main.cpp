@@ -18,6 +18,7 @@
 #include <QtGlobal>
 
 #include "core/png_writer.h"
+#include "core/renderer.h"
 #include "core/workers.h"
 #include "platform/text_painter.h"
 #include "raster/frame_layout.h"
@@ -275,6 +276,7 @@ int parseArguments(int argc, char** argv, Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    trivane::useSourceTreeScene(TRIVANE_SOURCE_TREE, TRIVANE_BUILD_TREE);
     Options options;
     if (const int status = parseArguments(argc, argv, options); status != kParsed) return status;
 
@@ -308,7 +310,9 @@ int main(int argc, char** argv) {
 
     if (options.threads) trivane::setWorkerCount(*options.threads);
     trivane::Session session(trivane::CounterSource{&simulatedFrequency, &simulatedRead});
-    session.start(options.width, options.height);
+    const trivane::StartReport start = session.start(options.width, options.height);
+    for (const std::string& line : start.missing) std::fprintf(stderr, "trivane-render: %s\n", line.c_str());
+    for (const std::string& line : start.notes) std::fprintf(stderr, "trivane-render: %s\n", line.c_str());
 
     trivane::ScriptPlayer player(session);
     player.play(events);
@@ -329,7 +333,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "trivane-render: cannot write \"%s\"\n", pngPath->c_str());
         return 1;
     }
-    // Scripts must notice a file that gave nothing, though the picture (with
-    // the previous model kept) was written.
-    return player.loadFailed() ? 1 : 0;
+    // Scripts must notice a file that gave nothing or a default file that was
+    // found nowhere, though the picture was written.
+    return player.loadFailed() || !start.missing.empty() ? 1 : 0;
 }

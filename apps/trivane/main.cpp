@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include "platform/main_window.h"
+#include "scene/files.h"
 #include "ui/session.h"
 
 namespace {
@@ -62,6 +63,7 @@ bool asksForTextOnly(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    trivane::useSourceTreeScene(TRIVANE_SOURCE_TREE, TRIVANE_BUILD_TREE);
     CommandLine commandLine;
     QCommandLineParser& parser = commandLine.parser;
     // Help and version need no display.

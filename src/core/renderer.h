@@ -3,6 +3,7 @@
 #include "core/clock.h"
 #include "core/frame_stages.h"
 #include "core/input_state.h"
+#include "core/start_report.h"
 #include "math/camera_state.h"
 #include "raster/frame_target.h"
 #include "raster/light_state.h"
@@ -54,9 +55,9 @@ struct Renderer {
     FrameWork work;
 
     // Reads the counter frequency, the texture, every start value and the
-    // default model. False when the texture cannot be opened: nothing else
-    // is set then, and nothing will be drawn.
-    bool initialise();
+    // default model. Without the texture nothing else is set, and nothing
+    // will be drawn.
+    StartReport initialise();
     // Everything start-up sets apart from reading the two files.
     void setStartValues();
     // Re-transforms when something changed, draws, then measures the frame

@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 
@@ -8,33 +6,6 @@
 #include "scene/loaded_files.h"
 
 namespace trivane {
-
-namespace {
-
-std::string workingDirectory() {
-    std::string buffer(4096, '\0');
-    if (getcwd(buffer.data(), buffer.size()) == nullptr) return "(unknown)";
-    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
-    return buffer;
-}
-
-// The files are read relative to the working directory; a window that stays
-// black needs one line saying which file was not there, and where.
-void reportMissing(const char* path, const char* consequence) {
-    std::fprintf(stderr, "trivane: cannot open %s in %s; %s\n", path, workingDirectory().c_str(),
-                 consequence);
-}
-
-// Only whether fopen succeeds: a directory of that name is not reported here.
-bool canOpen(const char* path) { return FileHandle(std::fopen(path, "rb")) != nullptr; }
-
-bool canOpenDefault(const char* path) {
-    if (canOpen(path)) return true;
-    const std::string installed = installedCopyOf(path);
-    return !installed.empty() && canOpen(installed.c_str());
-}
-
-}  // namespace
 
 void Renderer::setStartValues() {
     clock.animating = 0;
@@ -79,24 +50,26 @@ void Renderer::setStartValues() {
     lighting.material.specular = Rgb{1.0f, 1.0f, 1.0f};
 }
 
-bool Renderer::initialise() {
+StartReport Renderer::initialise() {
+    StartReport report;
     clock.perfFrequency = clock.counter.frequency();
 
     // Without the texture nothing else is set up: the picture stays empty.
     if (!loadDefaultTexture(scene)) {
-        reportMissing(kDefaultTexturePath, "nothing will be drawn");
-        return false;
+        report.missing.push_back(notFoundMessage(kDefaultTexturePath) + "; nothing will be drawn");
+        return report;
     }
 
     setStartValues();
+    report.started = true;
 
-    const bool present = canOpenDefault(kDefaultModelPath);
-    if (!present) reportMissing(kDefaultModelPath, "no model will be drawn");
+    const bool present = openDefaultFile(kDefaultModelPath) != nullptr;
+    if (!present) report.missing.push_back(notFoundMessage(kDefaultModelPath) + "; no model will be drawn");
     // A file that gives no mesh leaves the one empty mesh, as a missing one
     // does. The loader has computed the normals of every mesh it finished.
     const std::string said = loadModelFile(scene, kDefaultModelPath).message(kDefaultModelPath);
-    if (present && !said.empty()) std::fprintf(stderr, "trivane: %s\n", said.c_str());
-    return true;
+    if (present && !said.empty()) report.notes.push_back(said);
+    return report;
 }
 
 }  // namespace trivane

@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 
 #include "platform/client_area.h"
@@ -57,8 +58,22 @@ MainWindow::MainWindow(Session& session, QWidget* parent) : QMainWindow(parent),
     clientArea_->inputArrived = [this] { requestFrame(); };
     setAcceptDrops(true);
 
-    session_.start();
+    const StartReport start = session_.start();
     session_.setRateFromDrawingTime(!continuous_);
+    for (const std::string& line : start.notes) std::fprintf(stderr, "trivane: %s\n", line.c_str());
+    if (!start.missing.empty()) {
+        std::string text;
+        for (const std::string& line : start.missing) {
+            std::fprintf(stderr, "trivane: %s\n", line.c_str());
+            text += (text.empty() ? "" : "\n\n") + line;
+        }
+        // Shown once the window is up; the window opens all the same.
+        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Trivane"), QString::fromStdString(text),
+                                    QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("startMessage"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        QTimer::singleShot(0, box, [box] { box->open(); });
+    }
     syncMenuChecks();
 
     // A zero-interval timer fires whenever the event queue is empty: the

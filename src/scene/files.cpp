@@ -16,20 +16,47 @@ FileHandle openForReading(const char* path) {
     return file;
 }
 
-std::string installedCopyOf(const char* defaultPath) {
-    std::error_code failed;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", failed);
-    if (failed || program.empty()) return {};
+namespace {
+
+std::filesystem::path& sourceTree() {
+    static std::filesystem::path directory;
+    return directory;
+}
+
+}  // namespace
+
+std::vector<std::string> defaultFilePlaces(const char* defaultPath) {
     std::string_view relative = defaultPath;
     if (relative.substr(0, 2) == "./") relative.remove_prefix(2);
-    return (program.parent_path() / TRIVANE_DATA_FROM_BIN / relative).lexically_normal().string();
+    std::error_code failed;
+    const std::filesystem::path here = std::filesystem::current_path(failed);
+    std::vector<std::string> places{failed ? std::string(defaultPath) : (here / relative).string()};
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", failed);
+    if (failed || program.empty()) return places;
+    places.push_back((program.parent_path() / TRIVANE_DATA_FROM_BIN / relative).lexically_normal().string());
+    if (!sourceTree().empty()) places.push_back((sourceTree() / relative).lexically_normal().string());
+    return places;
+}
+
+void useSourceTreeScene(const char* sourceDirectory, const char* buildDirectory) {
+    std::error_code failed;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", failed);
+    const std::string build = std::filesystem::path(buildDirectory).lexically_normal().string() + "/";
+    if (!failed && program.lexically_normal().string().rfind(build, 0) == 0) sourceTree() = sourceDirectory;
 }
 
 FileHandle openDefaultFile(const char* defaultPath) {
-    FileHandle file = openForReading(defaultPath);
-    if (file) return file;
-    const std::string installed = installedCopyOf(defaultPath);
-    return installed.empty() ? nullptr : openForReading(installed.c_str());
+    for (const std::string& place : defaultFilePlaces(defaultPath)) {
+        if (FileHandle file = openForReading(place.c_str())) return file;
+    }
+    return nullptr;
+}
+
+std::string notFoundMessage(const char* defaultPath) {
+    std::string text = std::string("cannot find ") + defaultPath + ", looked for ";
+    const std::vector<std::string> places = defaultFilePlaces(defaultPath);
+    for (size_t i = 0; i < places.size(); ++i) text += (i == 0 ? "" : i + 1 == places.size() ? " and " : ", ") + places[i];
+    return text;
 }
 
 int64_t fileSize(std::FILE* file) {

@@ -27,14 +27,22 @@ FileHandle openForReading(const char* path);
 // Bytes in an open file, 0 when that cannot be told.
 int64_t fileSize(std::FILE* file);
 
-// The installed copy of a default file (one of the paths above): the same
-// relative path under the data directory that the package puts beside the
-// running program's own directory (../share/trivane from bin). Empty when the
-// program's location cannot be told.
-std::string installedCopyOf(const char* defaultPath);
+// The places a default file (one of the paths above) is looked for, in
+// order: the working directory; the copy installed beside the program (the
+// same relative path under ../share/trivane from the program's directory);
+// and, for a program run from its build tree, the source tree it was built
+// from. Absolute where that can be told.
+std::vector<std::string> defaultFilePlaces(const char* defaultPath);
 
-// A default file from the working directory, else its installed copy.
+// Called by a program as it starts: when it runs from buildDirectory (its
+// build tree), sourceDirectory's scene is the last place looked in.
+void useSourceTreeScene(const char* sourceDirectory, const char* buildDirectory);
+
+// A default file from the first place that has it as a regular file.
 FileHandle openDefaultFile(const char* defaultPath);
+
+// One line saying that a default file is in none of its places, naming them.
+std::string notFoundMessage(const char* defaultPath);
 
 // The rest of an open file.
 std::vector<uint8_t> readAll(std::FILE* file);

@@ -15,12 +15,12 @@ Session::Session(CounterSource counter) : renderer_(std::make_unique<Renderer>()
 
 Session::~Session() = default;
 
-bool Session::start(int32_t width, int32_t height) {
+StartReport Session::start(int32_t width, int32_t height) {
     Renderer& r = *renderer_;
     createFrameBitmap(r.target, width, height);
-    const bool started = r.initialise();
+    StartReport report = r.initialise();
     r.input.dirty = 1;
-    return started;
+    return report;
 }
 
 void Session::startWithTexture(std::vector<uint8_t> bitmap) {

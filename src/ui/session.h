@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "core/start_report.h"
 #include "raster/frame_layout.h"
 #include "ui/light_dialog.h"
 #include "ui/text_lines.h"
@@ -30,8 +31,9 @@ public:
     // Start-up as at window creation: the picture (800 x 600 unless asked
     // otherwise), the texture, every start value and the default model read
     // from the working directory (else the installed copy), and the scene
-    // marked dirty. False when the texture is missing; nothing is drawn then.
-    bool start(int32_t width = kFrameWidth, int32_t height = kFrameHeight);
+    // marked dirty. Says which default files were found nowhere (without the
+    // texture nothing is drawn).
+    StartReport start(int32_t width = kFrameWidth, int32_t height = kFrameHeight);
     // The same with a texture given as a bitmap file's bytes and no model.
     void startWithTexture(std::vector<uint8_t> bitmap);
 

@@ -270,12 +270,18 @@ utf16_text)
     ;;
 missing_files)
     [ -n "$scene" ] || skip "no scene"
-    # Each missing file is one line on stderr naming it and the directory.
+    # A copy outside the build tree, which would otherwise read the source
+    # tree's scene. Each missing file is one line on stderr naming every place
+    # looked; the outputs are written and the status is 1.
+    mkdir -p "$work/bin"
+    cp "$tool" "$work/bin/trivane-render"
     missing() {  # DIR FILE: a run in DIR that loads the case file
-        "$tool" -C "$1" --no-text --raw "$1.raw" --events "load:$root/tests/cli/names.ase;frame" 2>"$work/stderr" ||
-            fail "run in $1 failed"
-        [ "$(wc -l <"$work/stderr")" -eq 1 ] && grep -qF "$2 in $(cd "$1" && pwd -P)" "$work/stderr" ||
-            fail "the missing $2 was not named on one line: $(cat "$work/stderr")"
+        "$work/bin/trivane-render" -C "$1" --no-text --raw "$1.raw" --events "load:$root/tests/cli/names.ase;frame" \
+            2>"$work/stderr"
+        [ $? -eq 1 ] || fail "a run in $1 without $2 did not exit with 1"
+        [ -f "$1.raw" ] || fail "a run in $1 without $2 wrote no picture"
+        [ "$(wc -l <"$work/stderr")" -eq 1 ] && grep -qF "cannot find $2, looked for $(cd "$1" && pwd -P)/${2#./} and $(cd "$work" && pwd -P)/share/trivane/${2#./}" "$work/stderr" ||
+            fail "the missing $2 was not named on one line with its places: $(cat "$work/stderr")"
     }
     # Without the texture nothing is drawn, not even a model loaded later; a
     # directory of its name is no texture either.

@@ -88,6 +88,23 @@ private slots:
         QCOMPARE(version.readAllStandardOutput().trimmed(), QByteArray("trivane " TRIVANE_VERSION));
     }
 
+    // Started where no default scene is (this test program does not read the
+    // source tree's): the window says which files it looked for, and where.
+    void aMissingSceneIsNamedInAMessageBox() {
+        QTemporaryDir empty;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(empty.path()));
+        Session lost;
+        MainWindow shown(lost);
+        QDir::setCurrent(previous);
+        QMessageBox* box = nullptr;
+        QTRY_VERIFY((box = shown.findChild<QMessageBox*>(QStringLiteral("startMessage"))) != nullptr && box->isVisible());
+        const QString where = QDir(empty.path()).canonicalPath();
+        QVERIFY2(box->text().startsWith(QStringLiteral("cannot find ./64Bits.bmp, looked for %1/64Bits.bmp").arg(where)),
+                 qPrintable(box->text()));
+        QVERIFY(box->text().endsWith(QStringLiteral("; nothing will be drawn")));
+    }
+
     void failedLoadKeepsTheModelAndSaysWhy() {
         window->openModelFile(writeFile(dir, QStringLiteral("good.ase"), kCube).toStdString());
         const QString bad = writeFile(dir, QStringLiteral("empty.ase"), QByteArray());

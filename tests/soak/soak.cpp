@@ -146,7 +146,7 @@ int main(int argc, char** argv) {
     Input input{std::mt19937(static_cast<uint32_t>(seed)), {}};
     input.files = modelFiles(scratch, input.rng);
     trivane::Session session;
-    if (!session.start()) return 2;
+    if (!session.start().started) return 2;
     trivane::ScriptPlayer player(session);
 
     std::vector<double> frameMs(static_cast<size_t>(frames));
