@@ -173,17 +173,28 @@ std::optional<std::string> MainWindow::pickModelFile() {
     idle_.stop();
     std::optional<std::string> path = chooseModelFile(this);
     idle_.start();
+    if (path && !readable(*path)) return std::nullopt;
     if (path) recorder_.record(scripted(ScriptEvent::Kind::Load, 0, 0, 0, *path));
     return path;
 }
 
-void MainWindow::openModelFile(const std::string& path) {
+bool MainWindow::readable(const std::string& path) {
+    // The loader would read the default model in place of a file it cannot
+    // open; here the user chose this file, so it is said instead.
+    LoadReport refused;
     if (path.size() > static_cast<size_t>(menu::kMaxModelPathBytes)) {
-        LoadReport tooLong;
-        tooLong.failure = "the path is longer than " + std::to_string(menu::kMaxModelPathBytes) + " bytes";
-        showLoadReport(path, tooLong);
-        return;
+        refused.failure = "the path is longer than " + std::to_string(menu::kMaxModelPathBytes) + " bytes";
+    } else if (const std::string why = whyUnreadable(path.c_str()); !why.empty()) {
+        refused.failure = "cannot open it (" + why + ")";
+    } else {
+        return true;
     }
+    showLoadReport(path, refused);
+    return false;
+}
+
+void MainWindow::openModelFile(const std::string& path) {
+    if (!readable(path)) return;
     recorder_.record(scripted(ScriptEvent::Kind::Load, 0, 0, 0, path));
     session_.openModel(*this, path);
     syncMenuChecks();

@@ -73,6 +73,8 @@ private:
     std::optional<bool> itemChecked(int32_t id) const;
     // Draws the next frame as soon as no event is waiting.
     void requestFrame();
+    // Whether a chosen model file can be opened; says why not where it cannot.
+    bool readable(const std::string& path);
     void fitOuterSize();
 
     Session& session_;

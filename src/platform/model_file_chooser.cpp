@@ -11,7 +11,9 @@ const char* const kModelFileFilters[2] = {"Bitmap File(*.ase)", "All Files(*.*)"
 void configureModelFileDialog(QFileDialog& dialog) {
     dialog.setWindowTitle(QString::fromUtf8("열기"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    // Only a file that is there: a name that is not would replace the model
+    // on screen with the default one.
+    dialog.setFileMode(QFileDialog::ExistingFile);
     // The Qt chooser behaves the same on every desktop, and its filters can be
     // made to match the way the classic chooser read them.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);

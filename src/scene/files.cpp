@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <filesystem>
 #include <string_view>
 
@@ -57,6 +60,14 @@ std::string notFoundMessage(const char* defaultPath) {
     const std::vector<std::string> places = defaultFilePlaces(defaultPath);
     for (size_t i = 0; i < places.size(); ++i) text += (i == 0 ? "" : i + 1 == places.size() ? " and " : ", ") + places[i];
     return text;
+}
+
+std::string whyUnreadable(const char* path) {
+    FileHandle file(std::fopen(path, "rb"));
+    if (!file) return std::strerror(errno);
+    struct stat info {};
+    if (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) return "it is a directory";
+    return {};
 }
 
 int64_t fileSize(std::FILE* file) {

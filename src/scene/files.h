@@ -24,6 +24,10 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 // reads then fail; a directory is refused here instead, like a missing file.
 FileHandle openForReading(const char* path);
 
+// Why a file cannot be read ("it is a directory", or the system's reason),
+// or empty when it can.
+std::string whyUnreadable(const char* path);
+
 // Bytes in an open file, 0 when that cannot be told.
 int64_t fileSize(std::FILE* file);
 

@@ -114,6 +114,24 @@ private slots:
         QVERIFY2(box->text().contains(bad) && box->text().contains(QStringLiteral("the file is empty")),
                  qPrintable(box->text()));
         QCOMPARE(window->windowTitle(), QStringLiteral("good.ase - Trivane"));
+
+        // A file argument or drop that cannot be opened changes nothing (the
+        // loader would have read the default model in its place).
+        const auto closeBox = [&] {
+            box->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        };
+        closeBox();
+        const int32_t meshes = renderer->scene.meshCount;
+        for (const QString& unreadable : {dir.filePath(QStringLiteral("gone.ase")), dir.path()}) {
+            window->openModelFile(unreadable.toStdString());
+            box = window->findChild<QMessageBox*>(QStringLiteral("loadMessage"));
+            QVERIFY(box != nullptr && box->isVisible());
+            QVERIFY2(box->text().contains(unreadable + QStringLiteral(": cannot open it (")), qPrintable(box->text()));
+            QCOMPARE(std::pair(renderer->scene.meshCount, window->windowTitle()),
+                     std::pair(meshes, QStringLiteral("good.ase - Trivane")));
+            closeBox();
+        }
     }
 
     // Keys, a drag, the wheel, a menu command and a dialog scroll, recorded
