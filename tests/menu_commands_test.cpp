@@ -106,5 +106,46 @@ TEST(MenuCommandTest, FitModelFillsThePictureWithTheShownMeshes) {
     }
 }
 
+// A model just opened is framed: turned so that it is not seen edge-on and
+// filling 60 to 90 % of the picture's width or height, whatever its scale,
+// place and orientation in the file. Flat planes in each of the three planes
+// too.
+TEST(MenuCommandTest, FramingShowsEveryModelLargeAndNeverEdgeOn) {
+    const std::string shared = std::string(TRIVANE_TESTDATA_DIR) + "/ase/";
+    test::TempDir dir;
+    // Both windings, each with corners of its own, so that one side faces
+    // the camera whichever way the plane is turned.
+    auto plane = [&](const char* name, const char* a, const char* b, const char* c, const char* d) {
+        std::string text = "*NODE_NAME \"Plane\"\n*MESH_NUMVERTEX 8\n*MESH_NUMFACES 4\n";
+        for (int i = 0; i < 8; ++i)
+            text += "*MESH_VERTEX " + std::to_string(i) + " " + std::initializer_list<const char*>{a, b, c, d}.begin()[i % 4] + "\n";
+        for (const char* face : {"0: A: 0 B: 1 C: 2", "1: A: 0 B: 2 C: 3", "2: A: 4 B: 6 C: 5", "3: A: 4 B: 7 C: 6"})
+            text += std::string("*MESH_FACE ") + face + " AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 0\n";
+        return dir.write(name, text + "*PROP_MOTIONBLUR\n");
+    };
+    // In file coordinates (z up), at any scale.
+    const std::string models[] = {
+        plane("xy.ase", "-9000 -9000 40", "9000 -9000 40", "9000 9000 40", "-9000 9000 40"),
+        plane("xz.ase", "-3 0 -3", "3 0 -3", "3 0 3", "-3 0 3"),
+        plane("yz.ase", "0 -50 -50", "0 50 -50", "0 50 50", "0 -50 50"),
+        shared + "Rifle.ase", shared + "MotionCaptureROM.ase", shared + "ThreeCubesGreen.ASE"};
+    for (const std::string& load : models) {
+        SCOPED_TRACE(load);
+        if (!std::filesystem::exists(load)) GTEST_SKIP() << "real model files not found: " << load;
+        auto r = started();
+        FakePlatform p;
+        ASSERT_TRUE(loadModelFile(r->scene, load.c_str()).loaded());
+        r->scene.meshes[0].visible = 1;
+        for (int32_t id : {menu::kFrameModel, menu::kModeGouraud}) onMenuCommand(*r, p, id);
+        r->input.dirty = 1;
+        r->renderFrame();
+        const Extent e = drawnExtent(*r);
+        ASSERT_GE(e.right, e.left) << "nothing drawn";
+        const double width = (e.right - e.left + 1) / double(kFrameWidth), height = (e.top - e.bottom + 1) / double(kFrameHeight);
+        EXPECT_TRUE(std::max(width, height) >= 0.6 && std::max(width, height) <= 0.9) << width << " x " << height;
+        EXPECT_GE(std::min(width, height), 0.1) << "seen edge-on";
+    }
+}
+
 }  // namespace
 }  // namespace trivane

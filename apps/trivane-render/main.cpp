@@ -24,6 +24,7 @@
 #include "raster/frame_layout.h"
 #include "scene/files.h"
 #include "ui/event_script.h"
+#include "ui/menu_ids.h"
 #include "ui/session.h"
 #include "ui/text_lines.h"
 
@@ -33,11 +34,13 @@ constexpr int kBadUsage = 2;
 constexpr int kMaxFrames = 1000000;
 
 const char kHelp[] = R"(Usage: trivane-render [-C DIR] [--events "E;E;..."] [--frames N] [--no-text]
-                      [--size WxH] [--threads N] [--raw FILE] [-o FILE.png]
+                      [--size WxH] [--fit] [--threads N] [--raw FILE] [-o FILE.png]
+                      [MODEL]
+       trivane-render --thumbnail SIZE -o FILE.png MODEL
 
 Starts the viewer without a window, as at window creation (framebuffer,
-start-up, scene marked dirty), applies the input events in order, renders N
-more frames and writes the picture.
+start-up, scene marked dirty), opens MODEL if one is named, applies the input
+events in order, renders N more frames and writes the picture.
 
 Options:
   -C DIR            run start-up (and every model load) in DIR; the default
@@ -60,7 +63,9 @@ Options:
                                         40010 globe, 40011 geo sphere,
                                         40014 icosahedron sphere, 40017 cube,
                                         40012 Mapping, 40013 Wire,
-                                        40015 Gouraud, 40018 the light and
+                                        40015 Gouraud, 40021 Fit Model,
+                                        40022 frame the model as when it
+                                        opens, 40018 the light and
                                         material dialog (opened and closed
                                         unchanged), 40019 Load ASE with no
                                         file chosen (nothing), 40020 automatic
@@ -90,6 +95,11 @@ Options:
                     those trivane --record writes (line breaks are blanks)
   --frames N        frames rendered after the events (default 1)
   --no-text         leave out the text lines drawn into the picture
+  --fit             after the events, frame the model as the viewer does when
+                    it opens one: turned to show the most of itself and
+                    filling three quarters of the picture (menu:40022)
+  --thumbnail SIZE  a SIZE x SIZE picture of MODEL framed, without text
+                    lines (what the file manager's thumbnailer runs)
   --size WxH        the picture's width and height, 16 to 8192 each
                     (default 800x600); a larger picture shows more of the
                     scene at the same scale
@@ -170,7 +180,9 @@ struct Options {
     std::optional<std::string> eventsFile;
     std::optional<std::string> raw;
     std::optional<std::string> png;
-    std::optional<std::string> framesText, threadsText, sizeText;  // as given, checked after the rest
+    std::optional<std::string> framesText, threadsText, sizeText, thumbnailText;  // checked after the rest
+    std::optional<std::string> model;  // opened before the events
+    bool fit = false;
     int frames = 1;
     std::optional<int> threads;
     int width = trivane::kFrameWidth;
@@ -198,6 +210,14 @@ int checkNumbers(Options& options) {
             !parseCount(std::string_view(v).substr(x + 1), trivane::kMinPictureSide, trivane::kMaxPictureSide,
                         options.height))
             return usageError("bad picture size \"" + v + "\": WxH, each a whole number from 16 to 8192");
+    }
+    if (options.thumbnailText) {
+        // A square picture of the model framed, without text lines.
+        if (!parseCount(*options.thumbnailText, trivane::kMinPictureSide, trivane::kMaxPictureSide, options.width))
+            return usageError("bad thumbnail size \"" + *options.thumbnailText + "\": a whole number from 16 to 8192");
+        if (!options.model) return usageError("option --thumbnail needs a model FILE");
+        options.height = options.width;
+        options.noText = options.fit = true;
     }
     return kParsed;
 }
@@ -260,8 +280,12 @@ int parseArguments(int argc, char** argv, Options& options) {
             status = once(options.framesText, "--frames");
         } else if (arg == "--threads") {
             status = once(options.threadsText, "--threads");
-        } else if (arg == "--size") {
-            status = once(options.sizeText, "--size");
+        } else if (arg == "--size" || arg == "--thumbnail") {
+            status = arg == "--size" ? once(options.sizeText, "--size") : once(options.thumbnailText, "--thumbnail");
+        } else if (arg == "--fit" && !inlineValue) {
+            options.fit = true;
+        } else if (!arg.empty() && arg[0] != '-' && !options.model) {
+            options.model = std::string(arg);
         } else if (arg == "--no-text" && !inlineValue) {
             options.noText = true;
         } else {
@@ -315,7 +339,15 @@ int main(int argc, char** argv) {
     for (const std::string& line : start.notes) std::fprintf(stderr, "trivane-render: %s\n", line.c_str());
 
     trivane::ScriptPlayer player(session);
+    // A model named on the command line is the one wanted: one that cannot be
+    // opened is said, not replaced by the default model as a script's is.
+    std::string unreadable = options.model ? trivane::whyUnreadable(options.model->c_str()) : std::string();
+    if (!unreadable.empty())
+        std::fprintf(stderr, "trivane-render: %s: cannot open it (%s)\n", options.model->c_str(), unreadable.c_str());
+    else if (options.model)
+        session.openModel(player, *options.model);
     player.play(events);
+    if (options.fit) session.menuCommand(player, trivane::menu::kFrameModel);
     for (const std::string& message : player.loadMessages()) std::fprintf(stderr, "trivane-render: %s\n", message.c_str());
     for (int f = 0; f < options.frames; ++f) session.frame();
     if (!options.noText) {
@@ -335,5 +367,5 @@ int main(int argc, char** argv) {
     }
     // Scripts must notice a file that gave nothing or a default file that was
     // found nowhere, though the picture was written.
-    return player.loadFailed() || !start.missing.empty() ? 1 : 0;
+    return player.loadFailed() || !unreadable.empty() || !start.missing.empty() ? 1 : 0;
 }

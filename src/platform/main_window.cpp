@@ -143,7 +143,10 @@ void MainWindow::menuCommand(int32_t id) {
     if (id != menu::kLoadModel && id != menu::kLightMaterialDialog) recorder_.record(scripted(ScriptEvent::Kind::Menu, id));
     if (id == menu::kGlobeSphere || id == menu::kGeoSphere || id == menu::kIcoSphere || id == menu::kCube)
         setWindowTitle(QStringLiteral("Trivane"));
+    modelOpened_ = false;
     session_.menuCommand(*this, id);
+    // A model opened from the chooser is framed, as one opened otherwise.
+    if (id == menu::kLoadModel && modelOpened_) menuCommand(menu::kFrameModel);
     // Qt has already flipped the mark of the item chosen; the state decides.
     syncMenuChecks();
     requestFrame();
@@ -196,7 +199,11 @@ bool MainWindow::readable(const std::string& path) {
 void MainWindow::openModelFile(const std::string& path) {
     if (!readable(path)) return;
     recorder_.record(scripted(ScriptEvent::Kind::Load, 0, 0, 0, path));
+    modelOpened_ = false;
     session_.openModel(*this, path);
+    // Framed as it opens: real exports come at any scale and turn. The
+    // framing is recorded as its own command, so a replay gives this picture.
+    if (modelOpened_) menuCommand(menu::kFrameModel);
     syncMenuChecks();
     requestFrame();
 }
@@ -229,6 +236,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 
 void MainWindow::showLoadReport(const std::string& path, const LoadReport& report) {
     const std::string message = report.message(path);
+    modelOpened_ = report.loaded();
     if (report.loaded()) {
         const std::string shown = report.fellBack ? std::string(kDefaultModelPath) : path;
         setWindowTitle(QFileInfo(QFile::decodeName(shown.c_str())).fileName() + QStringLiteral(" - Trivane"));

@@ -82,6 +82,7 @@ private:
     ClientArea* clientArea_ = nullptr;
     QTimer idle_;
     bool continuous_ = false;
+    bool modelOpened_ = false;  // the last load installed a model
     PresentStats stats_;
     bool outerSizeFitted_ = false;
     WindowLinePainter windowLines_;

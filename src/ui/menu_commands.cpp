@@ -33,35 +33,55 @@ void placeCamera(CameraState& camera, float z, bool lookAt) {
 // and its front stays beyond the near plane at 300.
 constexpr double kFittedRadius = 650.0;
 
-// Scales the model and moves it, as it is turned now, so that the bounding
-// sphere of its visible meshes sits at the origin the LookAt preset looks at.
-// Hidden meshes (bones) do not count, but mesh 0 carries the transform of the
-// whole model whether it is shown or not.
-void fitModel(SceneState& scene, CameraState& camera) {
+// Calls use(v) for every finite vertex of the shown meshes. Hidden meshes
+// (bones) do not count.
+template <typename Use>
+void forEachShownVertex(const SceneState& scene, Use&& use) {
     const int32_t inUse = std::clamp(scene.meshCount, 0, kMaxMeshes);
-    auto forEachShownVertex = [&](auto&& use) {
-        for (int32_t m = 0; m < inUse; ++m) {
-            const Mesh& mesh = scene.meshes[m];
-            if (!mesh.visible) continue;
-            const size_t count = std::min(static_cast<size_t>(std::max(mesh.vertexCount, 0)), mesh.vertices.size());
-            for (size_t i = 0; i < count; ++i) {
-                const Vertex& v = mesh.vertices[i];
-                if (std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z)) use(v);
-            }
+    for (int32_t m = 0; m < inUse; ++m) {
+        const Mesh& mesh = scene.meshes[m];
+        if (!mesh.visible) continue;
+        const size_t count = std::min(static_cast<size_t>(std::max(mesh.vertexCount, 0)), mesh.vertices.size());
+        for (size_t i = 0; i < count; ++i) {
+            const Vertex& v = mesh.vertices[i];
+            if (std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z)) use(v);
         }
-    };
-    double low[3] = {INFINITY, INFINITY, INFINITY}, high[3] = {-INFINITY, -INFINITY, -INFINITY};
-    forEachShownVertex([&](const Vertex& v) {
+    }
+}
+
+// The box around the shown vertices in model space; false when none is shown.
+bool shownBox(const SceneState& scene, double (&low)[3], double (&high)[3]) {
+    for (int k = 0; k < 3; ++k) low[k] = INFINITY, high[k] = -INFINITY;
+    forEachShownVertex(scene, [&](const Vertex& v) {
         const double p[3] = {v.x, v.y, v.z};
         for (int k = 0; k < 3; ++k) {
             low[k] = std::min(low[k], p[k]);
             high[k] = std::max(high[k], p[k]);
         }
     });
-    if (!(low[0] <= high[0])) return;  // nothing shown
+    return low[0] <= high[0];
+}
+
+// Moves the model, as it is scaled and turned now, so that the point centre
+// sits at the origin the LookAt preset looks at. Mesh 0 carries the
+// transform of the whole model whether it is shown or not.
+void centreModel(Mesh& model, const double (&centre)[3]) {
+    Vertex c;
+    c.x = static_cast<float>(centre[0]);
+    c.y = static_cast<float>(centre[1]);
+    c.z = static_cast<float>(centre[2]);
+    c.transformBy(modelTurn(model.scale, model.rotation));
+    model.position = Vector3{-c.x, -c.y, -c.z};
+}
+
+// Scales the model and moves it, as it is turned now, so that the bounding
+// sphere of its visible meshes sits at the origin the LookAt preset looks at.
+void fitModel(SceneState& scene, CameraState& camera) {
+    double low[3], high[3];
+    if (!shownBox(scene, low, high)) return;
     const double centre[3] = {(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
     double radius = 0.0;
-    forEachShownVertex([&](const Vertex& v) {
+    forEachShownVertex(scene, [&](const Vertex& v) {
         radius = std::max(radius, std::hypot(v.x - centre[0], v.y - centre[1], v.z - centre[2]));
     });
     const float scale = static_cast<float>(kFittedRadius / radius);
@@ -70,14 +90,61 @@ void fitModel(SceneState& scene, CameraState& camera) {
     placeCamera(camera, -1000.0f, true);
     Mesh& model = scene.meshes[0];
     model.scale = Vector3{scale, scale, scale};
-    // Where the centre lands after the model's scale and rotation: the
-    // translation that follows must take it back to the origin.
-    Vertex c;
-    c.x = static_cast<float>(centre[0]);
-    c.y = static_cast<float>(centre[1]);
-    c.z = static_cast<float>(centre[2]);
-    c.transformBy(modelTurn(model.scale, model.rotation));
-    model.position = Vector3{-c.x, -c.y, -c.z};
+    centreModel(model, centre);
+}
+
+// Turns for a model just opened: from the front, from above and from the
+// side. The one whose box shows the largest area wins (the first on a tie),
+// so a flat model is never seen edge-on.
+constexpr Vector3 kOpeningTurns[] = {{0.0f, 0.0f, 0.0f}, {90.0f, 0.0f, 0.0f}, {0.0f, 90.0f, 0.0f}};
+
+// Share of the picture's width or height the framed model reaches at most.
+constexpr double kFramedShare = 0.75;
+
+// A model just opened: turned to show the most of itself, scaled so that the
+// front of its box fills three quarters of the picture's width or height,
+// whichever comes first, and centred before the LookAt preset.
+void frameModel(SceneState& scene, CameraState& camera) {
+    double low[3], high[3];
+    if (!shownBox(scene, low, high)) return;
+    const double centre[3] = {(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
+    Vector3 best{};
+    double bestArea = -1.0, extent[3] = {0, 0, 0};
+    for (const Vector3& turn : kOpeningTurns) {
+        const Matrix4 m = modelTurn(Vector3{1.0f, 1.0f, 1.0f}, turn);
+        double lo[3] = {INFINITY, INFINITY, INFINITY}, hi[3] = {-INFINITY, -INFINITY, -INFINITY};
+        for (int corner = 0; corner < 8; ++corner) {
+            Vertex v;
+            v.x = static_cast<float>(corner & 1 ? high[0] : low[0]);
+            v.y = static_cast<float>(corner & 2 ? high[1] : low[1]);
+            v.z = static_cast<float>(corner & 4 ? high[2] : low[2]);
+            v.transformBy(m);
+            const double p[3] = {v.x, v.y, v.z};
+            for (int k = 0; k < 3; ++k) lo[k] = std::min(lo[k], p[k]), hi[k] = std::max(hi[k], p[k]);
+        }
+        const double area = (hi[0] - lo[0]) * (hi[1] - lo[1]);
+        if (area > bestArea) {
+            bestArea = area, best = turn;
+            for (int k = 0; k < 3; ++k) extent[k] = hi[k] - lo[k];
+        }
+    }
+    // The box's front face, the nearest to the camera at the preset's
+    // distance D, is the largest in the picture: half a side h there lands
+    // s h near / (D - s hz) pixels from the centre, which must stay within a
+    // share of half the picture. The front also stays beyond the near plane.
+    const double near = camera.nearPlane, distance = 1000.0;
+    const double hx = extent[0] / 2, hy = extent[1] / 2, hz = extent[2] / 2;
+    const double allowedX = kFramedShare * camera.viewportWidth / 2, allowedY = kFramedShare * camera.viewportHeight / 2;
+    const double scale = std::min({allowedX * distance / (hx * near + allowedX * hz),
+                                   allowedY * distance / (hy * near + allowedY * hz),
+                                   hz > 0.0 ? (distance - 1.2 * near) / hz : INFINITY});
+    if (!(scale > 0.0) || !std::isfinite(static_cast<float>(scale))) return;
+    placeCamera(camera, -1000.0f, true);
+    Mesh& model = scene.meshes[0];
+    const float s = static_cast<float>(scale);
+    model.scale = Vector3{s, s, s};
+    model.rotation = best;
+    centreModel(model, centre);
 }
 
 // A path the loader can be given as it was chosen: not empty, not longer than
@@ -112,6 +179,7 @@ void onMenuCommand(Renderer& r, PlatformServices& platform, int32_t id) {
             break;
         case menu::kToggleAnimation: r.clock.animating = r.clock.animating ? 0 : 1; break;
         case menu::kFitModel: fitModel(r.scene, r.camera); break;
+        case menu::kFrameModel: frameModel(r.scene, r.camera); break;
         case menu::kSavePicture: {
             // The framebuffer still holds the frame last shown, its picture
             // lines included: that is the picture the user sees.

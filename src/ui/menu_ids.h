@@ -22,6 +22,9 @@ constexpr int32_t kLoadModel = 40019;
 constexpr int32_t kToggleAnimation = 40020;
 // Additions of the desktop viewer.
 constexpr int32_t kFitModel = 40021;
+// A model just opened in the desktop viewer is framed: turned to show the most
+// of itself and fitted to the picture. Not in the menu; recordings carry it.
+constexpr int32_t kFrameModel = 40022;
 // Additions beyond the classic menu, from 40030 on.
 constexpr int32_t kSavePicture = 40030;
 constexpr int32_t kShowControls = 40031;

@@ -95,7 +95,7 @@ help)
     ;;
 bad_arguments)
     expect_usage_error "--frobnicate" --frobnicate
-    expect_usage_error "stray" stray
+    expect_usage_error "stray" model.ase stray
     expect_usage_error "--frames" --frames
     expect_usage_error "-1" --frames -1
     expect_usage_error "1e3" --frames 1e3
@@ -267,6 +267,20 @@ utf16_text)
         raw "$work/$order.raw" --events "load:$work/$order.ase"
         same "$work/plain.raw" "$work/$order.raw" || fail "UTF-16$order text reads differently"
     done
+    ;;
+thumbnail)
+    [ -n "$scene" ] || skip "no scene"
+    # A square picture of the model framed, for every real model there is;
+    # a model that cannot be opened is said, with status 1.
+    for model in "$root/data/bou.ASE" "$testdata"/ase/*.ase "$testdata"/ase/*.ASE; do
+        [ -f "$model" ] || continue
+        (cd "$scene" && "$tool" --thumbnail 128 --raw "$work/thumb.raw" "$model") 2>"$work/stderr" ||
+            fail "no thumbnail of $model: $(cat "$work/stderr")"
+        [ "$(stat -c %s "$work/thumb.raw")" -eq $((128 * 128 * 3)) ] || fail "the thumbnail of $model is not 128 x 128"
+        [ "$(tr -d '\000' <"$work/thumb.raw" | wc -c)" -gt 1000 ] || fail "the thumbnail of $model is nearly empty"
+    done
+    "$tool" --thumbnail 64 --raw "$work/none.raw" "$work/none.ase" 2>"$work/stderr"
+    [ $? -eq 1 ] && grep -qF "$work/none.ase: cannot open it" "$work/stderr" || fail "a missing model was not said"
     ;;
 missing_files)
     [ -n "$scene" ] || skip "no scene"

@@ -80,7 +80,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(recorded().contains("frame;"), 10000);
         viewer.kill();
         viewer.waitForFinished();
-        QVERIFY2(recorded().startsWith("load:" + QFile::encodeName(model) + ";frame;"), recorded().left(200).constData());
+        QVERIFY2(recorded().startsWith("load:" + QFile::encodeName(model) + ";menu:40022;frame;"), recorded().left(200).constData());
 
         QProcess version;
         version.start(QStringLiteral(TRIVANE_VIEWER), {QStringLiteral("--version")});
