@@ -34,7 +34,7 @@ TEST(TextLinesTest, EveryValueInItsPlace) {
     r->clock.fps = 1234.567f;
     TextLine window[kWindowLineCount];
     TextLine picture[kPictureLineCount];
-    formatWindowLines(r->camera, window);
+    formatWindowLines(r->camera, 810, window);
     formatPictureLines(r->input, r->lighting, r->clock, 800, picture);
     EXPECT_EQ(shown(window), (std::vector<std::string>{
         "810 10 LMouse Click drag : Model Rotate", "810 30 RMouse Click drag : Model Scale",
@@ -55,7 +55,7 @@ TEST(TextLinesTest, EveryValueInItsPlace) {
     r->camera.cameraPosition = Vertex{FLT_MAX, -FLT_MAX, 1e38f};
     r->camera.cameraTarget = Vertex{INFINITY, -INFINITY, NAN};
     r->clock.fps = INFINITY;  // a frame measured as taking no time
-    formatWindowLines(r->camera, window);
+    formatWindowLines(r->camera, 810, window);
     formatPictureLines(r->input, r->lighting, r->clock, 1001, picture);
     const std::string max = "340282346638528859811704183484516925440.00";
     const std::vector<std::string> lines = shown(window);

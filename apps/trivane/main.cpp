@@ -11,6 +11,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 
 #include "platform/main_window.h"
 #include "scene/files.h"
@@ -74,6 +75,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Trivane"));
+    QApplication::setApplicationName(QStringLiteral("trivane"));
     QApplication::setApplicationVersion(QStringLiteral(TRIVANE_VERSION));
     parser.process(application);
     if (parser.positionalArguments().size() > 1) {
@@ -87,6 +90,11 @@ int main(int argc, char** argv) {
         trivane::Session session;
         trivane::MainWindow window(session);
         if (parser.isSet(commandLine.continuous)) window.setContinuous(true);
+        // Remembered between runs; on by itself where the classic window
+        // would not fit the screen (small screens, high scale factors).
+        QSettings settings;
+        const QString fits = QStringLiteral("pictureFitsWindow");
+        if (settings.value(fits, false).toBool() || !window.classicWindowFits()) window.setPictureFitsWindow(true);
         if (parser.isSet(recordOption) && !window.recordTo(localName(parser.value(recordOption)))) {
             std::fprintf(stderr, "trivane: cannot write the recording \"%s\"\n",
                          localName(parser.value(recordOption)).c_str());
@@ -97,6 +105,7 @@ int main(int argc, char** argv) {
             window.openModelFile(localName(QFileInfo(parser.positionalArguments().front()).absoluteFilePath()));
         window.show();
         exitCode = QApplication::exec();
+        settings.setValue(fits, window.pictureFitsWindow());
         // TRIVANE_FRAME_STATS=1 reports what a frame and its presentation cost.
         const char* wanted = std::getenv("TRIVANE_FRAME_STATS");
         const trivane::PresentStats& stats = window.stats();

@@ -1,5 +1,6 @@
 #include "platform/client_area.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QKeyEvent>
@@ -20,9 +21,20 @@ namespace trivane {
 
 namespace {
 
-int32_t clientCoordinate(double value) { return truncToInt32(std::floor(value)); }
-
 }  // namespace
+
+int32_t ClientArea::pictureCoordinate(double value) const { return truncToInt32(std::floor(value * pictureDensity_)); }
+
+QRect ClientArea::pictureArea() const {
+    const FramePixels picture = session_.picture();
+    return QRect(0, 0, static_cast<int>(std::ceil(picture.width / pictureDensity_)),
+                 static_cast<int>(std::ceil(picture.height / pictureDensity_)));
+}
+
+void ClientArea::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (resized) resized();
+}
 
 ClientArea::ClientArea(Session& session, InputRecorder& recorder, QWidget* parent)
     : QWidget(parent), session_(session), recorder_(recorder), surface_(kSurfaceWidth, kFrameHeight, QImage::Format_RGB32) {
@@ -37,10 +49,12 @@ ClientArea::ClientArea(Session& session, InputRecorder& recorder, QWidget* paren
 
 bool ClientArea::matchSurfaceToScreen() {
     const qreal ratio = devicePixelRatioF();
-    if (surface_.devicePixelRatio() == ratio) return false;
-    const int width = static_cast<int>(std::ceil(kSurfaceWidth * ratio));
-    const int height = static_cast<int>(std::ceil(kFrameHeight * ratio));
-    surface_ = QImage(width, height, QImage::Format_RGB32);
+    // As tall as the widget, never shorter than the classic picture.
+    const int units = std::max(kFrameHeight, height());
+    const int pixelsHigh = static_cast<int>(std::ceil(units * ratio));
+    if (surface_.devicePixelRatio() == ratio && surface_.height() == pixelsHigh) return false;
+    const int pixelsWide = static_cast<int>(std::ceil(kSurfaceWidth * ratio));
+    surface_ = QImage(pixelsWide, pixelsHigh, QImage::Format_RGB32);
     surface_.setDevicePixelRatio(ratio);
     surface_.fill(Qt::white);
     return true;
@@ -69,8 +83,9 @@ void ClientArea::paintEvent(QPaintEvent* event) {
     // screen pixels, never a blend of its neighbours.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     QRegion kept = event->region();
+    const QRect pictureRect = pictureArea();
     if (pictureShown_ && session_.picture().bits != nullptr) {
-        const QRegion picture = kept & QRect(0, 0, kFrameWidth, kFrameHeight);
+        const QRegion picture = kept & pictureRect;
         if (!picture.isEmpty()) paintPicture(painter, picture);
         kept -= picture;
     }
@@ -84,8 +99,9 @@ void ClientArea::paintEvent(QPaintEvent* event) {
     }
     // What lies beyond the kept surface is erased with the window's white.
     const QRect area = event->rect();
-    if (area.bottom() >= kFrameHeight) {
-        painter.fillRect(QRect(area.left(), kFrameHeight, area.width(), area.bottom() - kFrameHeight + 1), Qt::white);
+    const int surfaceHeight = static_cast<int>(surface_.height() / ratio);
+    if (area.bottom() >= surfaceHeight) {
+        painter.fillRect(QRect(area.left(), surfaceHeight, area.width(), area.bottom() - surfaceHeight + 1), Qt::white);
     }
     if (area.right() >= kSurfaceWidth) {
         painter.fillRect(QRect(kSurfaceWidth, area.top(), area.right() - kSurfaceWidth + 1, area.height()), Qt::white);
@@ -104,19 +120,24 @@ void ClientArea::paintPicture(QPainter& painter, const QRegion& picture) {
     QPaintDevice* device = engine != nullptr ? engine->paintDevice() : nullptr;
     const QTransform toDevice = painter.deviceTransform();
     const QPoint offset(static_cast<int>(toDevice.dx()), static_cast<int>(toDevice.dy()));
-    if (device != nullptr && device->devType() == QInternal::Image && toDevice.type() <= QTransform::TxTranslate &&
-        offset.x() == toDevice.dx() && offset.y() == toDevice.dy()) {
+    if (pictureDensity_ == 1.0 && device != nullptr && device->devType() == QInternal::Image &&
+        toDevice.type() <= QTransform::TxTranslate && offset.x() == toDevice.dx() && offset.y() == toDevice.dy()) {
         // Not detached, bits() would write into a copy that nobody shows.
         QImage& image = *static_cast<QImage*>(device);
         bool written = image.isDetached();
         for (auto area = picture.begin(); written && area != picture.end(); ++area) {
-            written = copyFrameToImage(session_.picture().bits, image, *area, area->topLeft() + offset);
+            written = copyFrameToImage(session_.picture(), image, *area, area->topLeft() + offset);
         }
         if (written) return;
     }
-    if (picture_.isNull()) picture_ = QImage(kFrameWidth, kFrameHeight, QImage::Format_RGB32);
-    copyFrameToImage(session_.picture().bits, picture_, QRect(0, 0, kFrameWidth, kFrameHeight), QPoint(0, 0));
-    for (const QRect& area : picture) painter.drawImage(area.topLeft(), picture_, area);
+    const FramePixels pixels = session_.picture();
+    if (picture_.size() != QSize(pixels.width, pixels.height))
+        picture_ = QImage(pixels.width, pixels.height, QImage::Format_RGB32);
+    copyFrameToImage(pixels, picture_, QRect(0, 0, pixels.width, pixels.height), QPoint(0, 0));
+    // A picture at the screen's density lands pixel for pixel.
+    const qreal d = pictureDensity_;
+    for (const QRect& area : picture)
+        painter.drawImage(QRectF(area), picture_, QRectF(area.x() * d, area.y() * d, area.width() * d, area.height() * d));
 }
 
 void ClientArea::keyPressEvent(QKeyEvent* event) {
@@ -148,8 +169,8 @@ void ClientArea::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void ClientArea::mousePressEvent(QMouseEvent* event) {
-    const int32_t x = clientCoordinate(event->position().x());
-    const int32_t y = clientCoordinate(event->position().y());
+    const int32_t x = pictureCoordinate(event->position().x());
+    const int32_t y = pictureCoordinate(event->position().y());
     using K = ScriptEvent::Kind;
     if (event->button() == Qt::LeftButton) {
         recorder_.record(scripted(K::LeftDown, x, y));
@@ -180,7 +201,7 @@ void ClientArea::mouseMoveEvent(QMouseEvent* event) {
     // While a button is held Qt keeps sending moves beyond the window's edge,
     // with negative coordinates there; they go to the handler as they are so
     // that the drag keeps its direction.
-    const int32_t x = clientCoordinate(event->position().x()), y = clientCoordinate(event->position().y());
+    const int32_t x = pictureCoordinate(event->position().x()), y = pictureCoordinate(event->position().y());
     recorder_.record(scripted(ScriptEvent::Kind::Move, x, y));
     session_.mouseMove(x, y);
 }

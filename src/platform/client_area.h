@@ -32,6 +32,12 @@ public:
     QImage& surface() { return surface_; }
     const QImage& surface() const { return surface_; }
     void showPicture() { pictureShown_ = true; }
+    // Picture pixels to a unit of the widget: 1 for the classic picture (at a
+    // higher pixel density each picture pixel is a block of screen pixels),
+    // the screen's density for a picture that fits the window.
+    void setPictureDensity(qreal density) { pictureDensity_ = density; }
+    // Where the picture lies, in the widget's units.
+    QRect pictureArea() const;
     // Makes the surface match the screen's pixel density; true when it was
     // made anew (then white).
     bool matchSurfaceToScreen();
@@ -41,9 +47,12 @@ public:
     // Told after every key, button and wheel event and every move during a
     // drag: input that can change the next frame.
     std::function<void()> inputArrived;
+    // Told when the widget's size changed.
+    std::function<void()> resized;
 
 protected:
     bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
@@ -56,12 +65,15 @@ protected:
 
 private:
     void paintPicture(QPainter& painter, const QRegion& picture);
+    // A position in the widget's units as the handlers take it: picture pixels.
+    int32_t pictureCoordinate(double value) const;
 
     Session& session_;
     InputRecorder& recorder_;
     QImage surface_;
     QImage picture_;  // the picture converted, where it cannot go straight to the screen
     bool pictureShown_ = false;
+    qreal pictureDensity_ = 1.0;
     std::set<int> shortcutKeys_;
     std::set<int> shortcutKeysPressedHere_;  // pressed without their modifiers, so not a shortcut
 };

@@ -66,12 +66,12 @@ CopyPixels pickCopyPixels() {
 
 }  // namespace
 
-bool copyFrameToImage(const uint8_t* frameBits, QImage& image, const QRect& area, QPoint at) {
+bool copyFrameToImage(const FramePixels& picture, QImage& image, const QRect& area, QPoint at) {
     const QImage::Format format = image.format();
     const bool opaqueWords = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
                              format == QImage::Format_ARGB32_Premultiplied;
-    if (frameBits == nullptr || !opaqueWords || area.isEmpty() ||
-        !QRect(0, 0, kFrameWidth, kFrameHeight).contains(area) ||
+    if (picture.bits == nullptr || !opaqueWords || area.isEmpty() ||
+        !QRect(0, 0, picture.width, picture.height).contains(area) ||
         !image.rect().contains(QRect(at, area.size()))) {
         return false;
     }
@@ -79,7 +79,7 @@ bool copyFrameToImage(const uint8_t* frameBits, QImage& image, const QRect& area
     uchar* bits = image.bits();
     const qsizetype bytesPerLine = image.bytesPerLine();
     for (int32_t row = 0; row < area.height(); ++row) {
-        const uint8_t* source = frameRowFromTop(frameBits, area.top() + row) + 3 * area.left();
+        const uint8_t* source = picture.rowFromTop(area.top() + row) + 3 * area.left();
         QRgb* target = reinterpret_cast<QRgb*>(bits + (at.y() + row) * bytesPerLine) + at.x();
         copyPixels(source, area.width(), target);
     }

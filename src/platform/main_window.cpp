@@ -1,5 +1,6 @@
 #include "platform/main_window.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -14,6 +15,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 
@@ -31,6 +33,8 @@ namespace trivane {
 
 namespace {
 
+// Beside a picture that fits the window, room for the window lines.
+constexpr int kSidePanelWidth = 300;
 constexpr int kOuterWidth = 1100;
 constexpr int kOuterHeight = 700;
 
@@ -56,6 +60,7 @@ MainWindow::MainWindow(Session& session, QWidget* parent) : QMainWindow(parent),
     }
     clientArea_->setShortcutKeys(std::move(shortcutKeys));
     clientArea_->inputArrived = [this] { requestFrame(); };
+    clientArea_->resized = [this] { matchPictureToWindow(); };
     setAcceptDrops(true);
 
     const StartReport start = session_.start();
@@ -91,12 +96,54 @@ void MainWindow::setContinuous(bool on) {
     requestFrame();
 }
 
+bool MainWindow::classicWindowFits() const {
+    const QScreen* shown = screen();
+    if (shown == nullptr) return true;
+    const QSize room = shown->availableGeometry().size();
+    return room.width() >= kOuterWidth && room.height() >= kOuterHeight;
+}
+
+void MainWindow::setPictureFitsWindow(bool on) {
+    fitsWindow_ = on;
+    // A window that fits the screen it is on.
+    if (on && !classicWindowFits() && screen() != nullptr) resize(screen()->availableGeometry().size() * 9 / 10);
+    matchPictureToWindow();
+    syncMenuChecks();
+}
+
+void MainWindow::matchPictureToWindow() {
+    // At a higher pixel density a fitting picture has the screen's own
+    // pixels, so it is sharp rather than doubled.
+    const qreal density = fitsWindow_ ? clientArea_->devicePixelRatioF() : 1.0;
+    int width = kFrameWidth, height = kFrameHeight;
+    if (fitsWindow_) {
+        width = static_cast<int>((clientArea_->width() - kSidePanelWidth) * density);
+        height = static_cast<int>(clientArea_->height() * density);
+        width = std::clamp(width, kMinPictureSide, kMaxPictureSide);
+        height = std::clamp(height, kMinPictureSide, kMaxPictureSide);
+    }
+    clientArea_->setMinimumSize(fitsWindow_ ? QSize(kMinPictureSide + kSidePanelWidth, kMinPictureSide)
+                                            : QSize(kFrameWidth, kFrameHeight));
+    // The layout set the window's least size from the classic client area
+    // once; it follows the client area's again.
+    setMinimumSize(minimumSizeHint());
+    clientArea_->setPictureDensity(density);
+    const FramePixels picture = session_.picture();
+    if (picture.width != width || picture.height != height) {
+        session_.resizePicture(width, height);
+        clientArea_->update();
+        requestFrame();
+    }
+}
+
 void MainWindow::requestFrame() {
     if (!idle_.isActive()) idle_.start();
 }
 
 std::optional<bool> MainWindow::itemChecked(int32_t id) const {
     if (id == menu::kRenderContinuously) return continuous_;
+    if (id == menu::kPictureFitsWindow) return fitsWindow_;
+    if (id == menu::kFullScreen) return isFullScreen();
     return session_.menuItemChecked(id);
 }
 
@@ -135,9 +182,12 @@ void MainWindow::syncMenuChecks() {
 }
 
 void MainWindow::menuCommand(int32_t id) {
-    if (id == menu::kRenderContinuously) {
-        setContinuous(!continuous_);
-        return;
+    // The window's own view settings: not the session's, not recorded.
+    if (id == menu::kRenderContinuously) return setContinuous(!continuous_);
+    if (id == menu::kPictureFitsWindow) return setPictureFitsWindow(!fitsWindow_);
+    if (id == menu::kFullScreen) {
+        if (isFullScreen()) showNormal(); else showFullScreen();
+        return syncMenuChecks();
     }
     // A load is recorded with its file once chosen, the dialog with its scrolls.
     if (id != menu::kLoadModel && id != menu::kLightMaterialDialog) recorder_.record(scripted(ScriptEvent::Kind::Menu, id));
@@ -308,7 +358,8 @@ void MainWindow::present() {
         clientArea_->update();
     }
     TextLine windowLines[kWindowLineCount];
-    session_.windowLines(windowLines);
+    const QRect pictureArea = clientArea_->pictureArea();
+    session_.windowLines(windowLines, pictureArea.width() + 10);
     const QRect windowLinesArea = windowLines_.draw(clientArea_->surface(), windowLines, kWindowLineCount);
     TextLine pictureLines[kPictureLineCount];
     session_.pictureLines(pictureLines);
@@ -316,7 +367,7 @@ void MainWindow::present() {
     // Only what changed goes to the screen: the picture, converted on its way
     // there, and the window lines drawn this frame.
     clientArea_->showPicture();
-    clientArea_->repaint(QRegion(0, 0, kFrameWidth, kFrameHeight) + windowLinesArea);
+    clientArea_->repaint(QRegion(pictureArea) + windowLinesArea);
 
     stats_.presentNanos += nanosSince(rendered);
     ++stats_.frames;
@@ -331,7 +382,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 // The 1100 x 700 include the frame that the window manager adds; its size is
 // known only once the window is on the screen.
 void MainWindow::fitOuterSize() {
-    if (outerSizeFitted_) return;
+    if (outerSizeFitted_ || fitsWindow_) return;
     const QSize frame = frameGeometry().size() - geometry().size();
     if (frame.isEmpty()) return;
     outerSizeFitted_ = true;

@@ -56,6 +56,13 @@ public:
     // Frames without pause, as the classic loop drew them (View > Render
     // Continuously); off, a frame is drawn only when something can change it.
     void setContinuous(bool on);
+    // The picture fills the client area left of the window lines and follows
+    // every resize (View > Picture Fits Window); off, it is the classic
+    // 800 x 600.
+    void setPictureFitsWindow(bool on);
+    bool pictureFitsWindow() const { return fitsWindow_; }
+    // Whether the classic 1100 x 700 window fits the screen's free area.
+    bool classicWindowFits() const;
 
     ClientArea* clientArea() const { return clientArea_; }
     const PresentStats& stats() const { return stats_; }
@@ -75,6 +82,8 @@ private:
     void requestFrame();
     // Whether a chosen model file can be opened; says why not where it cannot.
     bool readable(const std::string& path);
+    // The picture's size for the client area as it is now.
+    void matchPictureToWindow();
     void fitOuterSize();
 
     Session& session_;
@@ -82,6 +91,7 @@ private:
     ClientArea* clientArea_ = nullptr;
     QTimer idle_;
     bool continuous_ = false;
+    bool fitsWindow_ = false;
     bool modelOpened_ = false;  // the last load installed a model
     PresentStats stats_;
     bool outerSizeFitted_ = false;

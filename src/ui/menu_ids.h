@@ -31,6 +31,8 @@ constexpr int32_t kShowControls = 40031;
 constexpr int32_t kShowAbout = 40032;
 // The desktop viewer's own view settings; a script has nothing to do with them.
 constexpr int32_t kRenderContinuously = 40033;
+constexpr int32_t kPictureFitsWindow = 40034;
+constexpr int32_t kFullScreen = 40035;
 
 // Paths longer than this are refused like a cancelled chooser; it is the
 // longest path the classic 256-byte file name buffer could return.
@@ -66,7 +68,9 @@ constexpr MenuItem kModeItems[] = {
     {"Mapping", kModeMapping}, {"Wire", kModeWire}, {"Gouraud Shading", kModeGouraud}};
 constexpr MenuItem kLightingItems[] = {{"빛,재질조정", kLightMaterialDialog}};
 constexpr MenuItem kAnimationItems[] = {{"활성,비활성", kToggleAnimation}};
-constexpr MenuItem kViewItems[] = {{"Render Continuously", kRenderContinuously}};
+constexpr MenuItem kViewItems[] = {
+    {"Picture Fits Window", kPictureFitsWindow}, {"Full Screen", kFullScreen, "F11"},
+    {"Render Continuously", kRenderContinuously}};
 constexpr MenuItem kHelpItems[] = {{"Controls", kShowControls, "F1"}, {"About Trivane", kShowAbout}};
 
 // Eight menus, left to right, each with its items top to bottom. Texts are
@@ -78,7 +82,7 @@ constexpr Menu kMenus[] = {
     {"Mapping", kModeItems, 3},
     {"Lighting", kLightingItems, 1},
     {"애니메이션", kAnimationItems, 1},
-    {"View", kViewItems, 1},
+    {"View", kViewItems, 3},
     {"Help", kHelpItems, 2},
 };
 constexpr int kMenuCount = 8;

@@ -76,7 +76,20 @@ void Session::setRateFromDrawingTime(bool on) { renderer_->clock.rateFromDrawing
 
 FramePixels Session::picture() { return pixelsOf(renderer_->target); }
 
-void Session::windowLines(TextLine (&lines)[kWindowLineCount]) const { formatWindowLines(renderer_->camera, lines); }
+void Session::windowLines(TextLine (&lines)[kWindowLineCount], int32_t left) const {
+    formatWindowLines(renderer_->camera, left, lines);
+}
+
+void Session::resizePicture(int32_t width, int32_t height) {
+    Renderer& r = *renderer_;
+    createFrameBitmap(r.target, width, height);
+    // Without a start (no texture) the viewport stays as it was: nothing is drawn.
+    if (r.camera.viewportWidth != 0.0f) {
+        r.camera.viewportWidth = static_cast<float>(r.target.frameWidth);
+        r.camera.viewportHeight = static_cast<float>(r.target.frameHeight);
+    }
+    r.input.dirty = 1;
+}
 
 void Session::pictureLines(TextLine (&lines)[kPictureLineCount]) const {
     formatPictureLines(renderer_->input, renderer_->lighting, renderer_->clock, renderer_->target.frameWidth, lines);

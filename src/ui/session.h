@@ -63,7 +63,11 @@ public:
     // The frame last drawn: blue, green, red, row 0 at the bottom. No pixels
     // before start.
     FramePixels picture();
-    void windowLines(TextLine (&lines)[kWindowLineCount]) const;
+    // A picture of another size (16 to 8192 each way), the viewport with it;
+    // the scene is marked dirty. The classic picture is 800 x 600.
+    void resizePicture(int32_t width, int32_t height);
+    // Beside the picture, from x = left in the window.
+    void windowLines(TextLine (&lines)[kWindowLineCount], int32_t left = kFrameWidth + 10) const;
     void pictureLines(TextLine (&lines)[kPictureLineCount]) const;
     std::optional<bool> menuItemChecked(int32_t id) const;
 

@@ -48,18 +48,18 @@ void colourLine(TextLine& line, int32_t y, char kind, const Rgb& rgb) {
 
 }  // namespace
 
-void formatWindowLines(const CameraState& camera, TextLine (&lines)[kWindowLineCount]) {
-    setLine(lines[0], 810, 10, "LMouse Click drag : Model Rotate");
-    setLine(lines[1], 810, 30, "RMouse Click drag : Model Scale");
-    setLine(lines[2], 810, 70, "W A S D Q E: Camera Move");
-    setLine(lines[3], 810, 90, "I J K L U O: Taget Move or Camera Rotate");
-    setLine(lines[4], 810, 110, camera.lookAtMode == 1 ? "LookAt  " : "Euler    ");
+void formatWindowLines(const CameraState& camera, int32_t left, TextLine (&lines)[kWindowLineCount]) {
+    setLine(lines[0], left, 10, "LMouse Click drag : Model Rotate");
+    setLine(lines[1], left, 30, "RMouse Click drag : Model Scale");
+    setLine(lines[2], left, 70, "W A S D Q E: Camera Move");
+    setLine(lines[3], left, 90, "I J K L U O: Taget Move or Camera Rotate");
+    setLine(lines[4], left, 110, camera.lookAtMode == 1 ? "LookAt  " : "Euler    ");
     const Vertex& p = camera.cameraPosition;
-    threeValues(lines[5], 810, 130, "Camera x : ", " y : ", "  z : ", "       ", p.x, p.y, p.z);
+    threeValues(lines[5], left, 130, "Camera x : ", " y : ", "  z : ", "       ", p.x, p.y, p.z);
     const Vertex& t = camera.cameraTarget;
-    threeValues(lines[6], 810, 150, "Taget x : ", " y : ", "  z : ", "        ", t.x, t.y, t.z);
+    threeValues(lines[6], left, 150, "Taget x : ", " y : ", "  z : ", "        ", t.x, t.y, t.z);
     const Vector3& a = camera.cameraRotation;
-    threeValues(lines[7], 810, 170, "CameraRotate x : ", " y : ", "  z : ", "      ", a.x, a.y, a.z);
+    threeValues(lines[7], left, 170, "CameraRotate x : ", " y : ", "  z : ", "      ", a.x, a.y, a.z);
 }
 
 void formatPictureLines(const InputState& input, const LightState& lighting, const FrameClock& clock,

@@ -21,8 +21,9 @@ struct TextLine {
 constexpr int kWindowLineCount = 8;    // beside the picture, at x = 810
 constexpr int kPictureLineCount = 12;  // inside the picture
 
-// Beside the picture: the help lines, the camera mode and the camera values.
-void formatWindowLines(const CameraState& camera, TextLine (&lines)[kWindowLineCount]);
+// Beside the picture, from x = left (810 beside the classic picture): the
+// help lines, the camera mode and the camera values.
+void formatWindowLines(const CameraState& camera, int32_t left, TextLine (&lines)[kWindowLineCount]);
 // Inside a picture `pictureWidth` pixels wide: the help lines, the move mode
 // and the light and material colours at the left, the frame rate at the top
 // right.

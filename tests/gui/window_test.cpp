@@ -32,8 +32,8 @@ QAction* findItem(MainWindow& window, int id) {
 }
 
 // Check marks only on the render modes, the cameras, the rotation and
-// drawing continuously (on in these tests).
-const QList<int> kCheckable = {40002, 40003, 40012, 40013, 40015, 40020, 40033};
+// the view settings (drawing continuously on in these tests).
+const QList<int> kCheckable = {40002, 40003, 40012, 40013, 40015, 40020, 40033, 40034, 40035};
 
 // Pixels of one colour (black unless said) in a rectangle of an image.
 int countIn(const QImage& image, QRect area, QRgb colour = qRgb(0, 0, 0)) {
@@ -255,6 +255,31 @@ private slots:
             findItem(*window, id)->trigger();
             QTRY_VERIFY(!window->idleRunning());
         }
+    }
+
+    // A picture that fits the window follows every resize, with the window
+    // lines beside it; off, the classic picture comes back.
+    void thePictureCanFitTheWindow() {
+        window->show();
+        QTRY_VERIFY(window->stats().frames > 1);
+        findItem(*window, menu::kPictureFitsWindow)->trigger();
+        QWidget* area = window->clientArea();
+        for (const QSize outer : {QSize(1000, 500), QSize(500, 300)}) {
+            window->resize(outer);
+            QTRY_COMPARE(window->size(), outer);
+            const QSize size = area->size();
+            const FramePixels picture = session->picture();
+            QCOMPARE(QSize(picture.width, picture.height), QSize(size.width() - 300, size.height()));
+            QCOMPARE(renderer->camera.viewportWidth, static_cast<float>(size.width() - 300));
+            const int64_t before = window->stats().frames;
+            QTRY_VERIFY(window->stats().frames > before);
+            TextLine lines[kWindowLineCount];
+            session->windowLines(lines, window->clientArea()->pictureArea().width() + 10);
+            QCOMPARE(lines[0].x, size.width() - 300 + 10);
+        }
+        QVERIFY(findItem(*window, menu::kPictureFitsWindow)->isChecked());
+        findItem(*window, menu::kPictureFitsWindow)->trigger();
+        QCOMPARE(std::pair(session->picture().width, session->picture().height), std::pair(800, 600));
     }
 
     void aBurstOfInputIsHandledBeforeTheNextFrame() {
