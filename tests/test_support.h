@@ -90,7 +90,7 @@ inline int countColoured(const Renderer& r) { return countColoured(r.target.fram
 // A picture of its own for driving the drawing kernels, all black and empty.
 struct Canvas {
     std::vector<uint8_t> colour = std::vector<uint8_t>(kFrameBytes);
-    std::vector<float> depth = std::vector<float>(kDepthCount);
+    std::vector<float> depth = std::vector<float>(static_cast<size_t>(kFrameWidth) * kFrameHeight);
     raster::FrameBand band() {
         raster::FrameBand b;
         b.colour = colour.data();

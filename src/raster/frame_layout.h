@@ -16,7 +16,6 @@ constexpr int32_t kFrameWidth = 800;
 constexpr int32_t kFrameHeight = 600;
 constexpr int32_t kFrameStride = 2400;  // (3 * 800 + 3) & ~3, no padding
 constexpr size_t kFrameBytes = static_cast<size_t>(kFrameStride) * kFrameHeight;
-constexpr size_t kDepthCount = static_cast<size_t>(kFrameWidth) * kFrameHeight;
 
 // The sizes a picture may have, each way.
 constexpr int32_t kMinPictureSide = 16;
@@ -38,17 +37,6 @@ struct FramePixels {
     // Row `top` counted from the top, as a person sees the picture.
     uint8_t* rowFromTop(int32_t top) const { return row(height - 1 - top); }
 };
-
-// Row y of the classic picture counted from the bottom, as stored.
-inline uint8_t* frameRow(uint8_t* bits, int32_t y) { return bits + static_cast<ptrdiff_t>(y) * kFrameStride; }
-inline const uint8_t* frameRow(const uint8_t* bits, int32_t y) {
-    return bits + static_cast<ptrdiff_t>(y) * kFrameStride;
-}
-// Row `top` counted from the top, as a person sees the picture.
-inline uint8_t* frameRowFromTop(uint8_t* bits, int32_t top) { return frameRow(bits, kFrameHeight - 1 - top); }
-inline const uint8_t* frameRowFromTop(const uint8_t* bits, int32_t top) {
-    return frameRow(bits, kFrameHeight - 1 - top);
-}
 
 // One pixel's bytes from its red, green and blue.
 constexpr void storeRgb(uint8_t* pixel, uint8_t red, uint8_t green, uint8_t blue) {

@@ -10,13 +10,28 @@
 
 namespace trivane {
 
-FileHandle openForReading(const char* path) {
-    if (path == nullptr) return nullptr;
-    FileHandle file(std::fopen(path, "rb"));
-    if (!file) return nullptr;
+namespace {
+
+// The file open for reading, or null with the reason in why.
+FileHandle openReadable(const char* path, std::string& why) {
+    FileHandle file(path != nullptr ? std::fopen(path, "rb") : nullptr);
+    if (!file) {
+        why = path != nullptr ? std::strerror(errno) : "no path";
+        return nullptr;
+    }
     struct stat info {};
-    if (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) return nullptr;
+    if (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
+        why = "it is a directory";
+        return nullptr;
+    }
     return file;
+}
+
+}  // namespace
+
+FileHandle openForReading(const char* path) {
+    std::string why;
+    return openReadable(path, why);
 }
 
 namespace {
@@ -63,11 +78,9 @@ std::string notFoundMessage(const char* defaultPath) {
 }
 
 std::string whyUnreadable(const char* path) {
-    FileHandle file(std::fopen(path, "rb"));
-    if (!file) return std::strerror(errno);
-    struct stat info {};
-    if (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) return "it is a directory";
-    return {};
+    std::string why;
+    openReadable(path, why);
+    return why;
 }
 
 int64_t fileSize(std::FILE* file) {
