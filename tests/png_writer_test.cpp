@@ -35,8 +35,8 @@ TEST(PngWriter, DefaultSceneDecodesToTheFrameUprightInRgbOrderInACompressedFile)
     r->renderFrame();
     const std::string path = tempPath("frame.png"), again = tempPath("again.png");
     const FramePixels picture = pixelsOf(r->target);
-    ASSERT_TRUE(writeFramePng(path.c_str(), picture));
-    ASSERT_TRUE(writeFramePng(again.c_str(), picture));
+    ASSERT_EQ(writeFramePng(path, picture), "");
+    ASSERT_EQ(writeFramePng(again, picture), "");
     const std::vector<uint8_t> file = readFile(path);
     EXPECT_EQ(file, readFile(again));
     EXPECT_LE(file.size(), 200u * 1024u);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "core/atomic_file.h"
 #include "core/png_writer.h"
 #include "core/renderer.h"
 #include "core/workers.h"
@@ -75,7 +77,10 @@ Options:
                                         no window to show them in)
                       load:PATH         Load ASE with PATH chosen (a path of
                                         more than 255 bytes is refused like a
-                                        cancel); PATH cannot contain ';'
+                                        cancel). A PATH that holds ';' or
+                                        starts with '"' is written in double
+                                        quotes, \" standing for " and \\ for
+                                        \ inside them: load:"a;b.ase"
                       lbdown:X,Y  lbup  left button (turns the model)
                       rbdown:X,Y  rbup  right button (scales the model)
                       move:X,Y          pointer move, client coordinates
@@ -158,13 +163,6 @@ bool parseCount(std::string_view text, int low, int high, int& out) {
 int64_t simulatedTicks = 0;
 int64_t simulatedFrequency() { return 60; }
 int64_t simulatedRead() { return ++simulatedTicks; }
-
-bool writeRaw(const std::string& path, const uint8_t* bytes, size_t size) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    const bool written = std::fwrite(bytes, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
-}
 
 // Qt's start-up notes (a missing XDG_RUNTIME_DIR, for instance) would break
 // the rule that a run prints nothing unless something is wrong.
@@ -301,6 +299,9 @@ int parseArguments(int argc, char** argv, Options& options) {
 
 int main(int argc, char** argv) {
     trivane::useSourceTreeScene(TRIVANE_SOURCE_TREE, TRIVANE_BUILD_TREE);
+    // A write past a file size limit fails and is said, instead of killing
+    // the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     Options options;
     if (const int status = parseArguments(argc, argv, options); status != kParsed) return status;
 
@@ -308,6 +309,10 @@ int main(int argc, char** argv) {
         const trivane::FileHandle file = trivane::openForReading(options.eventsFile->c_str());
         if (!file) return usageError("cannot read events file \"" + *options.eventsFile + "\"");
         const std::vector<uint8_t> bytes = trivane::readAll(file.get());
+        // Editors that save "Unicode" write UTF-16; its bytes read as events
+        // would only give a puzzling message.
+        if (bytes.size() >= 2 && ((bytes[0] == 0xff && bytes[1] == 0xfe) || (bytes[0] == 0xfe && bytes[1] == 0xff)))
+            return usageError("events file \"" + *options.eventsFile + "\" is UTF-16 text; save it as UTF-8");
         options.events = std::string(bytes.begin(), bytes.end());
     }
     std::vector<trivane::ScriptEvent> events;
@@ -357,14 +362,17 @@ int main(int argc, char** argv) {
     }
 
     const trivane::FramePixels picture = session.picture();
-    if (rawPath && !writeRaw(*rawPath, picture.bits, picture.bytes())) {
-        std::fprintf(stderr, "trivane-render: cannot write \"%s\"\n", rawPath->c_str());
+    // Each output replaces its file only when complete.
+    const auto cannotWrite = [](const std::string& path, const std::string& why) {
+        std::fprintf(stderr, "trivane-render: cannot write \"%s\": %s\n", path.c_str(), why.c_str());
         return 1;
-    }
-    if (pngPath && !trivane::writeFramePng(pngPath->c_str(), picture)) {
-        std::fprintf(stderr, "trivane-render: cannot write \"%s\"\n", pngPath->c_str());
-        return 1;
-    }
+    };
+    if (rawPath)
+        if (const std::string why = trivane::writeWholeFile(*rawPath, picture.bits, picture.bytes()); !why.empty())
+            return cannotWrite(*rawPath, why);
+    if (pngPath)
+        if (const std::string why = trivane::writeFramePng(*pngPath, picture); !why.empty())
+            return cannotWrite(*pngPath, why);
     // Scripts must notice a file that gave nothing or a default file that was
     // found nowhere, though the picture was written.
     return player.loadFailed() || !unreadable.empty() || !start.missing.empty() ? 1 : 0;

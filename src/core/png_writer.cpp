@@ -2,9 +2,13 @@
 
 #include <png.h>
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
+#include "core/atomic_file.h"
 #include "raster/frame_layout.h"
 
 namespace trivane {
@@ -26,7 +30,11 @@ constexpr int kFilters = PNG_ALL_FILTERS;
 // libpng reports errors by longjmp; nothing with a destructor lives in this
 // function, so the jump skips no clean-up.
 bool writeRows(std::FILE* file, const FramePixels& picture) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    // The caller says what failed; libpng's own words on stderr would be a
+    // second, vaguer message.
+    const auto quiet = [](png_structp p, png_const_charp) { png_longjmp(p, 1); };
+    const auto unheard = [](png_structp, png_const_charp) {};
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, quiet, unheard);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
     if (info == nullptr || setjmp(png_jmpbuf(png))) {
@@ -49,13 +57,17 @@ bool writeRows(std::FILE* file, const FramePixels& picture) {
 
 }  // namespace
 
-bool writeFramePng(const char* path, const FramePixels& picture) {
-    if (path == nullptr || picture.bits == nullptr) return false;
-    std::FILE* file = std::fopen(path, "wb");
-    if (file == nullptr) return false;
-    const bool written = writeRows(file, picture);
-    const bool flushed = std::fflush(file) == 0 && std::ferror(file) == 0;
-    return std::fclose(file) == 0 && written && flushed;
+std::string writeFramePng(const std::string& path, const FramePixels& picture) {
+    if (picture.bits == nullptr) return "there is no picture";
+    AtomicFile file;
+    if (!file.open(path)) return file.why();
+    errno = 0;
+    if (!writeRows(file.stream(), picture)) {
+        // libpng gives up on the first failed write, whose errno stands.
+        const int error = errno;
+        return error != 0 ? std::strerror(error) : "the picture could not be encoded";
+    }
+    return file.commit() ? std::string() : file.why();
 }
 
 }  // namespace trivane

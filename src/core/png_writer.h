@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "raster/frame_layout.h"
 
@@ -10,7 +11,8 @@ namespace trivane {
 // an 8-bit RGB PNG the right way up: the top row of the framebuffer becomes
 // the first line of the image. The data is compressed by libpng at a fixed
 // level with a fixed filter choice, so the same frame always gives the same
-// bytes. Returns false when the file cannot be written completely.
-bool writeFramePng(const char* path, const FramePixels& picture);
+// bytes. The file replaces `path` only when complete (see AtomicFile).
+// Returns empty on success, else why the file cannot be written.
+std::string writeFramePng(const std::string& path, const FramePixels& picture);
 
 }  // namespace trivane

@@ -184,8 +184,9 @@ void onMenuCommand(Renderer& r, PlatformServices& platform, int32_t id) {
             // The framebuffer still holds the frame last shown, its picture
             // lines included: that is the picture the user sees.
             const std::optional<std::string> path = platform.pickPictureFile();
-            if (path && !path->empty() && !writeFramePng(path->c_str(), pixelsOf(r.target)))
-                platform.pictureNotSaved(*path);
+            if (!path || path->empty()) break;
+            if (const std::string why = writeFramePng(*path, pixelsOf(r.target)); !why.empty())
+                platform.pictureNotSaved(*path, why);
             break;
         }
         case menu::kShowControls: platform.showControls(); break;

@@ -26,8 +26,11 @@ public:
     // in front of it (the headless tool) chooses no file and shows nothing.
     // Where to save the picture, or nothing when the user cancelled.
     virtual std::optional<std::string> pickPictureFile() { return std::nullopt; }
-    // The picture could not be written to path.
-    virtual void pictureNotSaved(const std::string& path) { (void)path; }
+    // The picture could not be written to path, for the reason why.
+    virtual void pictureNotSaved(const std::string& path, const std::string& why) {
+        (void)path;
+        (void)why;
+    }
     virtual void showControls() {}
     virtual void showAbout() {}
 };
