@@ -2,6 +2,10 @@
 // directory ("./64Bits.bmp", "./data/bou.ASE"), else from the installed copy;
 // a model file named on the command line is then opened over it.
 
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -12,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QSocketNotifier>
 
 #include "platform/main_window.h"
 #include "scene/files.h"
@@ -53,6 +58,27 @@ struct CommandLine {
     }
 };
 
+// Interrupt, terminate and hang-up end the event loop as closing the window
+// does, so that a recording is put in place. A handler may only write to a
+// descriptor; the loop hears it there.
+int signalPipe[2] = {-1, -1};
+
+void forwardSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t sent = ::write(signalPipe[1], &byte, 1);
+}
+
+void quitOnSignals() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, [] { QCoreApplication::exit(130); });
+    struct sigaction action {};
+    action.sa_handler = forwardSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
 bool asksForTextOnly(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -79,6 +105,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("trivane"));
     QApplication::setApplicationVersion(QStringLiteral(TRIVANE_VERSION));
     parser.process(application);
+    // A write past a file size limit fails and is said, instead of killing
+    // the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    quitOnSignals();
     if (parser.positionalArguments().size() > 1) {
         std::fputs("trivane: one model file at most (see --help)\n", stderr);
         return 2;
@@ -96,8 +126,8 @@ int main(int argc, char** argv) {
         const QString fits = QStringLiteral("pictureFitsWindow");
         if (settings.value(fits, false).toBool() || !window.classicWindowFits()) window.setPictureFitsWindow(true);
         if (parser.isSet(recordOption) && !window.recordTo(localName(parser.value(recordOption)))) {
-            std::fprintf(stderr, "trivane: cannot write the recording \"%s\"\n",
-                         localName(parser.value(recordOption)).c_str());
+            std::fprintf(stderr, "trivane: cannot write the recording \"%s\": %s\n",
+                         localName(parser.value(recordOption)).c_str(), window.recordingProblem().c_str());
             return 1;
         }
         // Absolute, so that a recording replays from any directory.
@@ -105,6 +135,7 @@ int main(int argc, char** argv) {
             window.openModelFile(localName(QFileInfo(parser.positionalArguments().front()).absoluteFilePath()));
         window.show();
         exitCode = QApplication::exec();
+        if (!window.finishRecording() && exitCode == 0) exitCode = 1;
         settings.setValue(fits, window.pictureFitsWindow());
         // TRIVANE_FRAME_STATS=1 reports what a frame and its presentation cost.
         const char* wanted = std::getenv("TRIVANE_FRAME_STATS");

@@ -1,6 +1,5 @@
 #include "platform/input_recorder.h"
 
-#include <cstdio>
 #include <utility>
 
 namespace trivane {
@@ -16,18 +15,28 @@ ScriptEvent scripted(ScriptEvent::Kind kind, int32_t a, int32_t b, int32_t c, st
 }
 
 bool InputRecorder::recordTo(const std::string& path) {
-    out_.open(path, std::ios::binary | std::ios::trunc);
-    return out_.is_open();
+    stopped_ = false;
+    return file_.open(path);
+}
+
+void InputRecorder::stop() {
+    stopped_ = true;
+    if (failed) failed("the recording " + file_.path() + " stopped: " + file_.why() + "; it was not saved");
 }
 
 void InputRecorder::record(const ScriptEvent& event) {
-    if (!out_.is_open()) return;
-    // The script cannot carry a ';' inside a path.
-    if (event.kind == ScriptEvent::Kind::Load && event.path.find(';') != std::string::npos)
-        std::fprintf(stderr, "trivane: the recording cannot name %s (it holds a ';')\n", event.path.c_str());
+    if (!file_.isOpen()) return;
     const bool frame = event.kind == ScriptEvent::Kind::Frame;
-    out_ << formatEvent(event) << (frame ? ";\n" : ";");
-    if (frame) out_.flush();
+    const std::string text = formatEvent(event) + (frame ? ";\n" : ";");
+    // A line at a time reaches the system, so a full disk is found at once.
+    if (!file_.write(text.data(), text.size()) || (frame && !file_.flush())) stop();
+}
+
+bool InputRecorder::finish() {
+    if (!file_.isOpen()) return !stopped_;
+    if (file_.commit()) return true;
+    stop();
+    return false;
 }
 
 }  // namespace trivane

@@ -48,6 +48,16 @@ int64_t nanosSince(std::chrono::steady_clock::time_point start) {
 MainWindow::MainWindow(Session& session, QWidget* parent) : QMainWindow(parent), session_(session) {
     setWindowTitle(QStringLiteral("Trivane"));
     buildMenuBar();
+    recorder_.failed = [this](const std::string& message) {
+        std::fprintf(stderr, "trivane: %s\n", message.c_str());
+        // Shown once, without stopping the user: the viewer goes on.
+        if (!isVisible()) return;
+        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Recording"),
+                                    QString::fromLocal8Bit(message.c_str()), QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("recordingMessage"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    };
     clientArea_ = new ClientArea(session_, recorder_, this);
     setCentralWidget(clientArea_);
     clientArea_->setFocus();
@@ -323,11 +333,13 @@ std::optional<std::string> MainWindow::pickPictureFile() {
     return path;
 }
 
-void MainWindow::pictureNotSaved(const std::string& path) {
+void MainWindow::pictureNotSaved(const std::string& path, const std::string& why) {
     idle_.stop();
     const QString name = QFile::decodeName(path.c_str());
     QMessageBox::warning(this, QStringLiteral("Save Picture"),
-                         QStringLiteral("The picture could not be written to\n%1").arg(name));
+                         QStringLiteral("The picture could not be written to\n%1\n(%2); an earlier file of that name "
+                                        "is unchanged.")
+                             .arg(name, QString::fromLocal8Bit(why.c_str())));
     idle_.start();
 }
 

@@ -39,7 +39,7 @@ public:
     std::optional<std::string> pickModelFile() override;
     void showLoadReport(const std::string& path, const LoadReport& report) override;
     std::optional<std::string> pickPictureFile() override;
-    void pictureNotSaved(const std::string& path) override;
+    void pictureNotSaved(const std::string& path, const std::string& why) override;
     void showControls() override;
     void showAbout() override;
 
@@ -53,6 +53,9 @@ public:
     // Writes the input from now on as a trivane-render event script; false
     // when the file cannot be written.
     bool recordTo(const std::string& path) { return recorder_.recordTo(path); }
+    // Puts the recording in place; false, said on stderr, when it cannot be.
+    bool finishRecording() { return recorder_.finish(); }
+    const std::string& recordingProblem() const { return recorder_.why(); }
     // Frames without pause, as the classic loop drew them (View > Render
     // Continuously); off, a frame is drawn only when something can change it.
     void setContinuous(bool on);

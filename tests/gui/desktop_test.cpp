@@ -1,6 +1,10 @@
 // Opening files the desktop ways (argument, drop), the message of a failed
 // load, and a recording that trivane-render replays to the same picture.
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 #include <QtTest>
 
 #include <QMessageBox>
@@ -62,7 +66,8 @@ private slots:
     }
 
     // The viewer itself: a relative file argument is opened (and recorded) by
-    // its absolute path before the first frame.
+    // its absolute path before the first frame. The recording grows beside
+    // its file and takes its place when the viewer is told to end.
     void commandLineOpensTheFileArgument() {
         const QString model = writeFile(dir, QStringLiteral("arg.ase"), kCube);
         const QString recording = dir.filePath(QStringLiteral("arg.txt"));
@@ -73,14 +78,21 @@ private slots:
         viewer.setProcessEnvironment(environment);
         viewer.start(QStringLiteral(TRIVANE_VIEWER),
                      {QStringLiteral("--record"), recording, QDir(TRIVANE_SOURCE_DIR).relativeFilePath(model)});
-        auto recorded = [&] {
-            QFile file(recording);
+        auto contents = [&](const QString& name) {
+            QFile file(dir.filePath(name));
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         };
-        QTRY_VERIFY_WITH_TIMEOUT(recorded().contains("frame;"), 10000);
-        viewer.kill();
-        viewer.waitForFinished();
-        QVERIFY2(recorded().startsWith("load:" + QFile::encodeName(model) + ";menu:40022;frame;"), recorded().left(200).constData());
+        const auto growing = [&] {
+            const QStringList names = QDir(dir.path()).entryList({QStringLiteral(".arg.txt.*")}, QDir::Files | QDir::Hidden);
+            return names.size() == 1 ? contents(names.front()) : QByteArray();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(growing().contains("frame;"), 10000);
+        QVERIFY(!QFile::exists(recording));
+        viewer.terminate();
+        QVERIFY(viewer.waitForFinished(10000));
+        QVERIFY(growing().isEmpty());
+        const QByteArray recorded = contents(QStringLiteral("arg.txt"));
+        QVERIFY2(recorded.startsWith("load:" + QFile::encodeName(model) + ";menu:40022;frame;"), recorded.left(200).constData());
 
         QProcess version;
         version.start(QStringLiteral(TRIVANE_VIEWER), {QStringLiteral("--version")});
@@ -184,6 +196,32 @@ private slots:
                                  [](uint8_t b) { return b != 0; });
         }
         QVERIFY(drawn > 100);
+    }
+
+    // A recording that can no longer be written (here past a file size
+    // limit) says so once and stops; the earlier recording stays as it was.
+    void failedRecordingKeepsTheEarlierOne() {
+        const QString script = writeFile(dir, QStringLiteral("kept.txt"), "earlier recording");
+        QVERIFY(window->recordTo(script.toStdString()));
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &limit) == 0);
+        const rlimit usual = limit;
+        limit.rlim_cur = 512;
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
+        window->show();
+        QTRY_VERIFY_WITH_TIMEOUT(window->findChild<QMessageBox*>(QStringLiteral("recordingMessage")) != nullptr, 20000);
+        setrlimit(RLIMIT_FSIZE, &usual);
+        QTest::qWait(50);
+        const QList<QMessageBox*> boxes = window->findChildren<QMessageBox*>(QStringLiteral("recordingMessage"));
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes.front()->text().contains(QStringLiteral("File too large")), qPrintable(boxes.front()->text()));
+        QVERIFY(!window->finishRecording());
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("earlier recording"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("kept")),
+                 QStringList{QStringLiteral("kept.txt")});
     }
 };
 
