@@ -43,5 +43,36 @@ TEST(EventScriptTest, ParsesEveryKind) {
     EXPECT_EQ(parsed("key:-2147483648")[0].a, INT32_MIN);
 }
 
+// Any path a load can name reads back from its recorded form, and a quote
+// that is not closed or escapes wrongly is refused with the text shown safely.
+TEST(EventScriptTest, LoadPathsRoundTripThroughQuotes) {
+    for (const std::string path : {"a;b.ase", " lead", "trail ", "\"q\".ase", "back\\slash;", "two\nlines",
+                                   "plain/path with blanks.ase", "x\"", "\\"}) {
+        ScriptEvent load;
+        load.kind = K::Load;
+        load.path = path;
+        const std::vector<ScriptEvent> back = parsed("frame;" + formatEvent(load) + ";frame");
+        ASSERT_EQ(back.size(), 3u) << formatEvent(load);
+        EXPECT_EQ(back[1].path, path) << formatEvent(load);
+    }
+    // Unquoted paths read as they always have.
+    EXPECT_EQ(parsed("load: x\"y ;frame")[0].path, "x\"y");
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"load:\"open;frame", "bad event \"load:\"open\""},
+        {"load:\"a\" b;frame", "bad event \"load:\"a\" b\""},
+        {"load:\"a\\n\"", "bad event \"load:\"a\\n\"\""},
+        {std::string("fr\0ame;frame", 11), "unknown event \"fr\\x00ame\""},
+        {std::string("\xff\xfe" "f\0r", 5), "unknown event \"\\xff\\xfef\\x00r\""},
+        {"key:\x1b[2J", "bad event \"key:\\x1b[2J\""},
+        {"k\xc3\xa9y", "unknown event \"k\xc3\xa9y\""},
+    };
+    for (const auto& [script, message] : refused) {
+        std::vector<ScriptEvent> events;
+        std::string error;
+        EXPECT_FALSE(parseEventScript(script, events, error)) << script;
+        EXPECT_EQ(error.substr(0, message.size()), message);
+    }
+}
+
 }  // namespace
 }  // namespace trivane

@@ -1,6 +1,8 @@
 #include "ui/event_script.h"
 
+#include <algorithm>
 #include <charconv>
+#include <optional>
 
 
 namespace trivane {
@@ -40,13 +42,100 @@ bool parseInts(std::string_view text, int count, int32_t* out, const int64_t* mi
 constexpr int64_t kIntMin = INT32_MIN;
 constexpr int64_t kIntMax = INT32_MAX;
 
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The length of one valid UTF-8 sequence at text, or 0.
+size_t utf8Length(std::string_view text) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    const size_t length = lead < 0x80 ? 1 : lead >= 0xc2 && lead < 0xe0 ? 2 : lead >= 0xe0 && lead < 0xf0 ? 3
+                          : lead >= 0xf0 && lead < 0xf5 ? 4 : 0;
+    if (length == 0 || length > text.size()) return 0;
+    for (size_t i = 1; i < length; ++i)
+        if ((byte(i) & 0xc0) != 0x80) return 0;
+    // Overlong forms, surrogates and values past U+10FFFF.
+    if ((lead == 0xe0 && byte(1) < 0xa0) || (lead == 0xed && byte(1) >= 0xa0) || (lead == 0xf0 && byte(1) < 0x90) ||
+        (lead == 0xf4 && byte(1) >= 0x90))
+        return 0;
+    return length;
+}
+
+// A quoted load path: its closing quote is found and its escapes undone;
+// `rest` then starts after the quote. Empty optional when unterminated or
+// holding an escape other than \" and \\.
+std::optional<std::string> unquote(std::string_view& rest) {
+    std::string path;
+    for (size_t i = 1; i < rest.size(); ++i) {
+        if (rest[i] == '"') {
+            rest.remove_prefix(i + 1);
+            return path;
+        }
+        if (rest[i] == '\\') {
+            if (++i == rest.size() || (rest[i] != '"' && rest[i] != '\\')) return std::nullopt;
+        }
+        path += rest[i];
+    }
+    return std::nullopt;
+}
+
+// The next event's text and, for a quoted load path, the path; script is
+// left after the event's separator. False with error set on a bad quote.
+bool nextItem(std::string_view& script, std::string_view& item, std::optional<std::string>& quoted,
+              std::string& error) {
+    quoted.reset();
+    std::string_view rest = script.substr(std::min(script.size(), script.find_first_not_of(" \t\r\n")));
+    if (rest.substr(0, 5) == "load:") {
+        std::string_view path = rest.substr(5);
+        path.remove_prefix(std::min(path.size(), path.find_first_not_of(" \t\r\n")));
+        if (!path.empty() && path[0] == '"') {
+            const std::string_view start = rest;
+            quoted = unquote(path);
+            size_t after = 0;
+            while (after < path.size() && isBlank(path[after])) ++after;
+            if (!quoted || (after < path.size() && path[after] != ';')) {
+                const size_t shown = std::min(start.size(), start.find(';', start.size() - path.size()));
+                error = "bad event \"" + printable(start.substr(0, shown)) +
+                        "\": a quoted path ends with its one closing \", and holds \\\" for \" and \\\\ for \\";
+                return false;
+            }
+            item = start.substr(0, start.size() - path.size());
+            script = path.substr(std::min(path.size(), after + 1));
+            return true;
+        }
+    }
+    const size_t separator = script.find(';');
+    item = trim(script.substr(0, separator));
+    script = separator == std::string_view::npos ? std::string_view{} : script.substr(separator + 1);
+    return true;
+}
+
 }  // namespace
+
+std::string printable(std::string_view text) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string shown;
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const size_t length = c < 0x20 || c == 0x7f ? 0 : utf8Length(text.substr(i));
+        if (length > 0) {
+            shown.append(text.substr(i, length));
+            i += length;
+        } else {
+            shown += "\\x";
+            shown += kHex[c >> 4];
+            shown += kHex[c & 15];
+            ++i;
+        }
+    }
+    return shown;
+}
 
 bool parseEventScript(std::string_view script, std::vector<ScriptEvent>& events, std::string& error) {
     events.clear();
-    while (true) {
-        const size_t separator = script.find(';');
-        const std::string_view item = trim(script.substr(0, separator));
+    while (!script.empty()) {
+        std::string_view item;
+        std::optional<std::string> quoted;
+        if (!nextItem(script, item, quoted, error)) return false;
         if (!item.empty()) {
             const size_t colon = item.find(':');
             const std::string_view name = item.substr(0, colon);
@@ -90,7 +179,7 @@ bool parseEventScript(std::string_view script, std::vector<ScriptEvent>& events,
             else if (name == "load") {
                 e.kind = K::Load;
                 expected = "a path";
-                e.path = std::string(trim(argument));
+                e.path = quoted ? *quoted : std::string(trim(argument));
                 ok = hasArgument && !e.path.empty();
             } else if (name == "dialog") {
                 e.kind = K::Dialog;
@@ -100,20 +189,36 @@ bool parseEventScript(std::string_view script, std::vector<ScriptEvent>& events,
                 e.b = values[1];
                 e.c = values[2];
             } else {
-                error = "unknown event \"" + std::string(item) + "\"";
+                error = "unknown event \"" + printable(item) + "\"";
                 return false;
             }
             if (!ok) {
-                error = "bad event \"" + std::string(item) + "\": " + std::string(name) + " takes " + expected;
+                error = "bad event \"" + printable(item) + "\": " + printable(name) + " takes " + expected;
                 return false;
             }
             events.push_back(std::move(e));
         }
-        if (separator == std::string_view::npos) break;
-        script.remove_prefix(separator + 1);
     }
     return true;
 }
+
+namespace {
+
+// A path as a load event names it: quoted where it would otherwise not read
+// back as the same path.
+std::string scriptPath(const std::string& path) {
+    const bool plain = !path.empty() && path.find_first_of(";\r\n") == std::string::npos && path[0] != '"' &&
+                       !isBlank(path.front()) && !isBlank(path.back());
+    if (plain) return path;
+    std::string quoted = "\"";
+    for (const char c : path) {
+        if (c == '"' || c == '\\') quoted += '\\';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+}  // namespace
 
 std::string formatEvent(const ScriptEvent& e) {
     using K = ScriptEvent::Kind;
@@ -124,7 +229,7 @@ std::string formatEvent(const ScriptEvent& e) {
         case K::Down: return "down:" + std::to_string(e.a);
         case K::Up: return "up:" + std::to_string(e.a);
         case K::Menu: return "menu:" + std::to_string(e.a);
-        case K::Load: return "load:" + e.path;
+        case K::Load: return "load:" + scriptPath(e.path);
         case K::LeftDown: return point("lbdown:");
         case K::LeftUp: return "lbup";
         case K::RightDown: return point("rbdown:");

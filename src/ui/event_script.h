@@ -15,7 +15,9 @@ namespace trivane {
 // One step of a scripted input sequence, as the headless tool takes it:
 // "frame", "key:CODE", "down:CODE", "up:CODE", "menu:ID", "load:PATH",
 // "lbdown:X,Y", "lbup", "rbdown:X,Y", "rbup", "move:X,Y", "wheel:RAW" and
-// "dialog:CTRL,CODE,THUMB", separated by ';'.
+// "dialog:CTRL,CODE,THUMB", separated by ';'. A load path that holds ';' is
+// written in double quotes, with \" for a quote and \\ for a backslash
+// inside them; an unquoted path runs to the next ';'.
 struct ScriptEvent {
     enum class Kind { Frame, Key, Down, Up, Menu, Load, LeftDown, LeftUp, RightDown, RightUp, Move, Wheel, Dialog };
     Kind kind = Kind::Frame;
@@ -32,6 +34,10 @@ bool parseEventScript(std::string_view script, std::vector<ScriptEvent>& events,
 
 // One event as the script spells it, so that recorded input replays.
 std::string formatEvent(const ScriptEvent& event);
+
+// Text from a script made safe to show: control characters and bytes that are
+// not UTF-8 are written as \xNN.
+std::string printable(std::string_view text);
 
 // Replays a script on a started session, standing in for the platform: the
 // file chooser chooses nothing (a "load:" event names its file), the dialog
