@@ -51,10 +51,28 @@ TEST(Texture, StridesRowOrderAndTexelsAddressedInPlace) {
             EXPECT_EQ(texel(r, c.width - 1, row), (std::array{c.width - 1, fileRow, 100 + fileRow}));
         }
     }
-    // The pixels start at byte 54 whatever the header's offset says.
-    std::string offset = withLe32(bitmap(2, 1), 10, 58);
-    offset[54] = 9;
-    EXPECT_EQ(texel(*loadFrom(offset), 0, 0)[0], 9);
+}
+
+// Newer headers (the 124 bytes image editors write today) move the pixels,
+// and the file's offset says where; an offset the image does not fit after,
+// or one inside the classic header, leaves them at byte 54 as always.
+TEST(Texture, PixelsStartWhereTheFileSaysWhenTheImageFitsThere) {
+    const auto movedBy = [](std::string bytes, size_t gap, int32_t stated) {
+        bytes.insert(54, gap, '\x7f');
+        return withLe32(withLe32(bytes, 14, static_cast<int32_t>(40 + gap)), 10, stated);
+    };
+    const struct {
+        std::string file;
+        size_t pixels;
+    } cases[] = {{movedBy(bitmap(3, 2), 84, 138), 138}, {movedBy(bitmap(3, 2), 68, 122), 122},
+                 {movedBy(bitmap(3, 2), 0, 50), 54},   {movedBy(bitmap(3, 2), 0, 58), 54},
+                 {movedBy(bitmap(3, 2), 0, -1), 54}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        const auto loaded = loadFrom(c.file);
+        ASSERT_EQ(loaded->scene.texturePixels, loaded->scene.textureFile.data() + c.pixels);
+        EXPECT_EQ(texel(*loaded, 2, 1), (std::array{2, 1, 101}));
+    }
 }
 
 TEST(Texture, ImagesThatCannotBeUsedShowPlainWhite) {

@@ -11,6 +11,8 @@ namespace trivane {
 
 namespace {
 
+// Where the pixels of a file with the classic 40-byte header start; newer
+// headers (108 or 124 bytes) move them, and the file says where.
 constexpr size_t kPixelOffset = 54;
 
 // Shown in place of a file that cannot serve as a texture: one white texel,
@@ -59,6 +61,7 @@ LoadedTexture readTexture(std::vector<uint8_t> bytes) {
     // padding is never read.
     bool usable = file.size() >= kPixelOffset;
     int64_t width = 0, height = 0, stride = 0, rows = 0;
+    size_t pixelOffset = kPixelOffset;
     if (usable) {
         width = readLe32(file, 18);
         height = readLe32(file, 22);
@@ -67,14 +70,21 @@ LoadedTexture readTexture(std::vector<uint8_t> bytes) {
         rows = height < 0 ? -height : height;
         stride = (width * 3 + 3) & ~int64_t{3};
         usable = bitsPerPixel == 24 && compression == 0 && width > 0 && rows > 0;
-        if (usable) {
-            // Products of header values: checked, since a header can name
-            // rows and widths whose product leaves the int64 range.
+        // Products of header values: checked, since a header can name rows
+        // and widths whose product leaves the int64 range.
+        const auto fitsFrom = [&](int64_t offset) {
             int64_t lastRow = 0, end = 0;
-            usable = !__builtin_mul_overflow(rows - 1, stride, &lastRow) &&
-                     !__builtin_add_overflow(lastRow, static_cast<int64_t>(kPixelOffset) + 3 * width, &end) &&
-                     end <= static_cast<int64_t>(file.size()) && end <= INT32_MAX;
-        }
+            return !__builtin_mul_overflow(rows - 1, stride, &lastRow) &&
+                   !__builtin_add_overflow(lastRow, offset + 3 * width, &end) &&
+                   end <= static_cast<int64_t>(file.size()) && end <= INT32_MAX;
+        };
+        // The file's own offset where the image fits after it; else, as
+        // files have long been read, the classic one.
+        const int64_t stated = static_cast<uint32_t>(readLe32(file, 10));
+        if (usable && stated > static_cast<int64_t>(kPixelOffset) && fitsFrom(stated))
+            pixelOffset = static_cast<size_t>(stated);
+        else
+            usable = usable && fitsFrom(static_cast<int64_t>(kPixelOffset));
     }
 
     if (!usable) {
@@ -86,7 +96,7 @@ LoadedTexture readTexture(std::vector<uint8_t> bytes) {
         return texture;
     }
 
-    uint8_t* pixels = file.data() + kPixelOffset;
+    uint8_t* pixels = file.data() + pixelOffset;
     if (height < 0) {
         // Rows stored top-down: reverse them once here so that row 0 is the
         // bottom row, as in every other bitmap, and the fill needs no case.
@@ -96,7 +106,7 @@ LoadedTexture readTexture(std::vector<uint8_t> bytes) {
                              pixels + bottom * stride);
         }
     }
-    texture.pixelOffset = kPixelOffset;
+    texture.pixelOffset = pixelOffset;
     texture.width = static_cast<int32_t>(width);
     texture.maxY = static_cast<int32_t>(rows - 1);
     texture.stride = static_cast<int32_t>(stride);
