@@ -124,14 +124,23 @@ double processCpuMs() {
 
 int main(int argc, char** argv) {
     long frames = 1000000, seed = 1, every = 10000;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    const char* const usage =
+        "usage: trivane_soak [--frames N] [--seed S] [--every K]\n"
+        "Plays N frames (default 1000000) of seeded random input (seed S, default 1) on the default scene\n"
+        "and the test models, sampling resident memory every K frames (default 10000). Fails on memory that\n"
+        "keeps growing or on a frame that costs more than 100 times the median.\n";
+    for (int i = 1; i < argc; i += 2) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(usage, stdout);
+            return 0;
+        }
         long* slot = std::strcmp(argv[i], "--frames") == 0 ? &frames
                      : std::strcmp(argv[i], "--seed") == 0 ? &seed
                      : std::strcmp(argv[i], "--every") == 0 ? &every : nullptr;
         char* end = nullptr;
-        if (slot != nullptr) *slot = std::strtol(argv[i + 1], &end, 10);
-        if (slot == nullptr || end == argv[i + 1] || *end != '\0' || *slot <= 0) {
-            std::fprintf(stderr, "usage: trivane_soak [--frames N] [--seed S] [--every K]\n");
+        if (slot != nullptr && i + 1 < argc) *slot = std::strtol(argv[i + 1], &end, 10);
+        if (slot == nullptr || end == nullptr || end == argv[i + 1] || *end != '\0' || *slot <= 0) {
+            std::fputs(usage, stderr);
             return 2;
         }
     }
