@@ -128,6 +128,12 @@ bad_events)
     expect_usage_error "lbdown:,5" --events "lbdown:,5"
     expect_usage_error "lbup:3" --events "lbup:3"
     expect_usage_error "frame:1" --events "frame:1"
+    expect_usage_error 'load:"a' --events 'load:"a;b'
+    # What cannot be shown as it is, is shown escaped.
+    printf 'frame;fr\0ame\033[2J' >"$work/nul.txt"
+    expect_usage_error 'unknown event "fr\x00ame\x1b[2J"' --events-file "$work/nul.txt"
+    printf '\377\376f\0r\0' >"$work/utf16.txt"
+    expect_usage_error "is UTF-16 text; save it as UTF-8" --events-file "$work/utf16.txt"
     expect_usage_error "wheel:" --events "wheel:"
     expect_usage_error "load:" --events "load:"
     expect_usage_error "dialog:1060,5" --events "dialog:1060,5"
@@ -162,6 +168,32 @@ raw_and_png)
             [ $? -eq 1 ] && grep -qF 'cannot write "/dev/full"' "$work/stderr" || fail "a full disk went unnoticed ($black)"
         done
     fi
+    ;;
+failed_writes)
+    [ -n "$scene" ] || skip "no scene"
+    # A write that fails midway (a file size limit, a full disk) or cannot
+    # start says why, and leaves the earlier file as it was and nothing else.
+    mkdir -p "$work/out/dir.png" && cd "$work/out" || fail "no work directory"
+    printf 'earlier picture' >f.png
+    printf 'earlier frame' >f.raw
+    while IFS='|' read -r limit args reason; do
+        # shellcheck disable=SC2086
+        (ulimit -f "$limit" && "$tool" -C "$scene" $args) 2>"$work/stderr"
+        [ $? -eq 1 ] && grep -qF ": $reason" "$work/stderr" || fail "($args) did not say \"$reason\": $(cat "$work/stderr")"
+    done <<'CASES'
+16|-o f.png|File too large
+100|--raw f.raw|File too large
+unlimited|-o /dev/full|No space left on device
+unlimited|--raw /dev/full|No space left on device
+unlimited|-o dir.png|it is a directory
+CASES
+    [ "$(cat f.png)" = "earlier picture" ] && [ "$(cat f.raw)" = "earlier frame" ] || fail "an earlier file was changed"
+    [ "$(ls -A | tr '\n' ' ')" = "dir.png f.png f.raw " ] && [ -z "$(ls -A dir.png)" ] || fail "files were left: $(ls -AR)"
+    # A complete write replaces the file, through a link to it, and devices
+    # are written in place.
+    ln -s f.png link.png
+    "$tool" -C "$scene" -o link.png --raw /dev/null || fail "a good write failed"
+    [ -L link.png ] && [ "$(head -c 4 f.png | tail -c 3)" = PNG ] || fail "the link's file was not replaced"
     ;;
 same_bytes_twice)
     events="menu:40015;lbdown:400,300;move:410,310;move:430,290;lbup;rbdown:10,10;move:10,30;rbup;frame;key:32;key:38;dialog:1053,5,40;frame"
@@ -252,6 +284,11 @@ refused_paths)
     else
         echo "test models not found under $testdata; the 255-byte load is not checked"
     fi
+    # Any path can be named, quoted.
+    mkdir -p "$work/a;b" && cp "$root/tests/cli/names.ase" "$work/a;b/m \"1\".ase"
+    raw "$work/plain.raw" --events "load:$root/tests/cli/names.ase"
+    raw "$work/quoted.raw" --events "load: \"$work/a;b/m \\\"1\\\".ase\" ;frame"
+    same "$work/plain.raw" "$work/quoted.raw" || fail "a quoted path with ';' was not loaded"
     ;;
 utf16_text)
     command -v iconv >/dev/null || skip "iconv is not installed"
