@@ -14,7 +14,9 @@
 
 namespace trivane {
 
+class BackgroundLoader;
 class ClientArea;
+class ModelLoad;
 class Session;
 
 // What presenting has cost so far, in nanoseconds summed over the frames.
@@ -48,8 +50,10 @@ public:
     // A menu command as the window procedure handles it.
     void menuCommand(int32_t id);
     // Loads a model file as Load ASE does once a file is chosen (the file
-    // argument, a drop).
+    // argument, a drop, the chooser). The file is read on a worker while the
+    // model on screen goes on being drawn; the model read replaces it then.
     void openModelFile(const std::string& path);
+    BackgroundLoader& loader() const { return *loader_; }
     // Writes the input from now on as a trivane-render event script; false
     // when the file cannot be written.
     bool recordTo(const std::string& path) { return recorder_.recordTo(path); }
@@ -85,6 +89,8 @@ private:
     void requestFrame();
     // Whether a chosen model file can be opened; says why not where it cannot.
     bool readable(const std::string& path);
+    // A model file read through: installed, told and framed.
+    void modelRead(ModelLoad& load);
     // The picture's size for the client area as it is now.
     void matchPictureToWindow();
     void fitOuterSize();
@@ -92,6 +98,7 @@ private:
     Session& session_;
     InputRecorder recorder_;
     ClientArea* clientArea_ = nullptr;
+    BackgroundLoader* loader_ = nullptr;
     QTimer idle_;
     bool continuous_ = false;
     bool fitsWindow_ = false;

@@ -73,4 +73,13 @@ LoadReport loadModelBytes(SceneState& scene, const uint8_t* data, size_t size);
 // cannot be opened.
 LoadReport loadModelFile(SceneState& scene, const char* path);
 
+// A model file read but not yet installed, and what the load will say.
+struct ModelFileRead {
+    LoadedModel model;
+    LoadReport report;
+};
+// The reading half of loadModelFile, which may run away from the scene:
+// current is only read, for the fields the file leaves as they are.
+ModelFileRead readModelFile(const SceneState& current, const char* path);
+
 }  // namespace trivane

@@ -19,18 +19,32 @@ void installModel(SceneState& scene, LoadedModel&& model) {
     scene.materialCount = model.materialCount;
 }
 
-LoadReport loadModelBytes(SceneState& scene, const uint8_t* data, size_t size) {
-    LoadedModel model = readModel(data, size, scene);
-    LoadReport report;
-    report.meshCount = model.meshCount;
-    report.ignoredLines = model.ignoredLines;
-    report.firstIgnored = std::move(model.firstIgnored);
-    report.failure = std::move(model.failure);
-    if (report.loaded()) installModel(scene, std::move(model));
-    return report;
+namespace {
+
+ModelFileRead reportOf(LoadedModel&& model) {
+    ModelFileRead read;
+    read.report.meshCount = model.meshCount;
+    read.report.ignoredLines = model.ignoredLines;
+    read.report.firstIgnored = std::move(model.firstIgnored);
+    read.report.failure = std::move(model.failure);
+    read.model = std::move(model);
+    return read;
 }
 
-LoadReport loadModelFile(SceneState& scene, const char* path) {
+LoadReport installed(SceneState& scene, ModelFileRead&& read) {
+    if (read.report.loaded()) installModel(scene, std::move(read.model));
+    return std::move(read.report);
+}
+
+}  // namespace
+
+LoadReport loadModelBytes(SceneState& scene, const uint8_t* data, size_t size) {
+    return installed(scene, reportOf(readModel(data, size, scene)));
+}
+
+LoadReport loadModelFile(SceneState& scene, const char* path) { return installed(scene, readModelFile(scene, path)); }
+
+ModelFileRead readModelFile(const SceneState& current, const char* path) {
     // The default model itself may come from the installed copy; only
     // another file falls back to it.
     const bool isDefault = std::strcmp(path, kDefaultModelPath) == 0;
@@ -41,13 +55,14 @@ LoadReport loadModelFile(SceneState& scene, const char* path) {
         file = openDefaultFile(kDefaultModelPath);
     }
     if (!file) {
-        LoadReport report;
-        report.failure = "cannot open it (" + openError + "), nor the default model " + kDefaultModelPath;
-        return report;
+        ModelFileRead read;
+        read.report.failure = "cannot open it (" + openError + "), nor the default model " + kDefaultModelPath;
+        return read;
     }
     const std::vector<uint8_t> bytes = readAll(file.get());
     file.reset();
-    LoadReport report = loadModelBytes(scene, bytes.data(), bytes.size());
+    ModelFileRead read = reportOf(readModel(bytes.data(), bytes.size(), current));
+    LoadReport& report = read.report;
     if (!openError.empty()) {
         report.fellBack = true;
         const std::string cannot = "cannot open it (" + openError + "); ";
@@ -56,7 +71,7 @@ LoadReport loadModelFile(SceneState& scene, const char* path) {
                                                " gave none either: " + report.failure;
         report.notice = cannot + "loaded the default model " + kDefaultModelPath + " instead";
     }
-    return report;
+    return read;
 }
 
 std::string LoadReport::message(const std::string& path) const {

@@ -147,18 +147,17 @@ void frameModel(SceneState& scene, CameraState& camera) {
     centreModel(model, centre);
 }
 
-// A path the loader can be given as it was chosen: not empty, not longer than
-// the classic buffer allowed, and without an embedded NUL that would make the
-// loader open a different file than the one chosen.
-bool acceptablePath(const std::string& path) {
+}  // namespace
+
+// Not longer than the classic buffer allowed, and without an embedded NUL
+// that would make the loader open a different file than the one chosen.
+bool acceptableModelPath(const std::string& path) {
     return !path.empty() && path.size() <= static_cast<size_t>(menu::kMaxModelPathBytes) &&
            path.find('\0') == std::string::npos;
 }
 
-}  // namespace
-
 void openModelFile(SceneState& scene, PlatformServices& platform, const std::string& path) {
-    if (acceptablePath(path)) platform.showLoadReport(path, loadModelFile(scene, path.c_str()));
+    if (acceptableModelPath(path)) platform.showLoadReport(path, loadModelFile(scene, path.c_str()));
 }
 
 void onMenuCommand(Renderer& r, PlatformServices& platform, int32_t id) {

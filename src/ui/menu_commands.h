@@ -23,6 +23,8 @@ void onMenuCommand(Renderer& renderer, PlatformServices& platform, int32_t id);
 // and scripts. A path the classic chooser could not have returned (empty,
 // over 255 bytes, holding a NUL) is refused like a cancel.
 void openModelFile(SceneState& scene, PlatformServices& platform, const std::string& path);
+// Whether the loader can be given a path as it was chosen.
+bool acceptableModelPath(const std::string& path);
 
 // Whether an item shows a check mark: the render mode, the camera mode and
 // the automatic rotation in force. Nothing for items that never carry one.

@@ -6,6 +6,8 @@
 #include "scene/loaded_files.h"
 #include "ui/input_handlers.h"
 #include "ui/menu_commands.h"
+#include "ui/model_load.h"
+#include "ui/platform_services.h"
 
 namespace trivane {
 
@@ -56,6 +58,16 @@ void Session::menuCommand(PlatformServices& platform, int32_t id) {
 
 void Session::openModel(PlatformServices& platform, const std::string& path) {
     openModelFile(renderer_->scene, platform, path);
+    renderer_->input.dirty = 1;
+}
+
+std::unique_ptr<ModelLoad> Session::prepareLoad(const std::string& path) const {
+    if (!acceptableModelPath(path)) return nullptr;
+    return std::make_unique<ModelLoad>(renderer_->scene, path);
+}
+
+void Session::finishLoad(PlatformServices& platform, ModelLoad& load) {
+    platform.showLoadReport(load.path(), load.install(renderer_->scene));
     renderer_->input.dirty = 1;
 }
 

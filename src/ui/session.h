@@ -15,6 +15,7 @@
 namespace trivane {
 
 struct Renderer;
+class ModelLoad;
 class PlatformServices;
 
 // The viewer as every front end drives it: the window, the script player,
@@ -48,6 +49,12 @@ public:
     // Load ASE with the file already chosen (a drop, the command line, a
     // script): the scene is marked dirty as after the menu command.
     void openModel(PlatformServices& platform, const std::string& path);
+    // The same in halves, for a front end that reads the file on a worker
+    // while it goes on drawing: prepared here (null for a path refused like
+    // a cancel), run anywhere, then finished here, which installs what was
+    // read, tells the platform and marks the scene dirty.
+    std::unique_ptr<ModelLoad> prepareLoad(const std::string& path) const;
+    void finishLoad(PlatformServices& platform, ModelLoad& load);
     // The handlers of one opening of the light and material dialog.
     LightMaterialDialog lightMaterialDialog(DialogControls& controls);
     // A dialog closed: the scene is marked dirty as after a menu command.

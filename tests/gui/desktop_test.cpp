@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include "gui_support.h"
+#include "platform/background_loader.h"
 #include "ui/menu_ids.h"
 
 using namespace trivane;
@@ -33,6 +34,9 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
 
 }  // namespace
 
+// Models are read on a worker; the window installs them once read.
+#define WAIT_FOR_LOADS() QTRY_VERIFY_WITH_TIMEOUT(!window->loader().busy(), 20000)
+
 class DesktopTest : public QObject, gui::WindowFixture {
     Q_OBJECT
 
@@ -44,6 +48,7 @@ private slots:
     void fileArgumentAndDropOpenTheModelAndNameIt() {
         const QString first = writeFile(dir, QStringLiteral("first.ase"), kCube);
         window->openModelFile(first.toStdString());
+        WAIT_FOR_LOADS();
         QCOMPARE(std::pair(renderer->scene.meshCount, window->windowTitle()), std::pair(1, QStringLiteral("first.ase - Trivane")));
 
         const QString dropped = writeFile(dir, QStringLiteral("Dropped.ASE"), QByteArray(kCube) + kCube);
@@ -54,6 +59,7 @@ private slots:
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window.get(), &drop);
+        WAIT_FOR_LOADS();
         QCOMPARE(std::pair(renderer->scene.meshCount, window->windowTitle()), std::pair(2, QStringLiteral("Dropped.ASE - Trivane")));
 
         // A drag of anything but a model is refused.
@@ -119,8 +125,10 @@ private slots:
 
     void failedLoadKeepsTheModelAndSaysWhy() {
         window->openModelFile(writeFile(dir, QStringLiteral("good.ase"), kCube).toStdString());
+        WAIT_FOR_LOADS();
         const QString bad = writeFile(dir, QStringLiteral("empty.ase"), QByteArray());
         window->openModelFile(bad.toStdString());
+        WAIT_FOR_LOADS();
         auto* box = window->findChild<QMessageBox*>(QStringLiteral("loadMessage"));
         QVERIFY(box != nullptr && box->isVisible());
         QVERIFY2(box->text().contains(bad) && box->text().contains(QStringLiteral("the file is empty")),
