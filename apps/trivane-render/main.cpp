@@ -121,8 +121,9 @@ The frame rate shown is that of a simulated 60 Hz clock, so that the same
 arguments always give the same bytes. A bad argument or event prints one line
 on standard error and exits with status 2, writing nothing; a failure to write
 an output file exits with status 1. A load that gives no model keeps the
-previous one, says why on standard error and, after the outputs are written,
-exits with status 1.
+previous one; one whose file cannot be read (missing, a directory, a device,
+too large) reads the default model instead. Either says why on standard error
+and, after the outputs are written, exits with status 1.
 
 Examples:
   trivane-render -o default.png

@@ -253,7 +253,8 @@ std::optional<std::string> ScriptPlayer::pickModelFile() { return std::nullopt; 
 void ScriptPlayer::showLoadReport(const std::string& path, const LoadReport& report) {
     const std::string message = report.message(path);
     if (!message.empty()) loadMessages_.push_back(message);
-    if (!report.loaded()) loadFailed_ = true;
+    // The file named was not read either way: scripts must notice.
+    if (!report.loaded() || report.fellBack) loadFailed_ = true;
 }
 
 size_t ScriptPlayer::play(const std::vector<ScriptEvent>& events) {

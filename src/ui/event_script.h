@@ -55,7 +55,8 @@ public:
     void runLightMaterialDialog() override;
     std::optional<std::string> pickModelFile() override;
     void showLoadReport(const std::string& path, const LoadReport& report) override;
-    // What the loads said, one line each, and whether one gave no model.
+    // What the loads said, one line each, and whether one did not read the
+    // file it named (it gave no model, or the default model came instead).
     const std::vector<std::string>& loadMessages() const { return loadMessages_; }
     bool loadFailed() const { return loadFailed_; }
 

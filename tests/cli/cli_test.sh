@@ -249,8 +249,10 @@ refused_paths)
     [ "${#long}" -eq 256 ] || fail "test path is ${#long} bytes"
     raw "$work/long.raw" --events "menu:40017;load:$long"
     same "$work/cube.raw" "$work/long.raw" || fail "a path over 255 bytes was not refused"
-    # A file that cannot be opened falls back to the default model.
-    raw "$work/missing.raw" --events "menu:40017;load:./no/such/file.ase"
+    # A file that cannot be opened falls back to the default model, and the
+    # status says that the file named was not read.
+    "$tool" -C "$scene" --no-text --raw "$work/missing.raw" --events "menu:40017;load:./no/such/file.ase" 2>"$work/stderr"
+    [ $? -eq 1 ] || fail "a fall-back exited with 0"
     same "$work/base.raw" "$work/missing.raw" || fail "a missing file did not fall back to the default model"
     grep -qF "loaded the default model" "$work/stderr" || fail "the fall-back was not reported: $(cat "$work/stderr")"
     # A file that gives no mesh keeps the cube, says why and exits 1 after
