@@ -3,6 +3,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -51,9 +52,23 @@ Mesh seededMesh(const SceneState& current, int32_t slot) {
     return mesh;
 }
 
+// Lines ended by a carriage return alone (old Mac text) are no lines here:
+// such a file reads as one long line cut into pieces.
+bool endsLinesWithReturns(const uint8_t* text, size_t size) {
+    size_t feeds = 0, loneReturns = 0;
+    for (size_t i = 0; i < size; ++i) {
+        feeds += text[i] == '\n';
+        loneReturns += text[i] == '\r' && (i + 1 == size || text[i + 1] != '\n');
+    }
+    return loneReturns > feeds;
+}
+
 // Why a file gave no mesh, in words a person can act on.
-std::string whyNoMesh(const uint8_t* data, size_t size, int64_t firstObjectLine) {
+std::string whyNoMesh(const uint8_t* data, size_t size, const uint8_t* text, size_t textSize, int64_t firstObjectLine) {
     if (const char* why = whyNotText(data, size)) return why;
+    const std::string_view all(reinterpret_cast<const char*>(text), textSize);
+    if (all.find("*GEOMOBJECT") != std::string_view::npos && endsLinesWithReturns(text, textSize))
+        return "its lines end in carriage returns alone (old Mac line ends), which are not line ends here";
     if (firstObjectLine == 0) return "no *GEOMOBJECT found";
     return "the object at line " + std::to_string(firstObjectLine) +
            " is not completed by a *PROP_MOTIONBLUR line (is the file cut short?)";
@@ -65,9 +80,17 @@ AseReader::AseReader(const uint8_t* text, size_t size, const SceneState& current
     : current_(current), lines_(text, size), fileSize_(static_cast<int64_t>(size)),
       budget_(32 * fileSize_ + (int64_t{8} << 20)) {}
 
-LoadedModel AseReader::read() {
+LoadedModel AseReader::read(const ReadProgress& progress) {
+    constexpr int64_t kReportEvery = int64_t{1} << 20;
+    int64_t nextReport = progress ? kReportEvery : INT64_MAX;
     char line[kPieceLength + 1];
-    while (lines_.next(line)) readLine(Keywords(line, kKeywords));
+    while (lines_.next(line)) {
+        readLine(Keywords(line, kKeywords));
+        if (lines_.consumed() < nextReport) continue;
+        if (!progress(static_cast<size_t>(lines_.consumed()))) return cancelled();
+        nextReport = lines_.consumed() + kReportEvery;
+    }
+    if (progress && !progress(static_cast<size_t>(fileSize_))) return cancelled();
     if (!declaresMaterials_) model_.materialCount = 0;
     // An object without its closing line is not part of the model;
     // whatever it allocated goes at once.
@@ -75,6 +98,12 @@ LoadedModel AseReader::read() {
         releaseMeshArrays(model_.meshes[static_cast<size_t>(meshCount_ - 1)]);
     model_.meshCount = meshCount_ - 1;
     return std::move(model_);
+}
+
+LoadedModel AseReader::cancelled() {
+    LoadedModel none;
+    none.failure = kCancelled;
+    return none;
 }
 
 void AseReader::readLine(const Keywords& keywords) {
@@ -330,11 +359,19 @@ void AseReader::checkCorners(const int32_t* corners, int32_t count, const char* 
     if (outside != corners + 3) ignore(what + std::to_string(*outside) + " of " + std::to_string(count));
 }
 
-LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& current) {
+LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& current, const ReadProgress& progress) {
     const std::optional<std::vector<uint8_t>> utf16 = utf16Text(bytes, byteCount);
-    AseReader reader(utf16 ? utf16->data() : bytes, utf16 ? utf16->size() : byteCount, current);
-    LoadedModel model = reader.read();
-    if (model.meshCount == 0) model.failure = whyNoMesh(bytes, byteCount, reader.firstObjectLine());
+    const uint8_t* text = utf16 ? utf16->data() : bytes;
+    const size_t textSize = utf16 ? utf16->size() : byteCount;
+    AseReader reader(text, textSize, current);
+    // Converted text is told in proportion, so that the last call still
+    // gives the file's size.
+    const auto inFileBytes = [&](size_t done) {
+        return progress(textSize == byteCount ? done : static_cast<size_t>(static_cast<double>(done) / textSize * byteCount));
+    };
+    LoadedModel model = reader.read(progress ? ReadProgress(inFileBytes) : ReadProgress());
+    if (model.meshCount == 0 && model.failure.empty())
+        model.failure = whyNoMesh(bytes, byteCount, text, textSize, reader.firstObjectLine());
     return model;
 }
 

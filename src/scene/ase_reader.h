@@ -35,8 +35,10 @@ public:
     // The text is read as it is: UTF-16 must already be in characters.
     AseReader(const uint8_t* text, size_t size, const SceneState& current);
 
-    // Reads the whole text, once: the model is moved out.
-    LoadedModel read();
+    // Reads the whole text, once: the model is moved out. progress, when
+    // set, is told the bytes read about every megabyte and at the end; false
+    // stops the read.
+    LoadedModel read(const ReadProgress& progress);
     // The line the first object starts on, or 0 when there is none.
     int64_t firstObjectLine() const { return firstObjectLine_; }
 
@@ -44,6 +46,7 @@ private:
     using Keywords = LineKeywords<kKeywordCount>;
 
     void readLine(const Keywords& keywords);
+    static LoadedModel cancelled();
 
     // Materials: their count, then each one's colours, shine and shine
     // strength, which ends it.
