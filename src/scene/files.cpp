@@ -1,7 +1,6 @@
 #include "scene/files.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +42,7 @@ class Descriptor {
 public:
     explicit Descriptor(int fd) : fd_(fd) {}
     Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    int release() { return std::exchange(fd_, -1); }
     ~Descriptor() {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -73,56 +73,65 @@ Descriptor openRegular(const char* path, const FileKind& kind, struct stat& info
 
 }  // namespace
 
-void Unmap::operator()(void* at) const { ::munmap(at, length); }
-
 ReadFile::ReadFile(const char* path, const FileKind& kind) {
     struct stat info {};
-    const Descriptor file = openRegular(path, kind, info, failure_);
+    Descriptor file = openRegular(path, kind, info, failure_);
     if (file.get() < 0) return;
-    const size_t size = static_cast<size_t>(info.st_size);
-    if (size > 0) {
-        void* at = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.get(), 0);
-        if (at != MAP_FAILED) {
-            ::madvise(at, size, MADV_SEQUENTIAL);
-            mapping_ = std::unique_ptr<void, Unmap>(at, Unmap{size});
-            return;
+    size_ = info.st_size;
+    if (size_ == 0) {
+        // Said to be empty, but a /proc file says so too: what it gives is
+        // read now, within the limit.
+        uint8_t chunk[65536];
+        ssize_t got = 0;
+        while ((got = ::read(file.get(), chunk, sizeof chunk)) != 0) {
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0 || static_cast<int64_t>(given_.size()) + got > kind.limit) {
+                failure_ = got < 0 ? systemReason(errno) : largerThanAllowed(kind);
+                given_ = {};
+                return;
+            }
+            given_.insert(given_.end(), chunk, chunk + got);
         }
+        size_ = static_cast<int64_t>(given_.size());
     }
-    uint8_t chunk[65536];
-    for (;;) {
-        const ssize_t got = ::read(file.get(), chunk, sizeof chunk);
+    // Model files are read from start to end.
+    ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    fd_ = file.release();
+}
+
+ReadFile& ReadFile::operator=(ReadFile&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    std::swap(size_, other.size_);
+    std::swap(given_, other.given_);
+    std::swap(failure_, other.failure_);
+    return *this;
+}
+
+ReadFile::~ReadFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+size_t ReadFile::readAt(int64_t offset, std::span<uint8_t> into) const {
+    if (offset < 0 || offset >= size_) return 0;
+    const size_t wanted = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(into.size()), size_ - offset));
+    if (!given_.empty()) {
+        std::copy_n(given_.begin() + offset, wanted, into.begin());
+        return wanted;
+    }
+    size_t done = 0;
+    while (done < wanted) {
+        const ssize_t got = ::pread(fd_, into.data() + done, wanted - done, offset + static_cast<int64_t>(done));
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            failure_ = systemReason(errno);
-            return;
-        }
-        if (got == 0) break;
-        if (static_cast<int64_t>(read_.size()) + got > kind.limit) {
-            failure_ = largerThanAllowed(kind);
-            read_ = {};
-            return;
-        }
-        read_.insert(read_.end(), chunk, chunk + got);
+        if (got <= 0) break;
+        done += static_cast<size_t>(got);
     }
+    return done;
 }
 
-std::span<const uint8_t> ReadFile::bytes() const {
-    if (mapping_) return {static_cast<const uint8_t*>(mapping_.get()), mapping_.get_deleter().length};
-    return read_;
-}
-
-std::string_view ReadFile::text() const {
-    const std::span<const uint8_t> all = bytes();
-    return {reinterpret_cast<const char*>(all.data()), all.size()};
-}
-
-void ReadFile::release(size_t offset) {
-    if (!mapping_) return;
-    static const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
-    const size_t end = std::min(offset, mapping_.get_deleter().length) / page * page;
-    if (end <= released_) return;
-    ::madvise(static_cast<uint8_t*>(mapping_.get()) + released_, end - released_, MADV_DONTNEED);
-    released_ = end;
+std::vector<uint8_t> ReadFile::bytes() const {
+    std::vector<uint8_t> all(static_cast<size_t>(size_));
+    all.resize(readAt(0, all));
+    return all;
 }
 
 std::string whyUnreadable(const char* path, const FileKind& kind) {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace trivane {
@@ -27,37 +27,38 @@ inline constexpr FileKind kModelFile{"a model", int64_t{2} << 30};
 inline constexpr FileKind kTextureFile{"a texture", int64_t{256} << 20};
 inline constexpr FileKind kScriptFile{"an event script", int64_t{256} << 20};
 
-// Unmaps a ReadFile's bytes.
-struct Unmap {
-    size_t length = 0;
-    void operator()(void* at) const;
-};
-
-// A file's bytes, taken only from a regular file within its kind's limit, or
-// the reason it cannot be read. A directory, a device, a FIFO or a socket is
-// refused without reading (a FIFO without waiting for a writer). The bytes
-// are mapped, not copied; a file that cannot be mapped (a /proc file says
-// it is empty) is read instead.
+// A file open for reading, taken only when it is a regular file within its
+// kind's limit; otherwise the reason it cannot be read. A directory, a
+// device, a FIFO or a socket is refused without reading (a FIFO without
+// waiting for a writer). Its bytes are read through a buffer of the caller's,
+// a piece at a time, or all at once.
 class ReadFile {
 public:
     ReadFile() = default;
     ReadFile(const char* path, const FileKind& kind);
+    ReadFile(ReadFile&& other) noexcept { *this = std::move(other); }
+    ReadFile& operator=(ReadFile&& other) noexcept;
+    ~ReadFile();
 
     explicit operator bool() const { return failure_.empty(); }
     // "it is a directory", "it is a FIFO, not a regular file", "it is larger
     // than the 2 GiB a model may have", or the system's reason; empty when
-    // the bytes are there.
+    // the file is open.
     const std::string& failure() const { return failure_; }
-    std::span<const uint8_t> bytes() const;
-    std::string_view text() const;
-    // The bytes before offset will not be needed again soon: the memory they
-    // take is given back. They stay readable, read again from the file.
-    void release(size_t offset);
+    // Its size when it was opened. Nothing beyond it is read, even when the
+    // file has grown since.
+    int64_t size() const { return size_; }
+    // Bytes from offset on, as many as fit in into: fewer only at the end of
+    // the file.
+    size_t readAt(int64_t offset, std::span<uint8_t> into) const;
+    // All its bytes.
+    std::vector<uint8_t> bytes() const;
 
 private:
-    std::unique_ptr<void, Unmap> mapping_;
-    std::vector<uint8_t> read_;
-    size_t released_ = 0;
+    int fd_ = -1;
+    int64_t size_ = 0;
+    // What a file that says it is empty gave all the same (a /proc file).
+    std::vector<uint8_t> given_;
     std::string failure_ = "nothing was opened";
 };
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "math/lighting_terms.h"
+#include "scene/files.h"
 #include "scene/mesh.h"
 #include "scene/scene_state.h"
 
@@ -44,6 +45,9 @@ inline constexpr std::string_view kCancelled = "the read was cancelled";
 // only what modelSeeds copies is read.
 LoadedModel readModel(const uint8_t* data, size_t size, const SceneState& current,
                       const ReadProgress& progress = {});
+// The same from a file, whose text passes through a small buffer: reading
+// takes no memory beyond the model's (UTF-16 text is read whole).
+LoadedModel readModel(const ReadFile& file, const SceneState& current, const ReadProgress& progress = {});
 
 // What readModel reads of a scene (each mesh's placement, visibility, node
 // transform and material index, and the mesh count), without the arrays: a

@@ -36,7 +36,7 @@ uint32_t readLe16(const std::vector<uint8_t>& bytes, size_t offset) {
 bool loadDefaultTexture(SceneState& scene) {
     const ReadFile file = readDefaultFile(kDefaultTexturePath, kTextureFile);
     if (!file) return false;
-    installTexture(scene, readTexture(std::vector<uint8_t>(file.bytes().begin(), file.bytes().end())));
+    installTexture(scene, readTexture(file.bytes()));
     return true;
 }
 
