@@ -304,30 +304,45 @@ TEST(AseLoader, FailedLoadsKeepTheModelAndSayWhy) {
     EXPECT_EQ(extra.report.message("m.ase"), "m.ase: 1 line ignored, the first at line 14: face beyond the 1 announced");
 }
 
-// The hook hears of every megabyte read and of the end, in the file's bytes
-// (UTF-16 too); false stops the read, and a stopped load changes nothing.
-TEST(AseLoader, ProgressIsToldEveryMegabyteAndCanStopTheRead) {
+// A file streams through a buffer far smaller than itself and reads as it
+// does from memory. The hook hears of every megabyte read and of the end, in
+// the file's bytes (UTF-16 too); false stops the read, and a stopped load
+// changes nothing.
+TEST(AseLoader, StreamedFilesReadAsFromMemoryTellProgressAndCanStop) {
+    // Some lines are cut into pieces, some keywords straddle two.
     std::string text = "*MESH_NUMVERTEX 100000\n";
-    for (int i = 0; i < 100000; ++i) text += "*MESH_VERTEX " + std::to_string(i) + "\t1.0\t2.0\t3.0\n";
+    for (int i = 0; i < 100000; ++i)
+        text += std::string(i % 7 == 0 ? 230 + i % 40 : 0, ' ') + "*MESH_VERTEX " + std::to_string(i) + "\t" +
+                std::to_string(i % 997) + ".25\t2.0\t-3.5\r\n";
     text += "*PROP_MOTIONBLUR\n";
+    TempDir dir;
+    auto r = test::makeRenderer();
+    const auto coordinates = [](const LoadedModel& model) {
+        std::vector<std::array<float, 3>> all;
+        for (const Vertex& v : model.meshes.at(0).vertices) all.push_back(xyz(v));
+        return all;
+    };
+    std::vector<size_t> told;
+    const LoadedModel streamed = readModel(ReadFile(dir.write("big.ase", text).c_str(), kModelFile), r->scene,
+                                           [&](size_t done) { return told.push_back(done), true; });
+    const LoadedModel inMemory = readModel(reinterpret_cast<const uint8_t*>(text.data()), text.size(), r->scene);
+    EXPECT_EQ(std::tuple(streamed.meshCount, streamed.meshes.at(0).vertexCount, streamed.ignoredLines),
+              std::tuple(inMemory.meshCount, inMemory.meshes.at(0).vertexCount, inMemory.ignoredLines));
+    EXPECT_EQ(coordinates(streamed), coordinates(inMemory));
+    ASSERT_EQ(told.size(), (text.size() >> 20) + 1);
+    for (size_t i = 0; i + 1 < told.size(); ++i) EXPECT_NEAR(static_cast<double>(told[i]), (i + 1) << 20, kPieceLength + 1);
+    EXPECT_EQ(told.back(), text.size());
+
     std::string utf16 = "\xff\xfe";
     for (const char c : text.substr(0, 1 << 20)) utf16 += std::string{c, '\0'};
-    auto r = test::makeRenderer();
-    const auto toldFor = [&](const std::string& file) {
-        std::vector<size_t> told;
-        readModel(reinterpret_cast<const uint8_t*>(file.data()), file.size(), r->scene,
-                  [&](size_t done) { return told.push_back(done), true; });
-        return told;
-    };
-    const std::vector<size_t> told = toldFor(text);
-    ASSERT_EQ(told.size(), (text.size() >> 20) + 1);
-    for (size_t i = 0; i + 1 < told.size(); ++i) EXPECT_NEAR(static_cast<double>(told[i]), (i + 1) << 20, 40.0);
-    EXPECT_EQ(std::tuple(told.back(), toldFor(utf16).back()), std::tuple(text.size(), utf16.size()));
+    told.clear();
+    readModel(reinterpret_cast<const uint8_t*>(utf16.data()), utf16.size(), r->scene,
+              [&](size_t done) { return told.push_back(done), true; });
+    EXPECT_EQ(told.back(), utf16.size());
 
-    TempDir dir;
     ASSERT_EQ(loadModelFile(r->scene, dir.write("kept.ase", object("Kept", kTriangle)).c_str()).meshCount, 1);
     int calls = 0;
-    const LoadReport stopped = loadModelFile(r->scene, dir.write("big.ase", text).c_str(), [&](size_t) { return ++calls < 2; });
+    const LoadReport stopped = loadModelFile(r->scene, (dir.path() / "big.ase").c_str(), [&](size_t) { return ++calls < 2; });
     EXPECT_EQ(std::tuple(calls, stopped.meshCount, stopped.message("big.ase")),
               std::tuple(2, 0, "big.ase: " + std::string(kCancelled) + "; the model on screen is kept"));
     EXPECT_EQ(std::tuple(r->scene.meshCount, r->scene.meshes[0].vertexCount), std::tuple(1, 3));

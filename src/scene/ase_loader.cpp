@@ -85,7 +85,7 @@ LoadedModel AseReader::read(const ReadProgress& progress) {
             readLine(line.keywords);
             if (consumed_ < nextReport) continue;
             if ((stopped = !progress(static_cast<size_t>(consumed_)))) return false;
-            nextReport = consumed_ + kReportEvery;
+            nextReport = (consumed_ / kReportEvery + 1) * kReportEvery;
         }
         return true;
     });

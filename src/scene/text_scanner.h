@@ -110,8 +110,8 @@ constexpr int kPieceLength = 255;  // longer lines are read as several lines
 class LineReader {
 public:
     LineReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    // Reads through a buffer of bufferSize bytes (more than a piece), filled
-    // from source as it empties.
+    // Reads through a buffer of bufferSize bytes (more than a piece and the
+    // byte after it), filled from source as it empties.
     LineReader(TextSource source, size_t bufferSize)
         : source_(std::move(source)), buffer_(bufferSize), data_(buffer_.data()), more_(true) {}
 
