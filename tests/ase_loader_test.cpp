@@ -1,4 +1,10 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <bit>
+#include <chrono>
+#include <future>
 
 #include <gtest/gtest.h>
 
@@ -219,11 +225,30 @@ TEST(AseLoader, UnopenablePathFallsBackToTheDefaultModelAndSaysSo) {
     TempDir dir;
     test::WorkingDirectory cwd(dir.path());
     auto r = test::makeRenderer();
-    // Neither file: nothing at all changes.
-    const LoadReport neither = loadModelFile(r->scene, (dir.path() / "first.ase").c_str());
-    EXPECT_EQ(std::tuple(neither.meshCount, r->scene.meshCount), std::tuple(0, 0));
-    EXPECT_NE(neither.message("first.ase").find("cannot open it (No such file or directory), nor the default"),
-              std::string::npos);
+    // Neither file: nothing at all changes, and the reason is the chosen
+    // path's own. Nothing is read from a path that is no regular file, and a
+    // FIFO without a writer is no reason to wait.
+    const std::string fifo = (dir.path() / "fifo.ase").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string huge = dir.write("huge.ase", "");
+    std::filesystem::resize_file(huge, (uintmax_t{2} << 30) + 1);  // sparse: takes no disk
+    const std::pair<std::string, std::string> unreadable[] = {
+        {(dir.path() / "first.ase").string(), "No such file or directory"},
+        {dir.path().string(), "it is a directory"},
+        {fifo, "it is a FIFO, not a regular file"},
+        {"/dev/zero", "it is a device, not a regular file"},
+        {huge, "it is larger than the 2 GiB a model may have"},
+    };
+    for (const auto& [path, why] : unreadable) {
+        auto load = std::async(std::launch::async, [&, path = path] { return loadModelFile(r->scene, path.c_str()); });
+        if (load.wait_for(std::chrono::seconds(20)) == std::future_status::timeout) {
+            ADD_FAILURE() << path << " is still being opened";
+            ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // a writer comes and goes: the open ends
+        }
+        const LoadReport neither = load.get();
+        EXPECT_EQ(std::tuple(neither.meshCount, r->scene.meshCount), std::tuple(0, 0));
+        EXPECT_EQ(neither.message("m.ase"), "m.ase: cannot open it (" + why + "), nor the default model ./data/bou.ASE; the model on screen is kept");
+    }
     ASSERT_EQ(loadModelFile(r->scene, dir.write("first.ase", object("A", kTriangle) + object("B", kTriangle)).c_str()).meshCount, 2);
 
     dir.write("data/bou.ASE", object("Default", kTriangle, 5));
@@ -241,6 +266,8 @@ TEST(AseLoader, UnopenablePathFallsBackToTheDefaultModelAndSaysSo) {
 TEST(AseLoader, FailedLoadsKeepTheModelAndSayWhy) {
     std::string utf16NoMark;
     for (const char c : object("Box", kTriangle)) utf16NoMark += std::string{c, '\0'};
+    std::string crOnly = object("Box", kTriangle) + object("Two", kTriangle);
+    std::replace(crOnly.begin(), crOnly.end(), '\n', '\r');
     const struct {
         std::string text;
         const char* why;
@@ -250,6 +277,7 @@ TEST(AseLoader, FailedLoadsKeepTheModelAndSayWhy) {
         {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "not a text file"},
         {utf16NoMark, "UTF-16 text without a byte-order mark"},
         {object("Box", kTriangle).substr(0, 300), "the object at line 1 is not completed by a *PROP_MOTIONBLUR line"},
+        {crOnly, "its lines end in carriage returns alone (old Mac line ends)"},
     };
     for (const auto& [text, why] : failures) {
         SCOPED_TRACE(why);
@@ -274,6 +302,50 @@ TEST(AseLoader, FailedLoadsKeepTheModelAndSayWhy) {
     EXPECT_EQ(l.report.message("m.ase"), "m.ase: 2 lines ignored, the first at line 12: face names vertex 9000 of 3");
     const Loaded extra = loadText(object("Box", std::string(kTriangle) + "\t\t*MESH_FACE 1: A: 0 B: 1 C: 2\n"));
     EXPECT_EQ(extra.report.message("m.ase"), "m.ase: 1 line ignored, the first at line 14: face beyond the 1 announced");
+}
+
+// A file streams through a buffer far smaller than itself and reads as it
+// does from memory. The hook hears of every megabyte read and of the end, in
+// the file's bytes (UTF-16 too); false stops the read, and a stopped load
+// changes nothing.
+TEST(AseLoader, StreamedFilesReadAsFromMemoryTellProgressAndCanStop) {
+    // Some lines are cut into pieces, some keywords straddle two.
+    std::string text = "*MESH_NUMVERTEX 100000\n";
+    for (int i = 0; i < 100000; ++i)
+        text += std::string(i % 7 == 0 ? 230 + i % 40 : 0, ' ') + "*MESH_VERTEX " + std::to_string(i) + "\t" +
+                std::to_string(i % 997) + ".25\t2.0\t-3.5\r\n";
+    text += "*PROP_MOTIONBLUR\n";
+    TempDir dir;
+    auto r = test::makeRenderer();
+    const auto coordinates = [](const LoadedModel& model) {
+        std::vector<std::array<float, 3>> all;
+        for (const Vertex& v : model.meshes.at(0).vertices) all.push_back(xyz(v));
+        return all;
+    };
+    std::vector<size_t> told;
+    const LoadedModel streamed = readModel(ReadFile(dir.write("big.ase", text).c_str(), kModelFile), r->scene,
+                                           [&](size_t done) { return told.push_back(done), true; });
+    const LoadedModel inMemory = readModel(reinterpret_cast<const uint8_t*>(text.data()), text.size(), r->scene);
+    EXPECT_EQ(std::tuple(streamed.meshCount, streamed.meshes.at(0).vertexCount, streamed.ignoredLines),
+              std::tuple(inMemory.meshCount, inMemory.meshes.at(0).vertexCount, inMemory.ignoredLines));
+    EXPECT_EQ(coordinates(streamed), coordinates(inMemory));
+    ASSERT_EQ(told.size(), (text.size() >> 20) + 1);
+    for (size_t i = 0; i + 1 < told.size(); ++i) EXPECT_NEAR(static_cast<double>(told[i]), (i + 1) << 20, kPieceLength + 1);
+    EXPECT_EQ(told.back(), text.size());
+
+    std::string utf16 = "\xff\xfe";
+    for (const char c : text.substr(0, 1 << 20)) utf16 += std::string{c, '\0'};
+    told.clear();
+    readModel(reinterpret_cast<const uint8_t*>(utf16.data()), utf16.size(), r->scene,
+              [&](size_t done) { return told.push_back(done), true; });
+    EXPECT_EQ(told.back(), utf16.size());
+
+    ASSERT_EQ(loadModelFile(r->scene, dir.write("kept.ase", object("Kept", kTriangle)).c_str()).meshCount, 1);
+    int calls = 0;
+    const LoadReport stopped = loadModelFile(r->scene, (dir.path() / "big.ase").c_str(), [&](size_t) { return ++calls < 2; });
+    EXPECT_EQ(std::tuple(calls, stopped.meshCount, stopped.message("big.ase")),
+              std::tuple(2, 0, "big.ase: " + std::string(kCancelled) + "; the model on screen is kept"));
+    EXPECT_EQ(std::tuple(r->scene.meshCount, r->scene.meshes[0].vertexCount), std::tuple(1, 3));
 }
 
 TEST(TextScanner, FloatsMatchTheCLibraryInTheCLocale) {

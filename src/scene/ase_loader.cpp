@@ -1,7 +1,8 @@
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,6 +32,22 @@ constexpr Table kFaces{15, 11, 3, 3 * 2 * sizeof(int32_t), "faces", "face"};
 constexpr Table kTexVertices{17, 12, 1, sizeof(TexCoord), "texture vertices", "texture vertex"};
 constexpr Table kTexFaces{17, 12, 3, 3 * sizeof(int32_t), "texture faces", "texture face"};
 
+// A table's array at its final size. A large one is asked to come in huge
+// pages: a model of a million faces otherwise spends more time taking the
+// faults of its 4 KiB pages than reading its text.
+template <typename T>
+void sizeTable(std::vector<T>& array, size_t count) {
+    constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+    std::vector<T> fresh;
+    fresh.reserve(count);
+    const uintptr_t start = reinterpret_cast<uintptr_t>(fresh.data());
+    const uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+    const uintptr_t end = (start + count * sizeof(T)) & ~(kHugePage - 1);
+    if (end > first) ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+    fresh.resize(count);
+    array.swap(fresh);
+}
+
 float foldTextureCoordinate(float value) {
     value = std::fabs(value);
     if (value > 1.0f) value = value - std::trunc(value);
@@ -51,23 +68,28 @@ Mesh seededMesh(const SceneState& current, int32_t slot) {
     return mesh;
 }
 
-// Why a file gave no mesh, in words a person can act on.
-std::string whyNoMesh(const uint8_t* data, size_t size, int64_t firstObjectLine) {
-    if (const char* why = whyNotText(data, size)) return why;
-    if (firstObjectLine == 0) return "no *GEOMOBJECT found";
-    return "the object at line " + std::to_string(firstObjectLine) +
-           " is not completed by a *PROP_MOTIONBLUR line (is the file cut short?)";
-}
-
 }  // namespace
 
-AseReader::AseReader(const uint8_t* text, size_t size, const SceneState& current)
-    : current_(current), lines_(text, size), fileSize_(static_cast<int64_t>(size)),
+AseReader::AseReader(LineReader lines, int64_t size, const SceneState& current)
+    : current_(current), lines_(std::move(lines)), fileSize_(size),
       budget_(32 * fileSize_ + (int64_t{8} << 20)) {}
 
-LoadedModel AseReader::read() {
-    char line[kPieceLength + 1];
-    while (lines_.next(line)) readLine(Keywords(line, kKeywords));
+LoadedModel AseReader::read(const ReadProgress& progress) {
+    constexpr int64_t kReportEvery = int64_t{1} << 20;
+    int64_t nextReport = progress ? kReportEvery : INT64_MAX;
+    bool stopped = false;
+    scanLines(lines_, static_cast<size_t>(fileSize_), kKeywords, [&](std::span<const ScannedLine<kKeywordCount>> lines) {
+        for (const ScannedLine<kKeywordCount>& line : lines) {
+            lineNumber_ = line.number;
+            consumed_ = line.consumed;
+            readLine(line.keywords);
+            if (consumed_ < nextReport) continue;
+            if ((stopped = !progress(static_cast<size_t>(consumed_)))) return false;
+            nextReport = (consumed_ / kReportEvery + 1) * kReportEvery;
+        }
+        return true;
+    });
+    if (stopped || (progress && !progress(static_cast<size_t>(fileSize_)))) return cancelled();
     if (!declaresMaterials_) model_.materialCount = 0;
     // An object without its closing line is not part of the model;
     // whatever it allocated goes at once.
@@ -77,8 +99,14 @@ LoadedModel AseReader::read() {
     return std::move(model_);
 }
 
+LoadedModel AseReader::cancelled() {
+    LoadedModel none;
+    none.failure = kCancelled;
+    return none;
+}
+
 void AseReader::readLine(const Keywords& keywords) {
-    if (firstObjectLine_ == 0 && keywords[kGeomobject] != nullptr) firstObjectLine_ = lines_.lineNumber();
+    if (firstObjectLine_ == 0 && keywords[kGeomobject] != nullptr) firstObjectLine_ = lineNumber_;
     if (keywords[kMaterialCount] != nullptr) {
         readMaterialCount(keywords[kMaterialCount]);
         return;
@@ -280,7 +308,7 @@ void AseReader::readObjectEnd(const Keywords& keywords) {
 }
 
 void AseReader::ignore(const std::string& why) {
-    if (model_.ignoredLines++ == 0) model_.firstIgnored = "line " + std::to_string(lines_.lineNumber()) + ": " + why;
+    if (model_.ignoredLines++ == 0) model_.firstIgnored = "line " + std::to_string(lineNumber_) + ": " + why;
 }
 
 Mesh* AseReader::objectInProgress() {
@@ -305,7 +333,7 @@ template <typename... Arrays>
 bool AseReader::readTableCount(const char* match, const Table& table, int32_t& slots, Arrays&... arrays) {
     int32_t declared = 0;
     if (!countAfter(match, table, declared)) return false;
-    const int64_t fillable = (fileSize_ - lines_.consumed()) / table.lineBytes;
+    const int64_t fillable = (fileSize_ - consumed_) / table.lineBytes;
     const int64_t affordable = budget_ / table.entryBytes;
     const int32_t count = declared <= 0 ? 0
                                         : static_cast<int32_t>(std::min<int64_t>(
@@ -314,7 +342,7 @@ bool AseReader::readTableCount(const char* match, const Table& table, int32_t& s
     if (count < declared)
         ignore(std::to_string(declared) + " " + table.entries + " announced, room for " + std::to_string(count));
     slots = table.slots * count;
-    (Arrays(static_cast<size_t>(slots)).swap(arrays), ...);
+    (sizeTable(arrays, static_cast<size_t>(slots)), ...);
     return true;
 }
 
@@ -328,14 +356,6 @@ bool AseReader::hasRoom(int32_t cursor, int32_t slots, size_t stored, const Tabl
 void AseReader::checkCorners(const int32_t* corners, int32_t count, const char* what) {
     const int32_t* outside = std::find_if(corners, corners + 3, [&](int32_t i) { return i < 0 || i >= count; });
     if (outside != corners + 3) ignore(what + std::to_string(*outside) + " of " + std::to_string(count));
-}
-
-LoadedModel readModel(const uint8_t* bytes, size_t byteCount, const SceneState& current) {
-    const std::optional<std::vector<uint8_t>> utf16 = utf16Text(bytes, byteCount);
-    AseReader reader(utf16 ? utf16->data() : bytes, utf16 ? utf16->size() : byteCount, current);
-    LoadedModel model = reader.read();
-    if (model.meshCount == 0) model.failure = whyNoMesh(bytes, byteCount, reader.firstObjectLine());
-    return model;
 }
 
 }  // namespace trivane

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "math/lighting_terms.h"
+#include "scene/files.h"
 #include "scene/mesh.h"
 #include "scene/scene_state.h"
 
@@ -28,10 +33,27 @@ struct LoadedModel {
     std::string failure;       // why no mesh was read; empty when one was
 };
 
+// Told how far a read has come, in bytes of the file: about every megabyte
+// and once at the end, with the file's size. Returning false stops the read;
+// it then gives no model, and kCancelled as the failure.
+using ReadProgress = std::function<bool(size_t bytesDone)>;
+inline constexpr std::string_view kCancelled = "the read was cancelled";
+
 // Reads model text (UTF-16 with a byte-order mark is taken as its characters).
 // A field the file never sets keeps the value the scene's mesh in the same
-// slot has, since installing writes only what the file wrote.
-LoadedModel readModel(const uint8_t* data, size_t size, const SceneState& current);
+// slot has, since installing writes only what the file wrote. Of current,
+// only what modelSeeds copies is read.
+LoadedModel readModel(const uint8_t* data, size_t size, const SceneState& current,
+                      const ReadProgress& progress = {});
+// The same from a file, whose text passes through a small buffer: reading
+// takes no memory beyond the model's (UTF-16 text is read whole).
+LoadedModel readModel(const ReadFile& file, const SceneState& current, const ReadProgress& progress = {});
+
+// What readModel reads of a scene (each mesh's placement, visibility, node
+// transform and material index, and the mesh count), without the arrays: a
+// read on another thread takes this copy, since the scene's own fields change
+// while it is drawn (the automatic rotation, the handlers, Fit Model).
+std::unique_ptr<SceneState> modelSeeds(const SceneState& scene);
 
 // A bitmap file's bytes made ready for the textured fill: the file itself,
 // with a white texel appended in its place when it is not a usable
@@ -69,17 +91,18 @@ struct LoadReport {
 void installModel(SceneState& scene, LoadedModel&& model);
 // Reads a model from a file's bytes and installs it when it holds a mesh.
 LoadReport loadModelBytes(SceneState& scene, const uint8_t* data, size_t size);
-// The same from a file, falling back to the default model when the path
-// cannot be opened.
-LoadReport loadModelFile(SceneState& scene, const char* path);
 
-// A model file read but not yet installed, and what the load will say.
+// A model file read but not yet installed, and what will be said about it.
 struct ModelFileRead {
     LoadedModel model;
     LoadReport report;
 };
-// The reading half of loadModelFile, which may run away from the scene:
-// current is only read, for the fields the file leaves as they are.
-ModelFileRead readModelFile(const SceneState& current, const char* path);
+// Reads a model file, or the default model when the path cannot be opened,
+// touching no scene: it may run on a worker thread against modelSeeds.
+ModelFileRead readModelFile(const char* path, const SceneState& current, const ReadProgress& progress = {});
+// Installs what was read when it holds a mesh.
+LoadReport installModelFile(SceneState& scene, ModelFileRead&& read);
+// Both at once.
+LoadReport loadModelFile(SceneState& scene, const char* path, const ReadProgress& progress = {});
 
 }  // namespace trivane

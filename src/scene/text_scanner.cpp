@@ -1,6 +1,9 @@
 #include "scene/text_scanner.h"
 
+#include <tbb/parallel_pipeline.h>
+
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -8,11 +11,6 @@
 namespace trivane {
 
 namespace {
-
-const char* skipBlanks(const char* p) {
-    while (isScanBlank(*p)) ++p;
-    return p;
-}
 
 // Moves past an optional sign; true for a minus.
 bool takeSign(const char*& p) {
@@ -79,27 +77,39 @@ float outOfRangeValue(const char* mantissa, const char* mantissaEnd, int64_t exp
     return negative ? -value : value;
 }
 
-}  // namespace
-
-bool scanInt(const char*& cursor, int32_t& out) {
-    const char* p = skipBlanks(cursor);
-    const bool negative = takeSign(p);
-    if (!isDigit(*p)) return false;
-    int64_t value = 0;
-    for (; isDigit(*p); ++p) {
-        if (value <= int64_t{INT32_MAX} + 1) value = value * 10 + (*p - '0');
+// Most numbers in model files are short plain decimals ("-12.3456"). When
+// the digits make an integer of at most 2^24 and at most ten of them follow
+// the point, that integer and the power of ten are exact floats, and one
+// float division rounds their quotient exactly as the decimal itself rounds.
+// Anything else (an exponent, a hexadecimal float, more digits) is left to
+// the general reading.
+bool scanShortDecimal(const char*& cursor, float& out) {
+    static constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    const char* p = cursor;
+    uint64_t digits = 0;
+    int count = 0, fraction = 0;
+    for (; isDigit(*p); ++p, ++count) digits = digits * 10 + static_cast<uint64_t>(*p - '0');
+    if (*p == '.') {
+        for (++p; isDigit(*p); ++p, ++count, ++fraction) digits = digits * 10 + static_cast<uint64_t>(*p - '0');
     }
-    if (negative) value = -value;
-    if (value > INT32_MAX) value = INT32_MAX;
-    if (value < INT32_MIN) value = INT32_MIN;
-    out = static_cast<int32_t>(value);
+    const char next = lower(*p);
+    if (count == 0 || count > 19 || digits > (uint64_t{1} << 24) || fraction > 10 || next == 'e' || next == 'x')
+        return false;
+    out = static_cast<float>(digits) / kPowersOfTen[fraction];
     cursor = p;
     return true;
 }
 
+}  // namespace
+
 bool scanFloat(const char*& cursor, float& out) {
     const char* p = skipBlanks(cursor);
     const bool negative = takeSign(p);
+    if (float value = 0.0f; scanShortDecimal(p, value)) {
+        out = negative ? -value : value;
+        cursor = p;
+        return true;
+    }
 
     if (startsWithNoCase(p, "inf")) {
         p += startsWithNoCase(p, "infinity") ? 8 : 3;
@@ -164,18 +174,6 @@ bool scanFloat(const char*& cursor, float& out) {
     return true;
 }
 
-bool scanWord(const char*& cursor, char* dest) {
-    const char* p = skipBlanks(cursor);
-    if (*p == '\0') return false;
-    const char* start = p;
-    while (*p != '\0' && !isScanBlank(*p)) ++p;
-    const size_t length = static_cast<size_t>(p - start);
-    std::memcpy(dest, start, length);
-    dest[length] = '\0';
-    cursor = p;
-    return true;
-}
-
 std::optional<std::vector<uint8_t>> utf16Text(const uint8_t* bytes, size_t size) {
     if (size < 2) return std::nullopt;
     const bool little = bytes[0] == 0xFF && bytes[1] == 0xFE;
@@ -197,22 +195,65 @@ std::optional<std::vector<uint8_t>> utf16Text(const uint8_t* bytes, size_t size)
     return text;
 }
 
-const char* whyNotText(const uint8_t* data, size_t size) {
-    if (size == 0) return "the file is empty";
+TextFacts textFacts(const TextSource& source, std::string_view word) {
+    TextFacts facts;
+    // The last bytes of one buffer are kept before the next: a word, or a
+    // return and its feed, may straddle the two.
+    const size_t kept = std::max<size_t>(word.size(), 2) - 1;
+    std::vector<uint8_t> buffer(size_t{1} << 16);
+    size_t carried = 0;
+    for (;;) {
+        const size_t got = source(facts.size, std::span(buffer).subspan(carried));
+        if (facts.size == 0) facts.head.assign(buffer.begin(), buffer.begin() + std::min<size_t>(got, 128));
+        facts.size += static_cast<int64_t>(got);
+        const size_t end = carried + got;
+        const uint8_t* text = buffer.data();
+        facts.holdsZero = facts.holdsZero || std::memchr(text + carried, 0, got) != nullptr;
+        for (size_t i = carried; i < end; ++i) {
+            facts.feeds += text[i] == '\n';
+            facts.loneReturns += text[i] == '\r';
+            // A return is lone unless the next byte, perhaps in this buffer
+            // only, is a feed.
+            facts.loneReturns -= text[i] == '\n' && i > 0 && text[i - 1] == '\r';
+        }
+        const std::string_view all(reinterpret_cast<const char*>(text), end);
+        facts.holdsWord = facts.holdsWord || all.find(word) != std::string_view::npos;
+        if (got < buffer.size() - carried) return facts;
+        std::copy(buffer.end() - static_cast<ptrdiff_t>(kept), buffer.end(), buffer.begin());
+        carried = kept;
+    }
+}
+
+const char* whyNotText(const TextFacts& facts) {
+    if (facts.size == 0) return "the file is empty";
     // Text in two-byte units without a mark: every other byte of ASCII is 0.
-    const size_t probe = std::min<size_t>(size, 128) & ~size_t{1};
+    const std::vector<uint8_t>& data = facts.head;
+    const size_t probe = data.size() & ~size_t{1};
     size_t halfZero = 0;
     for (size_t i = 0; i < probe; i += 2) halfZero += (data[i] == 0) != (data[i + 1] == 0);
     if (probe >= 8 && halfZero * 4 >= probe * 3 / 2) return "the file is UTF-16 text without a byte-order mark";
-    if (std::memchr(data, 0, size) != nullptr) return "not a text file (it holds zero bytes)";
+    if (facts.holdsZero) return "not a text file (it holds zero bytes)";
     return nullptr;
 }
 
-bool LineReader::next(char (&line)[kPieceLength + 1]) {
+void LineReader::refill() {
+    const size_t left = size_ - at_;
+    std::memmove(buffer_.data(), data_ + at_, left);
+    read_ += static_cast<int64_t>(at_);
+    at_ = 0;
+    const size_t got = source_(read_ + static_cast<int64_t>(left), std::span(buffer_).subspan(left));
+    more_ = got == buffer_.size() - left;
+    data_ = buffer_.data();
+    size_ = left + got;
+}
+
+size_t LineReader::next(char* line) {
+    // A piece and the byte after it must be at hand.
+    if (more_ && size_ - at_ <= kPieceLength) refill();
     lineNumber_ = nextLineNumber_;
     if (at_ == size_) {
         line[0] = '\0';
-        return false;
+        return 0;
     }
     // Only the line feed that ends a piece can have a carriage return to drop
     // before it, so one search finds the piece.
@@ -239,26 +280,22 @@ bool LineReader::next(char (&line)[kPieceLength + 1]) {
     at_ += consumed;
     if (endsWithFeed) ++nextLineNumber_;
     line[length] = '\0';
-    return length > 0;
+    return length;
 }
 
-void findKeywords(const char* line, std::span<const std::string_view> texts, std::span<const uint32_t> heads,
-                  std::span<const char*> at) {
-    std::fill(at.begin(), at.end(), nullptr);
-    const size_t length = std::strlen(line);
-    const char* end = line + length;
-    for (const char* star = static_cast<const char*>(std::memchr(line, '*', length)); star != nullptr;
-         star = static_cast<const char*>(std::memchr(star + 1, '*', static_cast<size_t>(end - star - 1)))) {
-        const size_t rest = static_cast<size_t>(end - star);
-        if (rest < 5) break;
-        const uint32_t head = keywordHead(star);
-        for (size_t k = 0; k < texts.size(); ++k) {
-            const std::string_view text = texts[k];
-            if (head == heads[k] && at[k] == nullptr && text.size() <= rest &&
-                std::memcmp(star + 5, text.data() + 5, text.size() - 5) == 0)
-                at[k] = star;
-        }
-    }
+void runAhead(size_t ahead, const std::function<bool(size_t)>& produce, const std::function<bool(size_t)>& consume) {
+    size_t produced = 0;
+    std::atomic<bool> stopped{false};
+    tbb::parallel_pipeline(
+        ahead,
+        tbb::make_filter<void, size_t>(tbb::filter_mode::serial_in_order,
+                                       [&](tbb::flow_control& control) {
+                                           if (stopped.load() || !produce(produced)) control.stop();
+                                           return produced++;
+                                       }) &
+            tbb::make_filter<size_t, void>(tbb::filter_mode::serial_in_order, [&](size_t i) {
+                if (!stopped.load() && !consume(i)) stopped.store(true);
+            }));
 }
 
 }  // namespace trivane

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -37,9 +36,9 @@ uint32_t readLe16(const std::vector<uint8_t>& bytes, size_t offset) {
 }  // namespace
 
 bool loadDefaultTexture(SceneState& scene) {
-    FileHandle file = openDefaultFile(kDefaultTexturePath);
+    const ReadFile file = readDefaultFile(kDefaultTexturePath, kTextureFile);
     if (!file) return false;
-    installTexture(scene, readTexture(readAll(file.get())));
+    installTexture(scene, readTexture(file.bytes()));
     return true;
 }
 
