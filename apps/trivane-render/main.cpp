@@ -307,9 +307,9 @@ int main(int argc, char** argv) {
     if (const int status = parseArguments(argc, argv, options); status != kParsed) return status;
 
     if (options.eventsFile) {
-        const trivane::FileHandle file = trivane::openForReading(options.eventsFile->c_str());
-        if (!file) return usageError("cannot read events file \"" + *options.eventsFile + "\"");
-        const std::vector<uint8_t> bytes = trivane::readAll(file.get());
+        const trivane::ReadFile file(options.eventsFile->c_str(), trivane::kScriptFile);
+        if (!file) return usageError("cannot read events file \"" + *options.eventsFile + "\": " + file.failure());
+        const std::vector<uint8_t> bytes = file.bytes();
         // Editors that save "Unicode" write UTF-16; its bytes read as events
         // would only give a puzzling message.
         if (bytes.size() >= 2 && ((bytes[0] == 0xff && bytes[1] == 0xfe) || (bytes[0] == 0xfe && bytes[1] == 0xff)))

@@ -52,8 +52,8 @@ void BackgroundLoader::start(std::unique_ptr<ModelLoad> load) {
     load_ = std::move(load);
     const uint64_t number = ++number_;
     ModelLoad* job = load_.get();
-    worker_ = std::thread([this, job, number] {
-        job->run();
+    worker_ = std::thread([this, job, number, stepped = stepped] {
+        job->run(stepped);
         QMetaObject::invokeMethod(this, [this, number] { done(number); }, Qt::QueuedConnection);
     });
     elapsed_.start();

@@ -37,6 +37,8 @@ public:
     std::function<void(ModelLoad&)> finished;
     // Told when Esc cancelled a load.
     std::function<void(const ModelLoad&)> cancelled;
+    // Told on the worker after every megabyte read (tests pace loads with it).
+    std::function<void()> stepped;
 
 private:
     void showProgress();

@@ -1,41 +1,34 @@
 #include "ui/model_load.h"
 
+#include <filesystem>
 #include <utility>
 
 namespace trivane {
 
 ModelLoad::ModelLoad(const SceneState& scene, std::string path)
-    : placement_(std::make_unique<SceneState>()), path_(std::move(path)) {
-    // The fields a model file may leave as they are, without the arrays.
-    SceneState& copy = *placement_;
-    copy.meshCount = scene.meshCount;
-    for (int32_t i = 0; i < kMaxMeshes; ++i) {
-        const Mesh& from = scene.meshes[i];
-        Mesh& to = copy.meshes[i];
-        to.position = from.position;
-        to.rotation = from.rotation;
-        to.scale = from.scale;
-        to.visible = from.visible;
-        to.nodeTransform = from.nodeTransform;
-        to.materialIndex = from.materialIndex;
-    }
-}
+    : seeds_(modelSeeds(scene)), path_(std::move(path)) {}
 
 ModelLoad::~ModelLoad() = default;
 
-void ModelLoad::run() {
+void ModelLoad::run(const std::function<void()>& eachStep) {
     if (cancelled()) return;
-    read_ = readModelFile(*placement_, path_.c_str());
+    std::error_code unknown;
+    const uintmax_t size = std::filesystem::file_size(path_, unknown);
+    if (!unknown) bytesTotal_.store(static_cast<int64_t>(size), std::memory_order_relaxed);
+    read_ = readModelFile(path_.c_str(), *seeds_, [this, &eachStep](size_t done) {
+        bytesRead_.store(static_cast<int64_t>(done), std::memory_order_relaxed);
+        if (eachStep) eachStep();
+        return !cancelled();
+    });
 }
 
 LoadReport ModelLoad::install(SceneState& scene) {
     if (cancelled()) {
         LoadReport report;
-        report.failure = "the load was cancelled";
+        report.failure = std::string(kCancelled);
         return report;
     }
-    if (read_.report.loaded()) installModel(scene, std::move(read_.model));
-    return std::move(read_.report);
+    return installModelFile(scene, std::move(read_));
 }
 
 }  // namespace trivane

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,8 +26,9 @@ public:
     ModelLoad& operator=(const ModelLoad&) = delete;
 
     const std::string& path() const { return path_; }
-    // Anywhere, once: opens and reads the file.
-    void run();
+    // Anywhere, once: opens and reads the file. eachStep is told on the
+    // reading thread after every megabyte.
+    void run(const std::function<void()>& eachStep = {});
     // From any thread: the read stops at its next step and installs nothing.
     void cancel() { cancelled_.store(true, std::memory_order_relaxed); }
     bool cancelled() const { return cancelled_.load(std::memory_order_relaxed); }
@@ -39,7 +41,7 @@ public:
     LoadReport install(SceneState& scene);
 
 private:
-    std::unique_ptr<SceneState> placement_;
+    std::unique_ptr<SceneState> seeds_;
     std::string path_;
     ModelFileRead read_;
     std::atomic<bool> cancelled_{false};
