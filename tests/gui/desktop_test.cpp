@@ -10,6 +10,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
+#include <QProgressBar>
+#include <QThread>
 #include <QTemporaryDir>
 
 #include "gui_support.h"
@@ -204,6 +206,40 @@ private slots:
                                  [](uint8_t b) { return b != 0; });
         }
         QVERIFY(drawn > 100);
+    }
+
+    // A model file is read on a worker: the model on screen goes on turning
+    // under a drag, a bar shows a load that takes longer than 0.3 s, and Esc
+    // cancels it, keeping the model. A load let through is installed.
+    void slowLoadShowsProgressAndEscapeKeepsTheModel() {
+        const QByteArray filler = "*COMMENT " + QByteArray(1000, 'x') + "\n";
+        const QString path = writeFile(dir, QStringLiteral("slow.ase"), filler.repeated(6000) + kCube);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const int32_t meshes = renderer->scene.meshCount;
+        // Each of the six megabytes held back 100 ms.
+        window->loader().stepped = [] { QThread::msleep(100); };
+        window->openModelFile(path.toStdString());
+        auto* bar = window->clientArea()->findChild<QProgressBar*>(QStringLiteral("loadProgress"));
+        QVERIFY(bar != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(bar->isVisible() && bar->value() > 0, 5000);
+        QVERIFY(window->loader().busy());
+        const float turned = renderer->scene.meshes[0].rotation.x;
+        QWidget* area = window->clientArea();
+        gui::sendMouse(area, QEvent::MouseButtonPress, QPoint(300, 200), Qt::LeftButton, Qt::LeftButton);
+        gui::sendMouse(area, QEvent::MouseMove, QPoint(300, 240), Qt::NoButton, Qt::LeftButton);
+        gui::sendMouse(area, QEvent::MouseButtonRelease, QPoint(300, 240), Qt::LeftButton, Qt::NoButton);
+        QVERIFY(renderer->scene.meshes[0].rotation.x != turned);
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        QVERIFY(!window->loader().busy());
+        QVERIFY(!bar->isVisible());
+        QCOMPARE(renderer->scene.meshCount, meshes);
+
+        window->loader().stepped = {};
+        window->openModelFile(path.toStdString());
+        WAIT_FOR_LOADS();
+        QCOMPARE(std::pair(renderer->scene.meshCount, window->windowTitle()), std::pair(1, QStringLiteral("slow.ase - Trivane")));
     }
 
     // A recording that can no longer be written (here past a file size
