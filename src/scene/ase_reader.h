@@ -92,9 +92,6 @@ private:
     const SceneState& current_;
     LineReader lines_;
     const int64_t fileSize_;
-    // Where the line being read came from.
-    int64_t lineNumber_ = 0;
-    int64_t consumed_ = 0;
     // All the tables the file may still make the reader allocate, in bytes.
     // Each count is bounded by the bytes left in the file, but every object
     // may declare one, so without a total a file of many short objects would

@@ -1,9 +1,6 @@
 #include "scene/text_scanner.h"
 
-#include <tbb/parallel_pipeline.h>
-
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -281,21 +278,6 @@ size_t LineReader::next(char* line) {
     if (endsWithFeed) ++nextLineNumber_;
     line[length] = '\0';
     return length;
-}
-
-void runAhead(size_t ahead, const std::function<bool(size_t)>& produce, const std::function<bool(size_t)>& consume) {
-    size_t produced = 0;
-    std::atomic<bool> stopped{false};
-    tbb::parallel_pipeline(
-        ahead,
-        tbb::make_filter<void, size_t>(tbb::filter_mode::serial_in_order,
-                                       [&](tbb::flow_control& control) {
-                                           if (stopped.load() || !produce(produced)) control.stop();
-                                           return produced++;
-                                       }) &
-            tbb::make_filter<size_t, void>(tbb::filter_mode::serial_in_order, [&](size_t i) {
-                if (!stopped.load() && !consume(i)) stopped.store(true);
-            }));
 }
 
 }  // namespace trivane
