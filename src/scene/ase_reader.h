@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstddef>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -37,8 +37,8 @@ public:
     AseReader(LineReader lines, int64_t size, const SceneState& current);
 
     // Reads the whole text, once: the model is moved out. progress, when
-    // set, is told the bytes read about every megabyte and at the end; false
-    // stops the read.
+    // set, is told the bytes read as each megabyte is passed and at the end;
+    // false stops the read.
     LoadedModel read(const ReadProgress& progress);
     // The line the first object starts on, or 0 when there is none.
     int64_t firstObjectLine() const { return firstObjectLine_; }

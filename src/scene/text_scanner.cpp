@@ -209,8 +209,8 @@ TextFacts textFacts(const TextSource& source, std::string_view word) {
         for (size_t i = carried; i < end; ++i) {
             facts.feeds += text[i] == '\n';
             facts.loneReturns += text[i] == '\r';
-            // A return is lone unless the next byte, perhaps in this buffer
-            // only, is a feed.
+            // A return with a feed after it, even one that came in this
+            // buffer, is no lone return.
             facts.loneReturns -= text[i] == '\n' && i > 0 && text[i - 1] == '\r';
         }
         const std::string_view all(reinterpret_cast<const char*>(text), end);
