@@ -348,6 +348,46 @@ TEST(AseLoader, StreamedFilesReadAsFromMemoryTellProgressAndCanStop) {
     EXPECT_EQ(std::tuple(r->scene.meshCount, r->scene.meshes[0].vertexCount), std::tuple(1, 3));
 }
 
+// A read on another thread takes the scene's seeds first; installed, it
+// gives what a read against the scene itself gives, down to the fields the
+// file never set (the second object has no name, node or material line, the
+// third is never completed).
+TEST(AseLoader, AReadAgainstTheSeedsInstallsAsOneAgainstTheScene) {
+    TempDir dir;
+    const std::string path =
+        dir.write("m.ase", object("A", kTriangle, 2) + "*GEOMOBJECT {\n" + kTriangle + "*PROP_MOTIONBLUR 0\n" +
+                               "*GEOMOBJECT {\n*NODE_NAME \"Bone\"\n*TM_ROW3 1 2 3\n");
+    std::unique_ptr<Renderer> viaScene = test::makeRenderer(), viaSeeds = test::makeRenderer();
+    for (Renderer* r : {viaScene.get(), viaSeeds.get()}) {
+        r->scene.meshCount = 1;
+        for (int i = 0; i < 3; ++i) {
+            Mesh& m = r->scene.meshes[i];
+            m.position = Vector3{1.0f + i, 2.0f, 3.0f};
+            m.rotation = Vector3{4.0f, 5.0f + i, 6.0f};
+            m.scale = Vector3{7.0f, 8.0f, 9.0f + i};
+            m.visible = static_cast<uint8_t>(i % 2);
+            m.nodeTransform.at(1, 2) = 10.0f + i;
+            m.materialIndex = 11 + i;
+        }
+    }
+    ASSERT_EQ(loadModelFile(viaScene->scene, path.c_str()).meshCount, 2);
+    const std::unique_ptr<SceneState> seeds = modelSeeds(viaSeeds->scene);
+    ASSERT_EQ(installModelFile(viaSeeds->scene, readModelFile(path.c_str(), *seeds)).meshCount, 2);
+    const auto fields = [](const SceneState& scene) {
+        std::vector<std::array<float, 13>> all;
+        for (int i = 0; i < 3; ++i) {
+            const Mesh& m = scene.meshes[i];
+            all.push_back({m.position.x, m.position.y, m.rotation.y, m.scale.z, static_cast<float>(m.visible),
+                           m.nodeTransform.at(1, 2), m.nodeTransform.at(3, 1), static_cast<float>(m.materialIndex),
+                           static_cast<float>(m.vertexCount), m.vertices.empty() ? 0.0f : m.vertices[0].x,
+                           static_cast<float>(m.indexCount), static_cast<float>(scene.meshCount),
+                           static_cast<float>(scene.materialCount)});
+        }
+        return all;
+    };
+    EXPECT_EQ(fields(viaSeeds->scene), fields(viaScene->scene));
+}
+
 TEST(TextScanner, FloatsMatchTheCLibraryInTheCLocale) {
     // Signs, partial numbers, the float range's edges, halfway cases, long
     // mantissas and exponents far outside the range in both directions, and

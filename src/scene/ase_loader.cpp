@@ -77,19 +77,16 @@ AseReader::AseReader(LineReader lines, int64_t size, const SceneState& current)
 LoadedModel AseReader::read(const ReadProgress& progress) {
     constexpr int64_t kReportEvery = int64_t{1} << 20;
     int64_t nextReport = progress ? kReportEvery : INT64_MAX;
-    bool stopped = false;
-    scanLines(lines_, static_cast<size_t>(fileSize_), kKeywords, [&](std::span<const ScannedLine<kKeywordCount>> lines) {
-        for (const ScannedLine<kKeywordCount>& line : lines) {
-            lineNumber_ = line.number;
-            consumed_ = line.consumed;
-            readLine(line.keywords);
-            if (consumed_ < nextReport) continue;
-            if ((stopped = !progress(static_cast<size_t>(consumed_)))) return false;
-            nextReport = (consumed_ / kReportEvery + 1) * kReportEvery;
-        }
-        return true;
-    });
-    if (stopped || (progress && !progress(static_cast<size_t>(fileSize_)))) return cancelled();
+    char line[kPieceLength + 1];
+    Keywords keywords;
+    while (lines_.next(line) > 0) {
+        findKeywords(line, kKeywords, keywords);
+        readLine(keywords);
+        if (lines_.consumed() < nextReport) continue;
+        if (!progress(static_cast<size_t>(lines_.consumed()))) return cancelled();
+        nextReport = (lines_.consumed() / kReportEvery + 1) * kReportEvery;
+    }
+    if (progress && !progress(static_cast<size_t>(fileSize_))) return cancelled();
     if (!declaresMaterials_) model_.materialCount = 0;
     // An object without its closing line is not part of the model;
     // whatever it allocated goes at once.
@@ -106,7 +103,7 @@ LoadedModel AseReader::cancelled() {
 }
 
 void AseReader::readLine(const Keywords& keywords) {
-    if (firstObjectLine_ == 0 && keywords[kGeomobject] != nullptr) firstObjectLine_ = lineNumber_;
+    if (firstObjectLine_ == 0 && keywords[kGeomobject] != nullptr) firstObjectLine_ = lines_.lineNumber();
     if (keywords[kMaterialCount] != nullptr) {
         readMaterialCount(keywords[kMaterialCount]);
         return;
@@ -308,7 +305,7 @@ void AseReader::readObjectEnd(const Keywords& keywords) {
 }
 
 void AseReader::ignore(const std::string& why) {
-    if (model_.ignoredLines++ == 0) model_.firstIgnored = "line " + std::to_string(lineNumber_) + ": " + why;
+    if (model_.ignoredLines++ == 0) model_.firstIgnored = "line " + std::to_string(lines_.lineNumber()) + ": " + why;
 }
 
 Mesh* AseReader::objectInProgress() {
@@ -333,7 +330,7 @@ template <typename... Arrays>
 bool AseReader::readTableCount(const char* match, const Table& table, int32_t& slots, Arrays&... arrays) {
     int32_t declared = 0;
     if (!countAfter(match, table, declared)) return false;
-    const int64_t fillable = (fileSize_ - consumed_) / table.lineBytes;
+    const int64_t fillable = (fileSize_ - lines_.consumed()) / table.lineBytes;
     const int64_t affordable = budget_ / table.entryBytes;
     const int32_t count = declared <= 0 ? 0
                                         : static_cast<int32_t>(std::min<int64_t>(

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstddef>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -37,8 +37,8 @@ public:
     AseReader(LineReader lines, int64_t size, const SceneState& current);
 
     // Reads the whole text, once: the model is moved out. progress, when
-    // set, is told the bytes read about every megabyte and at the end; false
-    // stops the read.
+    // set, is told the bytes read as each megabyte is passed and at the end;
+    // false stops the read.
     LoadedModel read(const ReadProgress& progress);
     // The line the first object starts on, or 0 when there is none.
     int64_t firstObjectLine() const { return firstObjectLine_; }
@@ -92,9 +92,6 @@ private:
     const SceneState& current_;
     LineReader lines_;
     const int64_t fileSize_;
-    // Where the line being read came from.
-    int64_t lineNumber_ = 0;
-    int64_t consumed_ = 0;
     // All the tables the file may still make the reader allocate, in bytes.
     // Each count is bounded by the bytes left in the file, but every object
     // may declare one, so without a total a file of many short objects would

@@ -94,7 +94,7 @@ ReadFile::ReadFile(const char* path, const FileKind& kind) {
         }
         size_ = static_cast<int64_t>(given_.size());
     }
-    // Model files are read from start to end.
+    // Files are read from start to end: the kernel may read further ahead.
     ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     fd_ = file.release();
 }

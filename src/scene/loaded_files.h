@@ -33,8 +33,8 @@ struct LoadedModel {
     std::string failure;       // why no mesh was read; empty when one was
 };
 
-// Told how far a read has come, in bytes of the file: about every megabyte
-// and once at the end, with the file's size. Returning false stops the read;
+// Told how far a read has come, in bytes of the file: as each megabyte is
+// passed, and once at the end with the file's size. Returning false stops the read;
 // it then gives no model, and kCancelled as the failure.
 using ReadProgress = std::function<bool(size_t bytesDone)>;
 inline constexpr std::string_view kCancelled = "the read was cancelled";

@@ -1,9 +1,6 @@
 #include "scene/text_scanner.h"
 
-#include <tbb/parallel_pipeline.h>
-
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -212,8 +209,8 @@ TextFacts textFacts(const TextSource& source, std::string_view word) {
         for (size_t i = carried; i < end; ++i) {
             facts.feeds += text[i] == '\n';
             facts.loneReturns += text[i] == '\r';
-            // A return is lone unless the next byte, perhaps in this buffer
-            // only, is a feed.
+            // A return with a feed after it, even one that came in this
+            // buffer, is no lone return.
             facts.loneReturns -= text[i] == '\n' && i > 0 && text[i - 1] == '\r';
         }
         const std::string_view all(reinterpret_cast<const char*>(text), end);
@@ -281,21 +278,6 @@ size_t LineReader::next(char* line) {
     if (endsWithFeed) ++nextLineNumber_;
     line[length] = '\0';
     return length;
-}
-
-void runAhead(size_t ahead, const std::function<bool(size_t)>& produce, const std::function<bool(size_t)>& consume) {
-    size_t produced = 0;
-    std::atomic<bool> stopped{false};
-    tbb::parallel_pipeline(
-        ahead,
-        tbb::make_filter<void, size_t>(tbb::filter_mode::serial_in_order,
-                                       [&](tbb::flow_control& control) {
-                                           if (stopped.load() || !produce(produced)) control.stop();
-                                           return produced++;
-                                       }) &
-            tbb::make_filter<size_t, void>(tbb::filter_mode::serial_in_order, [&](size_t i) {
-                if (!stopped.load() && !consume(i)) stopped.store(true);
-            }));
 }
 
 }  // namespace trivane

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -210,60 +209,6 @@ void findKeywords(const char* line, const KeywordTable<N>& table, std::array<con
             if (at[k] == nullptr && text.size() <= rest && std::memcmp(star + 9, text.data() + 9, text.size() - 9) == 0)
                 at[k] = star;
         }
-    }
-}
-
-// A piece as a reader sees it, with the keywords found in it.
-template <size_t N>
-struct ScannedLine {
-    const char* text;
-    int64_t number;    // the line of the file it came from, counting from 1
-    int64_t consumed;  // bytes of the text read up to its end
-    std::array<const char*, N> keywords;
-};
-
-// Calls produce(i) and then consume(i) for i = 0, 1, 2, ... until produce or
-// consume returns false. Produces run in order, and so do consumes; a produce
-// runs at most `ahead` items before its consume, on another worker where
-// there is one.
-void runAhead(size_t ahead, const std::function<bool(size_t)>& produce, const std::function<bool(size_t)>& consume);
-
-// Reads the pieces of a text of the given size and finds their keywords,
-// handing them to use in order, a batch at a time, until use returns false.
-// A long text is read a few batches ahead of use on another worker: use sees
-// the same pieces either way.
-template <size_t N, typename Use>
-void scanLines(LineReader& reader, size_t size, const KeywordTable<N>& table, Use&& use) {
-    constexpr size_t kBatchLines = 256, kAhead = 3, kAheadFrom = size_t{1} << 18;
-    struct Batch {
-        std::vector<char> text;
-        std::vector<ScannedLine<N>> lines;
-    };
-    // Every piece is at least one byte of the text, and keeps at most as many.
-    const size_t batchLines = std::min(kBatchLines, size + 1);
-    std::vector<Batch> batches(size < kAheadFrom ? 1 : kAhead + 1);
-    for (Batch& batch : batches) {
-        batch.text.resize(std::min(batchLines * (kPieceLength + 1), size + batchLines + 1));
-        batch.lines.reserve(batchLines);
-    }
-    const auto produce = [&](size_t i) {
-        Batch& batch = batches[i % batches.size()];
-        batch.lines.clear();
-        char* at = batch.text.data();
-        for (size_t length = 0; batch.lines.size() < batchLines && (length = reader.next(at)) > 0; at += length + 1) {
-            ScannedLine<N>& line = batch.lines.emplace_back();
-            line.text = at;
-            line.number = reader.lineNumber();
-            line.consumed = reader.consumed();
-            findKeywords(at, table, line.keywords);
-        }
-        return !batch.lines.empty();
-    };
-    const auto consume = [&](size_t i) {
-        return use(std::span<const ScannedLine<N>>(batches[i % batches.size()].lines));
-    };
-    if (batches.size() > 1) return runAhead(kAhead, produce, consume);
-    for (size_t i = 0; produce(i) && consume(i); ++i) {
     }
 }
 
