@@ -63,7 +63,7 @@ StartReport Renderer::initialise() {
     setStartValues();
     report.started = true;
 
-    const bool present = openDefaultFile(kDefaultModelPath) != nullptr;
+    const bool present = static_cast<bool>(readDefaultFile(kDefaultModelPath, kModelFile));
     if (!present) report.missing.push_back(notFoundMessage(kDefaultModelPath) + "; no model will be drawn");
     // A file that gives no mesh leaves the one empty mesh, as a missing one
     // does. The loader has computed the normals of every mesh it finished.

@@ -189,31 +189,4 @@ std::string notFoundMessage(const char* defaultPath) {
     return text;
 }
 
-FileHandle openDefaultFile(const char* defaultPath, const FileKind& kind) {
-    for (const std::string& place : defaultFilePlaces(defaultPath)) {
-        if (whyUnreadable(place.c_str(), kind).empty()) return FileHandle(std::fopen(place.c_str(), "rb"));
-    }
-    return nullptr;
-}
-
-FileHandle openForReading(const char* path) {
-    FileHandle file(path != nullptr ? std::fopen(path, "rb") : nullptr);
-    struct stat info {};
-    if (file && fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) return nullptr;
-    return file;
-}
-
-std::vector<uint8_t> readAll(std::FILE* file) {
-    std::vector<uint8_t> bytes;
-    struct stat info {};
-    if (fstat(fileno(file), &info) == 0 && info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
-    uint8_t chunk[65536];
-    for (;;) {
-        const size_t got = std::fread(chunk, 1, sizeof chunk, file);
-        if (got == 0) break;
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
-    return bytes;
-}
-
 }  // namespace trivane

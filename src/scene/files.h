@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <span>
 #include <string>
@@ -83,17 +82,5 @@ ReadFile readDefaultFile(const char* defaultPath, const FileKind& kind);
 
 // One line saying that a default file is in none of its places, naming them.
 std::string notFoundMessage(const char* defaultPath);
-
-// Stream access, for the callers that still read that way: the default model
-// found as readDefaultFile finds it, and any file opened with fopen, which
-// blocks on a FIFO and takes any size.
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-FileHandle openDefaultFile(const char* defaultPath, const FileKind& kind = kModelFile);
-FileHandle openForReading(const char* path);
-// The rest of an open file.
-std::vector<uint8_t> readAll(std::FILE* file);
 
 }  // namespace trivane
