@@ -169,6 +169,42 @@ raw_and_png)
         done
     fi
     ;;
+unreadable_inputs)
+    [ -n "$scene" ] || skip "no scene"
+    # Files that are no model or script: each is refused without being read
+    # (a FIFO without waiting for a writer), says why, and exits 1 (a load,
+    # after writing the picture of the default model) or 2 (a script).
+    mkdir -p "$work/dir" && mkfifo "$work/fifo" || fail "no work files"
+    tr '\n' '\r' <"$root/tests/cli/names.ase" >"$work/mac.ase"
+    while IFS='|' read -r args status said; do
+        # shellcheck disable=SC2086
+        timeout 20 "$tool" -C "$scene" --no-text --raw "$work/out.raw" $args 2>"$work/stderr"
+        got=$?
+        [ "$got" -eq "$status" ] && grep -qF -- "$said" "$work/stderr" ||
+            fail "($args) gave status $got and said: $(cat "$work/stderr")"
+    done <<CASES
+--events load:/dev/zero|1|/dev/zero: cannot open it (it is a device, not a regular file); loaded the default model
+--events load:$work/fifo|1|$work/fifo: cannot open it (it is a FIFO, not a regular file); loaded the default model
+--events load:$work/dir|1|$work/dir: cannot open it (it is a directory); loaded the default model
+--events load:$work/mac.ase|1|its lines end in carriage returns alone
+--events-file /dev/zero|2|cannot read events file "/dev/zero": it is a device, not a regular file
+--events-file $work/fifo|2|it is a FIFO, not a regular file
+--events-file $work/dir|2|it is a directory
+CASES
+    # A texture with a newer, longer header shows the same picture.
+    mkdir -p "$work/v5" && cp -r "$scene/data" "$work/v5/" || fail "no copy of the scene"
+    python3 - "$scene/64Bits.bmp" "$work/v5/64Bits.bmp" <<'PY' || fail "no V5 bitmap"
+import struct, sys
+bmp = open(sys.argv[1], "rb").read()
+assert struct.unpack_from("<I", bmp, 10)[0] == 54 and struct.unpack_from("<I", bmp, 14)[0] == 40
+head = bytearray(bmp[:54]) + bytes(84)
+struct.pack_into("<IIII", head, 2, len(bmp) + 84, 0, 138, 124)
+open(sys.argv[2], "wb").write(bytes(head) + bmp[54:])
+PY
+    raw "$work/classic.raw"
+    "$tool" -C "$work/v5" --no-text --raw "$work/v5.raw" || fail "the V5 bitmap run failed"
+    same "$work/classic.raw" "$work/v5.raw" || fail "a V5 header changed the picture"
+    ;;
 failed_writes)
     [ -n "$scene" ] || skip "no scene"
     # A write that fails midway (a file size limit, a full disk) or cannot
