@@ -13,10 +13,12 @@ namespace trivane {
 
 // A model file read away from the scene, so that the window keeps drawing
 // the model on screen meanwhile; the model read is installed later, on the
-// scene's own thread. What is installed is what a load at that moment would
-// install, as long as no other model replaces the scene in between (the
-// window cancels a pending load first): the reader only looks at the meshes'
-// placement and visibility, which only loads and the model builders change.
+// scene's own thread. The reader works on a copy of what it reads of the
+// scene (modelSeeds), taken when the load is prepared. What is installed is
+// what a load at that later moment would install, as long as no other model
+// replaces the scene in between (the window cancels a pending load first):
+// the handlers change only the first mesh's placement, which a model that
+// installs always sets itself.
 class ModelLoad {
 public:
     // On the scene's thread: takes what the reader needs from the scene.
