@@ -8,6 +8,7 @@
 #include <random>
 #include <string_view>
 
+#include "core/vertex_stage.h"
 #include "core/workers.h"
 #include "raster/row_setup.h"
 #include "scene/procedural.h"
@@ -138,12 +139,14 @@ TEST(ParallelFrames, AnyWorkerCountGivesTheSingleWorkerBytes) {
     constexpr uint32_t kScenes = 200;
     auto r = std::make_unique<Renderer>();
     std::vector<Outcome> reference;
-    // The reference also sets rows up one at a time, the others four at a
-    // time where the processor can.
+    // The reference also sets rows up and transforms vertices one at a time,
+    // the others four at a time where the processor can.
     setWorkerCount(1);
     raster::setWideRowSetup(false);
+    setWideVertexStage(false);
     for (uint32_t seed = 1; seed <= kScenes; ++seed) reference.push_back(render(*r, seed));
     raster::setWideRowSetup(true);
+    setWideVertexStage(true);
     for (int32_t workers : {1, 2, 3, 8}) {
         setWorkerCount(workers);
         for (uint32_t seed = 1; seed <= kScenes; ++seed)
