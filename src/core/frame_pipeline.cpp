@@ -41,7 +41,8 @@ void drawLines(raster::FrameBand& band, const Vertex& a, const Vertex& b, const 
 constexpr int32_t kPrefetchAhead = 8;
 
 // The faces of one piece that reach the band, in face order.
-void drawChunk(raster::FrameBand& band, const BandDrawing& d, const FaceChunk& chunk) {
+void drawChunk(raster::FrameBand& band, const BandDrawing& d, const FaceChunk& chunk,
+               raster::GouraudTriangles& shaded) {
     const Mesh& mesh = d.scene.meshes[chunk.mesh];
     const Vertex* const vertices = mesh.transformed.data();
     const AssembledFace* const faces = d.work.assembledFaces.data() + chunk.slot;
@@ -64,9 +65,10 @@ void drawChunk(raster::FrameBand& band, const BandDrawing& d, const FaceChunk& c
         }
         const int32_t* t = faceNumbers != nullptr ? textureCorners(mesh, faceNumbers[k]) : nullptr;
         if (t == nullptr) {
-            raster::drawGouraud(band, a, b, c);
+            shaded.draw(a, b, c);
             continue;
         }
+        shaded.flush();
         Vertex ta = a, tb = b, tc = c;
         const TexCoord* const texVertices = mesh.texVertices.data();
         ta.u = texVertices[t[0]].u, tb.u = texVertices[t[1]].u, tc.u = texVertices[t[2]].u;
@@ -98,10 +100,11 @@ void drawBands(const SceneState& scene, const RenderSettings& settings, FrameTar
             if (clearDepth) std::fill_n(band.depthRow(band.rowBegin), rows * static_cast<size_t>(band.width), 0.0f);
         }
         if (!draw) return;
+        raster::GouraudTriangles shaded(band);
         for (size_t n = 0; n < chunkCount; ++n) {
             const FaceChunk& chunk = work.chunks[n];
             if (chunk.rowHigh < band.rowBegin || chunk.rowLow >= band.rowEnd) continue;
-            drawChunk(band, drawing, chunk);
+            drawChunk(band, drawing, chunk, shaded);
         }
     };
     runTasks(bandCount, task);

@@ -9,11 +9,37 @@
 
 #include "math/vertex.h"
 #include "raster/frame_target.h"
+#include "raster/row_setup.h"
 
 namespace trivane::raster {
 
 // Colours of a, b and c are 0..1 and scaled to bytes here.
 void drawGouraud(FrameBand& band, Vertex a, Vertex b, Vertex c);
+
+// Gouraud triangles drawn one after another into one band, exactly as
+// drawGouraud draws each: the rows of short halves wait in a queue, and are
+// set up several at a time and drawn in order when it fills, before any
+// longer half is drawn and at flush().
+class GouraudTriangles {
+public:
+    explicit GouraudTriangles(FrameBand& band);
+    ~GouraudTriangles() { flush(); }
+    GouraudTriangles(const GouraudTriangles&) = delete;
+    GouraudTriangles& operator=(const GouraudTriangles&) = delete;
+
+    void draw(Vertex a, Vertex b, Vertex c);
+    // Draws every row still waiting; call it before anything else draws
+    // into the band.
+    void flush();
+
+private:
+    void fillHalf(const Vertex& left, const Vertex& right, const Vertex& apex, const RowRange& rows,
+                  const HalfDepths& q);
+
+    FrameBand& band_;
+    bool queueing_;
+    QueuedRows queue_;
+};
 // Perspective-correct: u, v and the colours are interpolated divided by
 // depth. With fixSeam, texture coordinates that wrap around a seam are
 // unwrapped first.
