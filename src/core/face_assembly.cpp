@@ -127,6 +127,7 @@ size_t assembleFaces(const SceneState& scene, const RenderSettings& settings, in
     runTasks(static_cast<int32_t>(chunkCount), task);
     rememberInputs(scene, meshesInUse, renderMode, height, work);
     work.assembledChunks = chunkCount;
+    ++work.assemblies;
     return chunkCount;
 }
 

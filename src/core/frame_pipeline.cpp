@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "core/mesh_limits.h"
 #include "core/renderer.h"
@@ -41,8 +43,10 @@ void drawLines(raster::FrameBand& band, const Vertex& a, const Vertex& b, const 
 constexpr int32_t kPrefetchAhead = 8;
 
 // The faces of one piece that reach the band, in face order.
+// Only Gouraud rows are kept for drawing again: a band that draws anything
+// else gives its record up.
 void drawChunk(raster::FrameBand& band, const BandDrawing& d, const FaceChunk& chunk,
-               raster::GouraudTriangles& shaded) {
+               raster::GouraudTriangles& shaded, raster::RowRecord* record) {
     const Mesh& mesh = d.scene.meshes[chunk.mesh];
     const Vertex* const vertices = mesh.transformed.data();
     const AssembledFace* const faces = d.work.assembledFaces.data() + chunk.slot;
@@ -60,6 +64,7 @@ void drawChunk(raster::FrameBand& band, const BandDrawing& d, const FaceChunk& c
         const Vertex& b = vertices[face.corner[1]];
         const Vertex& c = vertices[face.corner[2]];
         if (d.renderMode == Wire) {
+            if (record != nullptr) record->giveUp();
             drawLines(band, a, b, c);
             continue;
         }
@@ -69,12 +74,39 @@ void drawChunk(raster::FrameBand& band, const BandDrawing& d, const FaceChunk& c
             continue;
         }
         shaded.flush();
+        if (record != nullptr) record->giveUp();
         Vertex ta = a, tb = b, tc = c;
         const TexCoord* const texVertices = mesh.texVertices.data();
         ta.u = texVertices[t[0]].u, tb.u = texVertices[t[1]].u, tc.u = texVertices[t[2]].u;
         ta.v = texVertices[t[0]].v, tb.v = texVertices[t[1]].v, tc.v = texVertices[t[2]].v;
         raster::drawTextured(band, d.texels, d.seam, ta, tb, tc);
     }
+}
+
+// How a frame draws the faces of the last assembly: the first frame to draw
+// them sets every row up; a second one (nothing has changed) also keeps the
+// Gouraud rows of each band; later ones draw the kept rows of the bands that
+// have them, into the same bands.
+struct RowReuse {
+    bool record = false;
+    bool replay = false;
+};
+
+RowReuse rowReuse(FrameWork& work, int32_t bandCount, const FrameTarget& target) {
+    RowReuse reuse;
+    const bool again = work.drawnAssembly == work.assemblies;
+    work.drawnAssembly = work.assemblies;
+    if (!again) return reuse;
+    reuse.replay = work.recordedAssembly == work.assemblies && work.recordedBands == bandCount &&
+                   work.recordedWidth == target.frameWidth && work.recordedHeight == target.frameHeight;
+    reuse.record = !reuse.replay;
+    if (reuse.record) {
+        work.recordedAssembly = work.assemblies;
+        work.recordedBands = bandCount;
+        work.recordedWidth = target.frameWidth;
+        work.recordedHeight = target.frameHeight;
+    }
+    return reuse;
 }
 
 }  // namespace
@@ -88,6 +120,8 @@ void drawBands(const SceneState& scene, const RenderSettings& settings, FrameTar
     const int32_t workers = workerCount();
     const int32_t bandCount = workers == 1 ? 1 : std::min(kMaxBands, workers * 4);
     const BandDrawing drawing{scene, work, renderMode, sceneTexels(scene), settings.fixTextureSeam != 0};
+    const RowReuse reuse = draw ? rowReuse(work, bandCount, target) : RowReuse{};
+    std::atomic<int64_t> budget{kMaxRecordedRows};
 
     auto task = [&](int32_t i) {
         raster::FrameBand& band = bands[i];
@@ -100,12 +134,21 @@ void drawBands(const SceneState& scene, const RenderSettings& settings, FrameTar
             if (clearDepth) std::fill_n(band.depthRow(band.rowBegin), rows * static_cast<size_t>(band.width), 0.0f);
         }
         if (!draw) return;
-        raster::GouraudTriangles shaded(band);
+        if (reuse.replay && work.rowsComplete[i]) {
+            raster::drawGouraudRows(band, work.bandRows[i]);
+            return;
+        }
+        std::optional<raster::RowRecord> record;
+        if (reuse.record) record.emplace(work.bandRows[i], budget);
+        raster::RowRecord* const kept = record ? &*record : nullptr;
+        raster::GouraudTriangles shaded(band, kept);
         for (size_t n = 0; n < chunkCount; ++n) {
             const FaceChunk& chunk = work.chunks[n];
             if (chunk.rowHigh < band.rowBegin || chunk.rowLow >= band.rowEnd) continue;
-            drawChunk(band, drawing, chunk, shaded);
+            drawChunk(band, drawing, chunk, shaded, kept);
         }
+        shaded.flush();
+        if (reuse.record) work.rowsComplete[i] = record->complete();
     };
     runTasks(bandCount, task);
 }

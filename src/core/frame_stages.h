@@ -9,6 +9,7 @@
 
 #include "math/camera_state.h"
 #include "raster/frame_target.h"
+#include "raster/row_setup.h"
 #include "raster/light_state.h"
 #include "raster/render_settings.h"
 #include "scene/scene_state.h"
@@ -18,6 +19,10 @@ namespace trivane {
 // Row bands a frame is cut into at most: a few per worker, so that a band
 // with much to draw does not leave the others idle.
 constexpr int32_t kMaxBands = 64;
+
+// Gouraud rows kept for drawing again, all bands together: 12 MB, enough
+// for the million-face grid.
+constexpr int64_t kMaxRecordedRows = int64_t{1} << 18;
 
 // A face that passed the back-face and clip tests: its corners (vertex
 // numbers in its mesh) and the rows it can touch, so that a band skips a face
@@ -72,6 +77,20 @@ struct FrameWork {
     std::vector<int32_t> faceNumbers;
     raster::FrameBand bands[kMaxBands];
     int64_t vertexStarts[kMaxMeshes + 1] = {};
+
+    // The Gouraud rows each band drew in the last frame that drew the faces
+    // of one assembly a second time: frames after it that draw the same
+    // faces into the same bands draw these rows without setting them up. A
+    // band that drew anything else, or more rows than the budget left, has
+    // none (its rowsComplete is false).
+    std::vector<raster::RowStart<4>> bandRows[kMaxBands];
+    bool rowsComplete[kMaxBands] = {};
+    uint64_t assemblies = 0;        // made so far
+    uint64_t drawnAssembly = 0;     // the one the last frame drew
+    uint64_t recordedAssembly = 0;  // the one bandRows were drawn from (0: none)
+    int32_t recordedBands = 0;
+    int32_t recordedWidth = 0;
+    int32_t recordedHeight = 0;
 
     // The faces assembled last, and what they were made from: a frame that
     // did not transform again draws them as they are.

@@ -4,6 +4,7 @@
 // draws with, and nothing else; the vertices arrive in screen space with
 // whole-number positions.
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -16,13 +17,47 @@ namespace trivane::raster {
 // Colours of a, b and c are 0..1 and scaled to bytes here.
 void drawGouraud(FrameBand& band, Vertex a, Vertex b, Vertex c);
 
+// Rows as a band drew them, kept so that the same rows can be drawn again
+// without setting them up: appended to `rows` until the budget (shared by
+// the bands of a frame, taken a block at a time) is spent, when the record
+// is given up.
+class RowRecord {
+public:
+    RowRecord(std::vector<RowStart<4>>& rows, std::atomic<int64_t>& budget) : rows_(rows), budget_(budget) {
+        rows_.clear();
+    }
+    void add(const RowStart<4>& row) {
+        if (givenUp_) return;
+        if (quota_ == 0 && (quota_ = take()) == 0) return giveUp();
+        --quota_;
+        rows_.push_back(row);
+    }
+    void giveUp() { givenUp_ = true; }
+    bool complete() const { return !givenUp_; }
+
+private:
+    int64_t take() {
+        constexpr int64_t kBlock = 4096;
+        return budget_.fetch_sub(kBlock, std::memory_order_relaxed) >= kBlock ? kBlock : 0;
+    }
+
+    std::vector<RowStart<4>>& rows_;
+    std::atomic<int64_t>& budget_;
+    int64_t quota_ = 0;
+    bool givenUp_ = false;
+};
+
+// Draws rows a RowRecord kept, in order.
+void drawGouraudRows(FrameBand& band, const std::vector<RowStart<4>>& rows);
+
 // Gouraud triangles drawn one after another into one band, exactly as
 // drawGouraud draws each: the rows of short halves wait in a queue, and are
 // set up several at a time and drawn in order when it fills, before any
-// longer half is drawn and at flush().
+// longer half is drawn and at flush(). Every row drawn goes to the record,
+// if there is one.
 class GouraudTriangles {
 public:
-    explicit GouraudTriangles(FrameBand& band);
+    explicit GouraudTriangles(FrameBand& band, RowRecord* record = nullptr);
     ~GouraudTriangles() { flush(); }
     GouraudTriangles(const GouraudTriangles&) = delete;
     GouraudTriangles& operator=(const GouraudTriangles&) = delete;
@@ -37,6 +72,7 @@ private:
                   const HalfDepths& q);
 
     FrameBand& band_;
+    RowRecord* record_;
     bool queueing_;
     QueuedRows queue_;
 };

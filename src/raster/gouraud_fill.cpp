@@ -81,8 +81,13 @@ inline void drawRow(FrameBand& band, const RowStart<4>& row) {
 
 // Colours on the 0..255 scale and the reciprocal depth, interpolated linearly
 // in screen space along the two edges and across each row.
+inline void drawRow(FrameBand& band, const RowStart<4>& row, RowRecord* record) {
+    drawRow(band, row);
+    if (record != nullptr) record->add(row);
+}
+
 void fillGouraudHalf(FrameBand& band, const Vertex& left, const Vertex& right, const Vertex& apex, const RowRange& rows,
-                     const HalfDepths& q) {
+                     const HalfDepths& q, RowRecord* record) {
     const double qL = q.left, qR = q.right, qP = q.apex;
     // Red, green, blue and the reciprocal depth as four lanes: apex value
     // and rise along each edge.
@@ -103,19 +108,24 @@ void fillGouraudHalf(FrameBand& band, const Vertex& left, const Vertex& right, c
         const RowRange block{begin, std::min(rows.end, begin + kRowsAtOnce)};
         const int32_t rowCount = setUpRowsAtOnce(left, right, apex, block, lastColumn, values, out);
         if (rowCount >= 0) {
-            for (int32_t i = 0; i < rowCount; ++i) drawRow(band, out[i]);
+            for (int32_t i = 0; i < rowCount; ++i) drawRow(band, out[i], record);
             continue;
         }
         forEachHalfRow(left, right, apex, block, lastColumn,
             [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
-                drawRow(band, setUpRow(y, f, span, edges, values));
+                drawRow(band, setUpRow(y, f, span, edges, values), record);
             });
     }
 }
 
 }  // namespace
 
-GouraudTriangles::GouraudTriangles(FrameBand& band) : band_(band), queueing_(wideRowSetup()) {}
+void drawGouraudRows(FrameBand& band, const std::vector<RowStart<4>>& rows) {
+    for (const RowStart<4>& row : rows) drawRow(band, row);
+}
+
+GouraudTriangles::GouraudTriangles(FrameBand& band, RowRecord* record)
+    : band_(band), record_(record), queueing_(wideRowSetup()) {}
 
 void GouraudTriangles::draw(Vertex a, Vertex b, Vertex c) {
     if (band_.colour == nullptr) return;
@@ -135,7 +145,7 @@ void GouraudTriangles::fillHalf(const Vertex& left, const Vertex& right, const V
                                 const HalfDepths& q) {
     if (!queueing_ || rows.end - rows.first > 2) {
         flush();
-        fillGouraudHalf(band_, left, right, apex, rows, q);
+        fillGouraudHalf(band_, left, right, apex, rows, q, record_);
         return;
     }
     using C = QueuedRows::Corner;
@@ -160,7 +170,7 @@ void GouraudTriangles::flush() {
     if (queue_.count == 0) return;
     RowStart<4> rows[kQueuedRows];
     const int32_t count = setUpQueuedRows(queue_, band_.width - 1, rows);
-    for (int32_t i = 0; i < count; ++i) drawRow(band_, rows[i]);
+    for (int32_t i = 0; i < count; ++i) drawRow(band_, rows[i], record_);
     queue_.count = 0;
 }
 
