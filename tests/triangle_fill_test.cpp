@@ -161,6 +161,34 @@ TEST(GouraudFill, QueuedShortRowsDrawWhatOneTriangleAtATimeDraws) {
     }
 }
 
+TEST(GouraudFill, KeptRowsNeverTakeMoreBlocksThanTheBudgetPaysFor) {
+    constexpr int64_t kBlock = raster::KeptRows::kBlockRows;
+    struct Case {
+        int64_t budget, rows;
+        bool complete;
+    } cases[] = {{0, 0, true}, {0, 1, false}, {kBlock, kBlock, true}, {kBlock, kBlock + 1, false},
+                 {3 * kBlock, 2 * kBlock + 5, true}};
+    raster::KeptRows kept;
+    for (const Case& c : cases) {
+        std::atomic<int64_t> budget{c.budget};
+        raster::RowRecord record(kept, budget);
+        for (int64_t i = 0; i < c.rows; ++i) record.add(raster::RowStart<4>{static_cast<int32_t>(i), 0, 0, {}, {}, 0});
+        EXPECT_EQ(record.complete(), c.complete) << c.budget << " " << c.rows;
+        EXPECT_GE(budget.load(), 0);
+        if (c.complete) {
+            EXPECT_EQ(kept.size(), static_cast<size_t>(c.rows));
+            if (c.rows > 0) EXPECT_EQ(kept[c.rows - 1].y, c.rows - 1);
+        }
+    }
+    // Blocks kept from before count against the next budget: without room
+    // they are let go, and the record starts afresh.
+    std::atomic<int64_t> none{0};
+    raster::RowRecord again(kept, none);
+    EXPECT_EQ(kept.size(), 0u);
+    again.add(raster::RowStart<4>{});
+    EXPECT_FALSE(again.complete());
+}
+
 Rgb8 texel(int col, int row) { return {200, 4 * row, 4 * col}; }
 
 Drawing texturedDrawing(bool fixSeam = true) {

@@ -101,6 +101,8 @@ RowReuse rowReuse(FrameWork& work, int32_t bandCount, const FrameTarget& target)
                    work.recordedWidth == target.frameWidth && work.recordedHeight == target.frameHeight;
     reuse.record = !reuse.replay;
     if (reuse.record) {
+        // Bands this frame does not have keep nothing.
+        for (int32_t i = bandCount; i < kMaxBands; ++i) work.bandRows[i] = raster::KeptRows();
         work.recordedAssembly = work.assemblies;
         work.recordedBands = bandCount;
         work.recordedWidth = target.frameWidth;

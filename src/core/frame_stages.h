@@ -9,7 +9,7 @@
 
 #include "math/camera_state.h"
 #include "raster/frame_target.h"
-#include "raster/row_setup.h"
+#include "raster/fills.h"
 #include "raster/light_state.h"
 #include "raster/render_settings.h"
 #include "scene/scene_state.h"
@@ -20,8 +20,8 @@ namespace trivane {
 // with much to draw does not leave the others idle.
 constexpr int32_t kMaxBands = 64;
 
-// Gouraud rows kept for drawing again, all bands together: 12 MB, enough
-// for the million-face grid.
+// Gouraud rows kept for drawing again, all bands' storage together: 12 MB,
+// enough for the million-face grid.
 constexpr int64_t kMaxRecordedRows = int64_t{1} << 18;
 
 // A face that passed the back-face and clip tests: its corners (vertex
@@ -83,7 +83,7 @@ struct FrameWork {
     // faces into the same bands draw these rows without setting them up. A
     // band that drew anything else, or more rows than the budget left, has
     // none (its rowsComplete is false).
-    std::vector<raster::RowStart<4>> bandRows[kMaxBands];
+    raster::KeptRows bandRows[kMaxBands];
     bool rowsComplete[kMaxBands] = {};
     uint64_t assemblies = 0;        // made so far
     uint64_t drawnAssembly = 0;     // the one the last frame drew

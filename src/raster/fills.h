@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "math/vertex.h"
@@ -17,38 +18,58 @@ namespace trivane::raster {
 // Colours of a, b and c are 0..1 and scaled to bytes here.
 void drawGouraud(FrameBand& band, Vertex a, Vertex b, Vertex c);
 
-// Rows as a band drew them, kept so that the same rows can be drawn again
-// without setting them up: appended to `rows` until the budget (shared by
-// the bands of a frame, taken a block at a time) is spent, when the record
-// is given up.
+// Gouraud rows kept for drawing again, in blocks that stay allocated from
+// one recording to the next.
+class KeptRows {
+public:
+    static constexpr size_t kBlockRows = 4096;
+    size_t size() const { return size_; }
+    const RowStart<4>& operator[](size_t i) const { return blocks_[i / kBlockRows][i % kBlockRows]; }
+
+private:
+    friend class RowRecord;
+    std::vector<std::unique_ptr<RowStart<4>[]>> blocks_;
+    size_t size_ = 0;
+};
+
+// Rows as a band draws them, into KeptRows, so that the same rows can be
+// drawn again without setting them up. The budget, shared by the bands of a
+// frame, counts the rows all their blocks may hold, so what is kept never
+// takes more than it: a band whose blocks it cannot pay for gives its record
+// up.
 class RowRecord {
 public:
-    RowRecord(std::vector<RowStart<4>>& rows, std::atomic<int64_t>& budget) : rows_(rows), budget_(budget) {
-        rows_.clear();
+    RowRecord(KeptRows& rows, std::atomic<int64_t>& budget) : rows_(rows), budget_(budget) {
+        rows_.size_ = 0;
+        if (!take(static_cast<int64_t>(rows_.blocks_.size() * KeptRows::kBlockRows))) rows_.blocks_.clear();
     }
     void add(const RowStart<4>& row) {
         if (givenUp_) return;
-        if (quota_ == 0 && (quota_ = take()) == 0) return giveUp();
-        --quota_;
-        rows_.push_back(row);
+        const size_t block = rows_.size_ / KeptRows::kBlockRows;
+        if (block == rows_.blocks_.size()) {
+            if (!take(KeptRows::kBlockRows)) return giveUp();
+            rows_.blocks_.push_back(std::make_unique<RowStart<4>[]>(KeptRows::kBlockRows));
+        }
+        rows_.blocks_[block][rows_.size_ % KeptRows::kBlockRows] = row;
+        ++rows_.size_;
     }
     void giveUp() { givenUp_ = true; }
     bool complete() const { return !givenUp_; }
 
 private:
-    int64_t take() {
-        constexpr int64_t kBlock = 4096;
-        return budget_.fetch_sub(kBlock, std::memory_order_relaxed) >= kBlock ? kBlock : 0;
+    bool take(int64_t rows) {
+        if (budget_.fetch_sub(rows, std::memory_order_relaxed) >= rows) return true;
+        budget_.fetch_add(rows, std::memory_order_relaxed);
+        return false;
     }
 
-    std::vector<RowStart<4>>& rows_;
+    KeptRows& rows_;
     std::atomic<int64_t>& budget_;
-    int64_t quota_ = 0;
     bool givenUp_ = false;
 };
 
-// Draws rows a RowRecord kept, in order.
-void drawGouraudRows(FrameBand& band, const std::vector<RowStart<4>>& rows);
+// Draws the rows a RowRecord kept, in order.
+void drawGouraudRows(FrameBand& band, const KeptRows& rows);
 
 // Gouraud triangles drawn one after another into one band, exactly as
 // drawGouraud draws each: the rows of short halves wait in a queue, and are

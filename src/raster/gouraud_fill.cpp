@@ -120,8 +120,8 @@ void fillGouraudHalf(FrameBand& band, const Vertex& left, const Vertex& right, c
 
 }  // namespace
 
-void drawGouraudRows(FrameBand& band, const std::vector<RowStart<4>>& rows) {
-    for (const RowStart<4>& row : rows) drawRow(band, row);
+void drawGouraudRows(FrameBand& band, const KeptRows& rows) {
+    for (size_t i = 0; i < rows.size(); ++i) drawRow(band, rows[i]);
 }
 
 GouraudTriangles::GouraudTriangles(FrameBand& band, RowRecord* record)
