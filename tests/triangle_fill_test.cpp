@@ -177,7 +177,9 @@ TEST(GouraudFill, KeptRowsNeverTakeMoreBlocksThanTheBudgetPaysFor) {
         EXPECT_GE(budget.load(), 0);
         if (c.complete) {
             EXPECT_EQ(kept.size(), static_cast<size_t>(c.rows));
-            if (c.rows > 0) EXPECT_EQ(kept[c.rows - 1].y, c.rows - 1);
+            if (c.rows > 0) {
+                EXPECT_EQ(kept[c.rows - 1].y, c.rows - 1);
+            }
         }
     }
     // Blocks kept from before count against the next budget: without room
