@@ -92,7 +92,6 @@ void transformVertices(SceneState& scene, const CameraState& camera, LightState&
     }
     const int64_t total = vertexStarts[meshesInUse];
     const int32_t tasks = static_cast<int32_t>((total + kVerticesPerTask - 1) / kVerticesPerTask);
-    const bool wide = wideVertexStage();
     auto task = [&](int32_t t) {
         const int64_t begin = t * kVerticesPerTask;
         const int64_t end = std::min(total, begin + kVerticesPerTask);
@@ -109,8 +108,7 @@ void transformVertices(SceneState& scene, const CameraState& camera, LightState&
                                               choice.terms, choice.shininess};
             const int32_t first = static_cast<int32_t>(at - vertexStarts[m]);
             const int32_t last = static_cast<int32_t>(meshEnd - vertexStarts[m]);
-            if (!wide || !processVerticesFourByFour(mesh, first, last, mx, setup))
-                processVertices(mesh, first, last, mx, setup);
+            if (!processVerticesSideBySide(mesh, first, last, mx, setup)) processVertices(mesh, first, last, mx, setup);
             at = meshEnd;
         }
     };

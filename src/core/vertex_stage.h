@@ -1,8 +1,9 @@
 #pragma once
 
-// The vertex stage's kernels: one vertex at a time, and four at a time in
-// 256-bit vectors where the processor has them. Both put every vertex through
-// the same IEEE operations in the same order, so they write the same bits.
+// The vertex stage's kernels: one vertex at a time, and four or eight side
+// by side in 256-bit or 512-bit vectors where the processor has them. All
+// put every vertex through the same IEEE operations in the same order, so
+// they write the same bits.
 
 #include <cstdint>
 
@@ -22,13 +23,14 @@ struct StageMatrices {
 // divided, mapped to pixels and rounded.
 void processVertices(Mesh& mesh, int32_t begin, int32_t end, const StageMatrices& mx,
                      const raster::LightingSetup& lighting);
-// The same four at a time; false (nothing done) without 256-bit vectors.
-bool processVerticesFourByFour(Mesh& mesh, int32_t begin, int32_t end, const StageMatrices& mx,
+// The same several at a time; false (nothing done) when one at a time is in
+// use.
+bool processVerticesSideBySide(Mesh& mesh, int32_t begin, int32_t end, const StageMatrices& mx,
                                const raster::LightingSetup& lighting);
 
-// The four-vertex kernel is on by default where the processor has it; off,
-// every vertex goes through the one-vertex kernel. Only for comparing the two.
-void setWideVertexStage(bool on);
-bool wideVertexStage();
+// How many vertices go side by side: the widest the processor has, by
+// default. Asking for fewer (1, 4) is only for comparing the kernels; returns
+// the number now in use.
+int32_t setVertexLanes(int32_t lanes);
 
 }  // namespace trivane

@@ -140,19 +140,21 @@ TEST(ParallelFrames, AnyWorkerCountGivesTheSingleWorkerBytes) {
     auto r = std::make_unique<Renderer>();
     std::vector<Outcome> reference;
     // The reference also sets rows up and transforms vertices one at a time,
-    // the others four at a time where the processor can.
+    // the others side by side where the processor can, four and eight
+    // vertices at a time in turn.
     setWorkerCount(1);
     raster::setWideRowSetup(false);
-    setWideVertexStage(false);
+    setVertexLanes(1);
     for (uint32_t seed = 1; seed <= kScenes; ++seed) reference.push_back(render(*r, seed));
     raster::setWideRowSetup(true);
-    setWideVertexStage(true);
-    for (int32_t workers : {1, 2, 3, 8}) {
+    for (const auto [workers, lanes] : {std::pair(1, 4), std::pair(2, 8), std::pair(3, 4), std::pair(8, 8)}) {
         setWorkerCount(workers);
+        setVertexLanes(lanes);
         for (uint32_t seed = 1; seed <= kScenes; ++seed)
             ASSERT_EQ(render(*r, seed).digests, reference[seed - 1].digests)
-                << "scene " << seed << " with " << workers << " workers";
+                << "scene " << seed << " with " << workers << " workers, " << lanes << " vertices at a time";
     }
+    setVertexLanes(8);
     setWorkerCount(1);
 }
 
