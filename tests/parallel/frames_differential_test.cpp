@@ -147,7 +147,7 @@ TEST(ParallelFrames, AnyWorkerCountGivesTheSingleWorkerBytes) {
     setVertexLanes(1);
     for (uint32_t seed = 1; seed <= kScenes; ++seed) reference.push_back(render(*r, seed));
     raster::setWideRowSetup(true);
-    for (const auto [workers, lanes] : {std::pair(1, 4), std::pair(2, 8), std::pair(3, 4), std::pair(8, 8)}) {
+    for (const auto& [workers, lanes] : {std::pair(1, 4), std::pair(2, 8), std::pair(3, 4), std::pair(8, 8)}) {
         setWorkerCount(workers);
         setVertexLanes(lanes);
         for (uint32_t seed = 1; seed <= kScenes; ++seed)
