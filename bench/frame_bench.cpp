@@ -1,13 +1,21 @@
 // Whole frames, with one worker and with all of them: the default scene in
 // each mode, the three spheres, 100 000 small triangles and a fan reaching
-// 1e30 in screen space. Each iteration draws a steady frame (clear and
-// rasterisation) and a re-transform frame (the vertex stage as well). Wall
-// time, since several workers share a frame. Reported per case:
-//   fps, fps_retransform  frames per second of each kind
+// 1e30 in screen space. Each iteration draws two steady frames (clear and
+// rasterisation; the first after a change also keeps the Gouraud rows, the
+// second draws them again) and a re-transform frame (the vertex stage and
+// face assembly as well). Wall time, since several workers share a frame.
+// Reported per case:
+//   fps, fps_retransform  frames per second of a steady frame among steady
+//                         ones, and of a re-transform frame
+//   fps_first_steady      of the first steady frame after a change
 //   ns_per_px             steady frame time per pixel the frame colours
 //                         (for wire frames, the outline pixels)
-//   us_per_vertex         the vertex stage per vertex: the re-transform frame
-//                         minus the steady one
+//   us_per_vertex         the vertex stage and face assembly per vertex: the
+//                         re-transform frame minus the first steady one
+// TRIVANE_BENCH_MODEL=FILE.ase adds the model in that file (as
+// trivane-render opens it, unframed) in Gouraud and Mapping, and the time of
+// each stage of its re-transform frame:
+//   ms_vertex, ms_assembly, ms_bands
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -15,11 +23,13 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "core/renderer.h"
 #include "core/workers.h"
+#include "scene/loaded_files.h"
 #include "scene/procedural.h"
 #include "ui/session.h"
 
@@ -31,8 +41,11 @@ using trivane::Session;
 using trivane::TexCoord;
 using trivane::Vertex;
 
-enum Scene { kDefault, kGlobe, kGeoSphere, kIcoSphere, kSmallTriangles, kHugeTriangles };
-const char* const kSceneNames[] = {"default", "globe", "geo_sphere", "ico_sphere", "100k_triangles", "fan_to_1e30"};
+enum Scene { kDefault, kGlobe, kGeoSphere, kIcoSphere, kSmallTriangles, kHugeTriangles, kModelFile };
+const char* const kSceneNames[] = {"default",        "globe",       "geo_sphere", "ico_sphere",
+                                   "100k_triangles", "fan_to_1e30", "model"};
+
+const char* benchModel() { return std::getenv("TRIVANE_BENCH_MODEL"); }
 const char* const kModeNames[] = {"", "wire", "mapping", "gouraud"};
 
 void allocate(Mesh& m, int vertices, int indices) {
@@ -123,6 +136,9 @@ std::unique_ptr<Session> build(int scene, int mode) {
         else hugeTriangles(r.camera, m, 64);
         break;
     }
+    case kModelFile:
+        if (!trivane::loadModelFile(r.scene, benchModel()).loaded()) return nullptr;
+        break;
     default: break;
     }
     r.settings.renderMode = mode;
@@ -153,31 +169,37 @@ void frames(benchmark::State& state) {
     trivane::setWorkerCount(workers);
     auto session = build(scene, mode);
     if (!session) {
-        state.SkipWithError("the default scene was not found (run from the source tree)");
+        state.SkipWithError("the default scene or the model was not found (run from the source tree)");
         return;
     }
     uint8_t& dirty = session->state().input.dirty;
     dirty = 1;
     session->frame();
     const int covered = coveredPixels(session->picture());
-    std::chrono::steady_clock::duration steady{}, retransform{};
+    std::chrono::steady_clock::duration firstSteady{}, steady{}, retransform{};
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();
         session->frame();
         const auto t1 = std::chrono::steady_clock::now();
-        dirty = 1;
         session->frame();
         const auto t2 = std::chrono::steady_clock::now();
-        steady += t1 - t0;
-        retransform += t2 - t1;
-        state.SetIterationTime(seconds(t2 - t0));
+        dirty = 1;
+        session->frame();
+        const auto t3 = std::chrono::steady_clock::now();
+        firstSteady += t1 - t0;
+        steady += t2 - t1;
+        retransform += t3 - t2;
+        state.SetIterationTime(seconds(t3 - t0));
     }
     const double n = static_cast<double>(state.iterations());
-    const double steadyFrame = seconds(steady) / n, retransformFrame = seconds(retransform) / n;
+    const double firstSteadyFrame = seconds(firstSteady) / n, steadyFrame = seconds(steady) / n;
+    const double retransformFrame = seconds(retransform) / n;
     state.counters["fps"] = 1.0 / steadyFrame;
+    state.counters["fps_first_steady"] = 1.0 / firstSteadyFrame;
     state.counters["fps_retransform"] = 1.0 / retransformFrame;
     state.counters["ns_per_px"] = covered > 0 ? steadyFrame * 1e9 / covered : 0.0;
-    state.counters["us_per_vertex"] = (retransformFrame - steadyFrame) * 1e6 / static_cast<double>(vertexCount(session->state().scene));
+    state.counters["us_per_vertex"] = (retransformFrame - firstSteadyFrame) * 1e6 /
+                                      static_cast<double>(vertexCount(session->state().scene));
     state.SetLabel(std::string(kSceneNames[scene]) + "/" + kModeNames[mode] + "/" + std::to_string(workers) +
                    (workers == 1 ? " worker" : " workers"));
 }
@@ -195,9 +217,56 @@ void allCases(benchmark::internal::Benchmark* b) {
     add(kIcoSphere, 1);
     for (int mode : {1, 2, 3}) add(kSmallTriangles, mode);
     add(kHugeTriangles, 2);
+    if (benchModel() != nullptr)
+        for (int mode : {3, 2}) add(kModelFile, mode);
 }
 
 BENCHMARK(frames)->Apply(allCases)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// The stages of a re-transform frame of the model, each timed on its own.
+void stages(benchmark::State& state) {
+    const int mode = static_cast<int>(state.range(0));
+    const int workers = static_cast<int>(state.range(1));
+    trivane::setWorkerCount(workers);
+    auto session = build(kModelFile, mode);
+    if (!session) {
+        state.SkipWithError("the model was not found");
+        return;
+    }
+    Renderer& r = session->state();
+    session->frame();
+    std::chrono::steady_clock::duration vertex{}, assembly{}, bands{};
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        trivane::transformVertices(r.scene, r.camera, r.lighting, r.work);
+        const auto t1 = std::chrono::steady_clock::now();
+        const size_t pieces = trivane::assembleFaces(r.scene, r.settings, r.target.frameHeight, r.work);
+        const auto t2 = std::chrono::steady_clock::now();
+        trivane::drawBands(r.scene, r.settings, r.target, r.work, pieces);
+        const auto t3 = std::chrono::steady_clock::now();
+        vertex += t1 - t0;
+        assembly += t2 - t1;
+        bands += t3 - t2;
+        state.SetIterationTime(seconds(t3 - t0));
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["ms_vertex"] = seconds(vertex) * 1e3 / n;
+    state.counters["ms_assembly"] = seconds(assembly) * 1e3 / n;
+    state.counters["ms_bands"] = seconds(bands) * 1e3 / n;
+    state.SetLabel(std::string("model stages/") + kModeNames[mode] + "/" + std::to_string(workers) +
+                   (workers == 1 ? " worker" : " workers"));
+}
+
+void stageCases(benchmark::internal::Benchmark* b) {
+    if (benchModel() == nullptr) return;
+    const int all = trivane::workerCount();
+    for (int mode : {3, 2}) {
+        b->Args({mode, 1});
+        if (all > 1) b->Args({mode, all});
+    }
+}
+
+BENCHMARK(stages)->Apply(stageCases)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
 }  // namespace
 

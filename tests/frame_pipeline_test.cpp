@@ -1,6 +1,7 @@
 // The frame: vertex stage, clip flags, culling, the three modes, re-transform rules.
 #include <gtest/gtest.h>
 
+#include "core/workers.h"
 #include "test_support.h"
 
 namespace trivane {
@@ -83,6 +84,59 @@ TEST(FramePipeline, OtherRenderModesDrawNothingAndNoFrameDrawsNothing) {
     EXPECT_EQ(m.transformed[0].x, 300.0f);  // the vertex stage still runs
     EXPECT_EQ(r->target.zBuffer[9], 3.0f);
     EXPECT_EQ(r->clock.fps, 2.0f);  // and so does the end of the frame
+}
+
+// Overlapping triangles small and large, one flat, with one colour each.
+Mesh& addOverlappingTriangles(Renderer& r) {
+    Mesh& m = test::addMesh(r.scene,
+                            {{-200, -100, -1100}, {-200, 100, -1100}, {200, -100, -1000}, {-150, -50, -1050},
+                             {-148, -46, -1050}, {-145, -50, -1200}, {0, 0, -1100}, {300, 0, -1100}, {0, 200, -900}},
+                            {0, 1, 2, 3, 4, 5, 6, 8, 7, 2, 4, 3});
+    for (int i = 0; i < m.vertexCount; ++i) m.normals[i].x = 0.3f * static_cast<float>(i % 3) - 0.3f;
+    return m;
+}
+
+std::pair<std::vector<uint8_t>, std::vector<float>> drawn(const Renderer& r) {
+    return {r.target.frameStorage, r.target.zBuffer};
+}
+
+TEST(FramePipeline, SteadyFramesDrawWhatTheFirstDrewAndFollowEveryChange) {
+    const int32_t workersBefore = workerCount();
+    setWorkerCount(3);
+    auto r = scene(Gouraud);
+    addOverlappingTriangles(*r);
+    r->renderFrame();
+    const auto first = drawn(*r);
+    ASSERT_GT(countColoured(*r), 1000);
+    // Steady frames, then the same in other bands.
+    for (int32_t workers : {3, 3, 3, 1, 1, 1, 2, 2, 2, 1}) {
+        setWorkerCount(workers);
+        r->renderFrame();
+        EXPECT_TRUE(drawn(*r) == first) << workers;
+    }
+    // Another mode without a re-transform draws that mode (wire frames
+    // leave the depth as it was), and back.
+    auto wire = scene(Wire);
+    addOverlappingTriangles(*wire);
+    wire->renderFrame();
+    r->settings.renderMode = Wire;
+    r->renderFrame();
+    EXPECT_TRUE(drawn(*r).first == drawn(*wire).first);
+    r->settings.renderMode = Gouraud;
+    for (int i = 0; i < 3; ++i) {
+        r->renderFrame();
+        EXPECT_TRUE(drawn(*r) == first) << i;
+    }
+    // A turned model draws anew, steady or not.
+    r->scene.meshes[0].rotation.z = 20;
+    r->input.dirty = 1;
+    r->renderFrame();
+    const auto turned = drawn(*r);
+    EXPECT_FALSE(turned == first);
+    r->renderFrame();
+    r->renderFrame();
+    EXPECT_TRUE(drawn(*r) == turned);
+    setWorkerCount(workersBefore);
 }
 
 }  // namespace

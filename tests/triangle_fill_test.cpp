@@ -1,7 +1,10 @@
 // Gouraud and textured scanline fills: exact spans, colours, texels, clipping.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "raster/fills.h"
+#include "raster/row_setup.h"
 #include "test_support.h"
 
 namespace trivane {
@@ -116,6 +119,76 @@ TEST(GouraudFill, ColourBytesKeepTheLowByteAndSaturateOnlyAtTwoToThe31) {
         EXPECT_EQ(pixel(r, 12, 12), (Rgb8{static_cast<uint8_t>(c.byte), 0, static_cast<uint8_t>(c.byte)}))
             << c.value;
     }
+}
+
+TEST(GouraudFill, QueuedShortRowsDrawWhatOneTriangleAtATimeDraws) {
+    // Overlapping triangles of one to six rows, at the left and right picture
+    // edges and across a band edge, flat and split, spans of width 0, mostly
+    // at one depth, so that the order of drawing decides pixels.
+    std::mt19937 rng(3);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    auto colour = [&] { return std::uniform_real_distribution<float>(-0.2f, 1.2f)(rng); };
+    // Each triangle near the one before, so that neighbours overlap.
+    std::vector<std::array<Vertex, 3>> triangles(4000);
+    int x = 0, y = 300;
+    for (auto& t : triangles) {
+        x = pick(0, 99) == 0 ? pick(-3, 802) : std::clamp(x + pick(-2, 2), -3, 802);
+        y = pick(0, 99) == 0 ? pick(-1, 601) : std::clamp(y + pick(-2, 2), -1, 601);
+        for (Vertex& v : t)
+            v = vtx(static_cast<float>(x + pick(-3, 3)), static_cast<float>(y + pick(-3, 3)),
+                    pick(0, 3) == 0 ? pick(300, 900) : 500.0, colour(), colour(), colour());
+    }
+    auto draw = [&](bool wide, int32_t rowBegin, int32_t rowEnd) {
+        raster::setWideRowSetup(wide);
+        test::Canvas canvas;
+        raster::FrameBand band = canvas.band();
+        band.rowBegin = rowBegin, band.rowEnd = rowEnd;
+        raster::GouraudTriangles queue(band);
+        for (const auto& t : triangles) {
+            if (wide) {
+                queue.draw(t[0], t[1], t[2]);
+            } else {
+                raster::drawGouraud(band, t[0], t[1], t[2]);
+            }
+        }
+        queue.flush();
+        raster::setWideRowSetup(true);
+        return std::pair(canvas.colour, canvas.depth);
+    };
+    for (const auto& [begin, end] : {std::pair(0, 600), std::pair(0, 301), std::pair(301, 600)}) {
+        const auto one = draw(false, begin, end), queued = draw(true, begin, end);
+        EXPECT_TRUE(one.first == queued.first && one.second == queued.second) << begin << ".." << end;
+    }
+}
+
+TEST(GouraudFill, KeptRowsNeverTakeMoreBlocksThanTheBudgetPaysFor) {
+    constexpr int64_t kBlock = raster::KeptRows::kBlockRows;
+    struct Case {
+        int64_t budget, rows;
+        bool complete;
+    } cases[] = {{0, 0, true}, {0, 1, false}, {kBlock, kBlock, true}, {kBlock, kBlock + 1, false},
+                 {3 * kBlock, 2 * kBlock + 5, true}};
+    raster::KeptRows kept;
+    for (const Case& c : cases) {
+        std::atomic<int64_t> budget{c.budget};
+        raster::RowRecord record(kept, budget);
+        for (int64_t i = 0; i < c.rows; ++i) record.add(raster::RowStart<4>{static_cast<int32_t>(i), 0, 0, {}, {}, 0});
+        EXPECT_EQ(record.complete(), c.complete) << c.budget << " " << c.rows;
+        EXPECT_GE(budget.load(), 0);
+        if (c.complete) {
+            EXPECT_EQ(kept.size(), static_cast<size_t>(c.rows));
+            if (c.rows > 0) {
+                EXPECT_EQ(kept[c.rows - 1].y, c.rows - 1);
+            }
+        }
+    }
+    // Blocks kept from before count against the next budget: without room
+    // they are let go, and the record starts afresh.
+    std::atomic<int64_t> none{0};
+    raster::RowRecord again(kept, none);
+    EXPECT_EQ(kept.size(), 0u);
+    again.add(raster::RowStart<4>{});
+    EXPECT_FALSE(again.complete());
 }
 
 Rgb8 texel(int col, int row) { return {200, 4 * row, 4 * col}; }

@@ -9,6 +9,7 @@
 
 #include "math/camera_state.h"
 #include "raster/frame_target.h"
+#include "raster/fills.h"
 #include "raster/light_state.h"
 #include "raster/render_settings.h"
 #include "scene/scene_state.h"
@@ -19,18 +20,20 @@ namespace trivane {
 // with much to draw does not leave the others idle.
 constexpr int32_t kMaxBands = 64;
 
-// A face that passed the back-face and clip tests, ready to be drawn by every
-// band it reaches: its corners in screen space, the texture corners of a
-// textured face, and the rows it can touch.
+// Gouraud rows kept for drawing again, all bands' storage together: 12 MB,
+// enough for the million-face grid.
+constexpr int64_t kMaxRecordedRows = int64_t{1} << 18;
+
+// A face that passed the back-face and clip tests: its corners (vertex
+// numbers in its mesh) and the rows it can touch, so that a band skips a face
+// it does not reach without reading its corners. 16 bytes: a model of a
+// million faces needs 16 MB for them.
 struct AssembledFace {
-    enum Kind : uint8_t { Lines, Shaded, Textured };
-    const Vertex* corner[3];  // in the mesh's transformed vertices
-    float u[3];
-    float v[3];
-    int32_t rowLow;   // first row it can touch
-    int32_t rowHigh;  // last row it can touch
-    Kind kind;
+    int32_t corner[3];
+    int16_t rowLow;   // first row it can touch
+    int16_t rowHigh;  // last row it can touch
 };
+static_assert(kMaxPictureSide <= INT16_MAX, "rows of a face are stored in 16 bits");
 
 // Faces [firstFace, endFace) of one mesh, assembled together into the
 // slots from `slot` on; `count` of them are to be drawn.
@@ -45,6 +48,24 @@ struct FaceChunk {
     // piece it does not reach without looking at its faces.
     int32_t rowLow;
     int32_t rowHigh;
+    // Mapping mode on a mesh with texture vertices: FrameWork::faceNumbers
+    // says which face each slot holds, for its texture corners.
+    bool textured;
+};
+
+// What assembly read of a mesh besides the contents of its arrays. A steady
+// frame reuses the assembled faces only when no mesh changed shape.
+struct MeshShape {
+    const void* transformed;
+    const void* indices;
+    const void* texFaces;
+    const void* texVertices;
+    int32_t vertexLimit;
+    int32_t indexLimit;
+    int32_t texVertexLimit;
+    int32_t texFaceLimit;
+    uint8_t visible;
+    bool operator==(const MeshShape&) const = default;
 };
 
 // Kept between frames, so that frames allocate nothing once the model's size
@@ -52,8 +73,34 @@ struct FaceChunk {
 struct FrameWork {
     std::vector<FaceChunk> chunks;
     std::vector<AssembledFace> assembledFaces;
+    // Per slot of a textured piece: the face it holds.
+    std::vector<int32_t> faceNumbers;
     raster::FrameBand bands[kMaxBands];
     int64_t vertexStarts[kMaxMeshes + 1] = {};
+
+    // The Gouraud rows each band drew in the last frame that drew the faces
+    // of one assembly a second time: frames after it that draw the same
+    // faces into the same bands draw these rows without setting them up. A
+    // band that drew anything else, or more rows than the budget left, has
+    // none (its rowsComplete is false).
+    raster::KeptRows bandRows[kMaxBands];
+    bool rowsComplete[kMaxBands] = {};
+    uint64_t assemblies = 0;        // made so far
+    uint64_t drawnAssembly = 0;     // the one the last frame drew
+    uint64_t recordedAssembly = 0;  // the one bandRows were drawn from (0: none)
+    int32_t recordedBands = 0;
+    int32_t recordedWidth = 0;
+    int32_t recordedHeight = 0;
+
+    // The faces assembled last, and what they were made from: a frame that
+    // did not transform again draws them as they are.
+    uint64_t vertexStageRuns = 0;
+    size_t assembledChunks = 0;
+    bool assembled = false;
+    uint64_t assembledAfterRun = 0;
+    int32_t assembledMode = 0;
+    int32_t assembledHeight = 0;
+    std::vector<MeshShape> assembledShapes;
 };
 
 // The material lighting uses for a mesh, its exponent and where it came from
@@ -72,7 +119,9 @@ MaterialChoice materialFor(const SceneState& scene, const LightState& lighting, 
 void transformVertices(SceneState& scene, const CameraState& camera, LightState& lighting, FrameWork& work);
 // 2. Back-face and clip tests and texture corners, in pieces spread over the
 //    workers, for a picture `height` rows high; returns how many pieces
-//    (FrameWork::chunks) hold faces to draw.
+//    (FrameWork::chunks) hold faces to draw. The faces of the last call are
+//    kept when the vertex stage has not run since and nothing else they
+//    depend on changed.
 size_t assembleFaces(const SceneState& scene, const RenderSettings& settings, int32_t height, FrameWork& work);
 // 3. Clears and draws the picture band by band, spread over the workers.
 void drawBands(const SceneState& scene, const RenderSettings& settings, FrameTarget& target, FrameWork& work,

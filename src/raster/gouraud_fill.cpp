@@ -13,11 +13,21 @@ constexpr int32_t kRowsAtOnce = 256;
 
 // The fourth vertex on the long edge at the middle row: colours linear in
 // screen space, the reciprocal depth on the straight line between the ends.
-Vertex gouraudSplit(const Vertex& top, const Vertex& middle, const Vertex& bottom) {
+Vertex gouraudSplit(const Vertex& top, const Vertex& middle, const Vertex& bottom, double qTop, double qBottom) {
     const SplitRatio ratio = splitRatio(top, middle, bottom);
-    Vertex s = splitOnLongEdge(top, middle, bottom, ratio);
+    Vertex s = splitOnLongEdge(top, middle, bottom, ratio, qTop, qBottom);
+#if defined(__SSE2__)
+    // ratio.of for two colours at once.
+    const __m128d rise = _mm_set1_pd(ratio.rise), total = _mm_set1_pd(ratio.total);
+    const __m128d redGreen = _mm_div_pd(
+        _mm_mul_pd(_mm_set_pd(static_cast<double>(bottom.g) - top.g, static_cast<double>(bottom.r) - top.r), rise),
+        total);
+    s.r = static_cast<float>(top.r + _mm_cvtsd_f64(redGreen));
+    s.g = static_cast<float>(top.g + _mm_cvtsd_f64(_mm_unpackhi_pd(redGreen, redGreen)));
+#else
     s.r = static_cast<float>(top.r + ratio.of(static_cast<double>(bottom.r) - top.r));
     s.g = static_cast<float>(top.g + ratio.of(static_cast<double>(bottom.g) - top.g));
+#endif
     s.b = static_cast<float>(top.b + ratio.of(static_cast<double>(bottom.b) - top.b));
     return s;
 }
@@ -71,12 +81,14 @@ inline void drawRow(FrameBand& band, const RowStart<4>& row) {
 
 // Colours on the 0..255 scale and the reciprocal depth, interpolated linearly
 // in screen space along the two edges and across each row.
-void fillGouraudHalf(FrameBand& band, const Vertex& left, const Vertex& right, const Vertex& apex,
-                     bool apexFirst) {
-    if (band.colour == nullptr) return;
-    const double qL = 1.0 / left.depth;
-    const double qR = 1.0 / right.depth;
-    const double qP = 1.0 / apex.depth;
+inline void drawRow(FrameBand& band, const RowStart<4>& row, RowRecord* record) {
+    drawRow(band, row);
+    if (record != nullptr) record->add(row);
+}
+
+void fillGouraudHalf(FrameBand& band, const Vertex& left, const Vertex& right, const Vertex& apex, const RowRange& rows,
+                     const HalfDepths& q, RowRecord* record) {
+    const double qL = q.left, qR = q.right, qP = q.apex;
     // Red, green, blue and the reciprocal depth as four lanes: apex value
     // and rise along each edge.
     HalfValues<4> values{{apex.r, apex.g, apex.b, qP}, {}, {}};
@@ -88,37 +100,83 @@ void fillGouraudHalf(FrameBand& band, const Vertex& left, const Vertex& right, c
     }
     values.riseL[3] = static_cast<float>(qL - qP);
     values.riseR[3] = static_cast<float>(qR - qP);
-    // Rows are set up a block at a time: the four-row set-up gives each row
-    // the values the one-row set-up would, whatever the block.
-    RowStart<4> rows[kRowsAtOnce];
-    for (int32_t begin = band.rowBegin; begin < band.rowEnd; begin += kRowsAtOnce) {
-        RowWindow window = band.window();
-        window.rowBegin = begin;
-        window.rowEnd = std::min(band.rowEnd, begin + kRowsAtOnce);
-        const int32_t rowCount = setUpRowsAtOnce(left, right, apex, apexFirst, window, values, rows);
+    // Rows are set up a block at a time: the wide set-up gives each row the
+    // values the one-row set-up would, whatever the block.
+    const int32_t lastColumn = band.width - 1;
+    RowStart<4> out[kRowsAtOnce];
+    for (int32_t begin = rows.first; begin < rows.end; begin += kRowsAtOnce) {
+        const RowRange block{begin, std::min(rows.end, begin + kRowsAtOnce)};
+        const int32_t rowCount = setUpRowsAtOnce(left, right, apex, block, lastColumn, values, out);
         if (rowCount >= 0) {
-            for (int32_t i = 0; i < rowCount; ++i) drawRow(band, rows[i]);
+            for (int32_t i = 0; i < rowCount; ++i) drawRow(band, out[i], record);
             continue;
         }
-        forEachHalfRow(left, right, apex, apexFirst, window,
+        forEachHalfRow(left, right, apex, block, lastColumn,
             [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
-                drawRow(band, setUpRow(y, f, span, edges, values));
+                drawRow(band, setUpRow(y, f, span, edges, values), record);
             });
     }
 }
 
 }  // namespace
 
-void drawGouraud(FrameBand& band, Vertex a, Vertex b, Vertex c) {
+void drawGouraudRows(FrameBand& band, const KeptRows& rows) {
+    for (size_t i = 0; i < rows.size(); ++i) drawRow(band, rows[i]);
+}
+
+GouraudTriangles::GouraudTriangles(FrameBand& band, RowRecord* record)
+    : band_(band), record_(record), queueing_(wideRowSetup()) {}
+
+void GouraudTriangles::draw(Vertex a, Vertex b, Vertex c) {
+    if (band_.colour == nullptr) return;
     for (Vertex* v : {&a, &b, &c}) {
         v->r = v->r * 255.0f;
         v->g = v->g * 255.0f;
         v->b = v->b * 255.0f;
     }
-    drawPlannedTriangle(a, b, c, gouraudSplit,
-        [&band](const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst) {
-            fillGouraudHalf(band, left, right, apex, apexFirst);
-        });
+    drawPlannedTriangle(a, b, c, band_.window(), gouraudSplit,
+        [this](const Vertex& left, const Vertex& right, const Vertex& apex, const RowRange& rows,
+               const HalfDepths& q) { fillHalf(left, right, apex, rows, q); });
+}
+
+// A half of one or two rows waits in the queue; a longer one is drawn at
+// once, after the rows queued before it.
+void GouraudTriangles::fillHalf(const Vertex& left, const Vertex& right, const Vertex& apex, const RowRange& rows,
+                                const HalfDepths& q) {
+    if (!queueing_ || rows.end - rows.first > 2) {
+        flush();
+        fillGouraudHalf(band_, left, right, apex, rows, q, record_);
+        return;
+    }
+    using C = QueuedRows::Corner;
+    const Vertex* corners[3] = {&left, &right, &apex};
+    const double depths[3] = {q.left, q.right, q.apex};
+    for (int32_t y = rows.first; y < rows.end; ++y) {
+        const int32_t i = queue_.count++;
+        for (int c = C::Left; c <= C::Apex; ++c) {
+            queue_.x[c][i] = corners[c]->x;
+            queue_.y[c][i] = corners[c]->y;
+            queue_.q[c][i] = depths[c];
+            queue_.colour[c][0][i] = corners[c]->r;
+            queue_.colour[c][1][i] = corners[c]->g;
+            queue_.colour[c][2][i] = corners[c]->b;
+        }
+        queue_.row[i] = y;
+        if (queue_.count == kQueuedRows) flush();
+    }
+}
+
+void GouraudTriangles::flush() {
+    if (queue_.count == 0) return;
+    RowStart<4> rows[kQueuedRows];
+    const int32_t count = setUpQueuedRows(queue_, band_.width - 1, rows);
+    for (int32_t i = 0; i < count; ++i) drawRow(band_, rows[i], record_);
+    queue_.count = 0;
+}
+
+void drawGouraud(FrameBand& band, Vertex a, Vertex b, Vertex c) {
+    GouraudTriangles triangles(band);
+    triangles.draw(a, b, c);
 }
 
 }  // namespace trivane::raster

@@ -3,10 +3,10 @@
 // The per-row work of the fills: a row ready to draw, and for the Gouraud
 // fill the columns of every row of a half and the running values at its first
 // drawn column. Where the processor has 256-bit vectors, the Gouraud rows of
-// a half are set up four at a time before any is drawn, each lane going
-// through exactly the operations of the one-row code: the divisions the rows
-// need are most of the cost of a short row, and a vector divides four at the
-// cost of two.
+// a half are set up before any is drawn, four rows at a time or a row's four
+// values at a time, each lane going through exactly the operations of the
+// one-row code: the divisions the rows need are most of the cost of a short
+// row, and a vector divides four values at the cost of one.
 
 #include <cstdint>
 
@@ -79,17 +79,38 @@ inline RowStart<N> setUpRow(int32_t y, double f, const SpanColumns& span, const 
     return row;
 }
 
-// Every row of the half inside the window with a non-empty span, in row
-// order, set up four at a time into out (room for the window's rows);
-// returns how many, or -1 where that does not pay: on a processor without
-// 256-bit vectors, and for halves of one or two rows. Each row then goes
-// through setUpRow as it is drawn.
+// Every row of the block of rows (a half's, inside the window) with a
+// non-empty span, in row order, set up into out (room for the block's rows);
+// returns how many, or -1 on a processor without 256-bit vectors: each row
+// then goes through setUpRow as it is drawn. Blocks of three rows or more are
+// set up four rows at a time, shorter ones a row at a time with the row's
+// values side by side.
 template <int N>
-int32_t setUpRowsAtOnce(const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst,
-                        const RowWindow& window, const HalfValues<N>& values, RowStart<N>* out);
+int32_t setUpRowsAtOnce(const Vertex& left, const Vertex& right, const Vertex& apex, const RowRange& rows,
+                        int32_t lastColumn, const HalfValues<N>& values, RowStart<N>* out);
 
-// The four-row set-up is on by default where the processor has it; off, every
-// row is set up alone. Only for comparing the two.
+// Rows of short Gouraud halves (one or two rows each), waiting to be set up
+// together: per row, its half's corners (left, right, apex) with their
+// colours on the 0..255 scale and reciprocal depths, one row per lane.
+constexpr int32_t kQueuedRows = 8;
+struct QueuedRows {
+    enum Corner { Left, Right, Apex };
+    alignas(32) double x[3][kQueuedRows];
+    alignas(32) double y[3][kQueuedRows];
+    alignas(32) double colour[3][3][kQueuedRows];  // corner, channel, row
+    alignas(32) double q[3][kQueuedRows];
+    alignas(32) int32_t row[kQueuedRows];
+    int32_t count = 0;
+};
+
+// The queued rows with a non-empty span, in queue order, into out; each row
+// gets what fillGouraudHalf's values and setUpRow<4> give it. -1 (nothing
+// done) on a processor without 256-bit vectors.
+int32_t setUpQueuedRows(QueuedRows& rows, int32_t lastColumn, RowStart<4>* out);
+
+// The wide set-up is on by default where the processor has it; off, every
+// row goes through setUpRow. Only for comparing the two.
 void setWideRowSetup(bool on);
+bool wideRowSetup();
 
 }  // namespace trivane::raster

@@ -24,9 +24,9 @@ void attributes(const Vertex& v, float (&out)[kAttrs]) {
 
 // The fourth vertex on the long edge at the middle row, its texture
 // coordinate and colour interpolated perspective-correctly.
-Vertex texturedSplit(const Vertex& top, const Vertex& middle, const Vertex& bottom) {
+Vertex texturedSplit(const Vertex& top, const Vertex& middle, const Vertex& bottom, double qTop, double qBottom) {
     const SplitRatio ratio = splitRatio(top, middle, bottom);
-    Vertex s = splitOnLongEdge(top, middle, bottom, ratio);
+    Vertex s = splitOnLongEdge(top, middle, bottom, ratio, qTop, qBottom);
     float ta[kAttrs], ba[kAttrs];
     attributes(top, ta);
     attributes(bottom, ba);
@@ -122,12 +122,8 @@ bool sameBits(float a, float b) { return std::bit_cast<uint32_t>(a) == std::bit_
 // Attributes divided by depth and the reciprocal depth, interpolated linearly
 // in screen space and divided back per pixel.
 void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& left, const Vertex& right,
-                      const Vertex& apex, bool apexFirst) {
-    // Without texels no pixel can be drawn.
-    if (band.colour == nullptr || texels.pixels == nullptr) return;
-    const double qL = 1.0 / left.depth;
-    const double qR = 1.0 / right.depth;
-    const double qP = 1.0 / apex.depth;
+                      const Vertex& apex, const RowRange& rows, const HalfDepths& q) {
+    const double qL = q.left, qR = q.right, qP = q.apex;
     float la[kAttrs], ra[kAttrs], pa[kAttrs];
     attributes(left, la);
     attributes(right, ra);
@@ -144,7 +140,7 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
     values.riseL[kAttrs] = static_cast<float>(qL - qP);
     values.riseR[kAttrs] = static_cast<float>(qR - qP);
 
-    forEachHalfRow(left, right, apex, apexFirst, band.window(),
+    forEachHalfRow(left, right, apex, rows, band.width - 1,
         [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
             // The reciprocal depth is stored as a float at the row ends too.
             const RowStart<kLanes> row = setUpRow<kLanes, true>(y, f, span, edges, values);
@@ -175,10 +171,12 @@ TexelSource texelSource(const std::vector<uint8_t>& file, const uint8_t* pixels,
 }
 
 void drawTextured(FrameBand& band, const TexelSource& texels, bool fixSeamFirst, Vertex a, Vertex b, Vertex c) {
+    // Without texels no pixel can be drawn.
+    if (band.colour == nullptr || texels.pixels == nullptr) return;
     if (fixSeamFirst) fixSeam(a, b, c);
-    drawPlannedTriangle(a, b, c, texturedSplit,
-        [&](const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst) {
-            fillTexturedHalf(band, texels, left, right, apex, apexFirst);
+    drawPlannedTriangle(a, b, c, band.window(), texturedSplit,
+        [&](const Vertex& left, const Vertex& right, const Vertex& apex, const RowRange& rows, const HalfDepths& q) {
+            fillTexturedHalf(band, texels, left, right, apex, rows, q);
         });
 }
 

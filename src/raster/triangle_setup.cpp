@@ -39,29 +39,4 @@ TrianglePlan planTriangle(const Vertex& a, const Vertex& b, const Vertex& c) {
     return plan;
 }
 
-RowRange halfRowRange(float firstValue, float endValue, int32_t height) {
-    const double start = firstValue;
-    int64_t first;
-    if (start <= 0.0) {
-        first = truncToInt32(start + truncToInt32(std::fabs(start) + 1.0));
-    } else {
-        first = truncToInt32(start);
-    }
-    // Row 0 is never filled; this also covers the saturated formula above,
-    // which for the lowest int32 value lands below 1.
-    if (first < 1) first = 1;
-
-    const double endRow = endValue;
-    int64_t end;
-    if (endRow >= static_cast<double>(height)) {
-        end = height;
-    } else if (endRow > static_cast<double>(first)) {
-        // Rows run while row < endRow.
-        end = static_cast<int64_t>(std::ceil(endRow));
-    } else {
-        end = first;  // nothing, also for NaN
-    }
-    return RowRange{static_cast<int32_t>(first), static_cast<int32_t>(end)};
-}
-
 }  // namespace trivane::raster

@@ -11,6 +11,7 @@
 // visited, so a triangle that reaches far outside the picture costs no more
 // than one inside it.
 
+#include <cmath>
 #include <cstdint>
 
 #if defined(__SSE2__)
@@ -56,7 +57,32 @@ struct RowRange {
 
 // firstValue is the apex row (apex first) or the edge row (apex last), and
 // endValue the other one.
-RowRange halfRowRange(float firstValue, float endValue, int32_t height);
+inline RowRange halfRowRange(float firstValue, float endValue, int32_t height) {
+    const double start = firstValue;
+    int64_t first;
+    if (start <= 0.0) {
+        first = truncToInt32(start + truncToInt32(std::fabs(start) + 1.0));
+    } else {
+        first = truncToInt32(start);
+    }
+    // Row 0 is never filled; this also covers the saturated formula above,
+    // which for the lowest int32 value lands below 1.
+    if (first < 1) first = 1;
+
+    const double endRow = endValue;
+    int64_t end;
+    if (endRow >= static_cast<double>(height)) {
+        end = height;
+    } else if (endRow > static_cast<double>(first)) {
+        // Rows run while row < endRow. Here 1 < endRow < height, so the
+        // ceiling is the truncation, or one more below a fraction.
+        end = static_cast<int64_t>(endRow);
+        if (static_cast<double>(end) < endRow) ++end;
+    } else {
+        end = first;  // nothing, also for NaN
+    }
+    return RowRange{static_cast<int32_t>(first), static_cast<int32_t>(end)};
+}
 
 // The columns of one row: the unclipped ends and width, and the clipped part.
 struct SpanColumns {
@@ -168,16 +194,15 @@ inline RowRange halfRowsIn(const Vertex& left, const Vertex& apex, bool apexFirs
     return rows;
 }
 
-// Drives one half: for every visited row inside the window with a non-empty
-// span, calls row(y, f, span, edges) with f = y - apex.y. Every row is
-// computed from the apex alone, so a band of rows gets exactly the values the
-// whole triangle would give it.
+// Drives one half over its rows inside the window: for every row with a
+// non-empty span, calls row(y, f, span, edges) with f = y - apex.y. Every row
+// is computed from the apex alone, so a band of rows gets exactly the values
+// the whole triangle would give it.
 template <typename RowFn>
-void forEachHalfRow(const Vertex& left, const Vertex& right, const Vertex& apex, bool apexFirst,
-                    const RowWindow& window, RowFn&& row) {
-    const RowRange rows = halfRowsIn(left, apex, apexFirst, window);
+void forEachHalfRow(const Vertex& left, const Vertex& right, const Vertex& apex, const RowRange& rows,
+                    int32_t lastColumn, RowFn&& row) {
     if (rows.first >= rows.end) return;
-    const HalfEdges edges(left, right, apex, window.lastColumn);
+    const HalfEdges edges(left, right, apex, lastColumn);
     for (int32_t y = rows.first; y < rows.end; ++y) {
         const double f = static_cast<double>(y) - edges.apexY;
         const SpanColumns span = edges.columns(f);
@@ -186,24 +211,57 @@ void forEachHalfRow(const Vertex& left, const Vertex& right, const Vertex& apex,
     }
 }
 
-// The whole triangle: plan it, build the split vertex when needed and hand the
-// halves to the fill. makeSplit(top, middle, bottom) returns the split vertex.
+// 1 / depth of two corners, or of one (the second lane is ignored).
+inline void reciprocalDepths(const Vertex& a, const Vertex& b, double& qa, double& qb) {
+#if defined(__SSE2__)
+    const __m128d q = _mm_div_pd(_mm_set1_pd(1.0), _mm_set_pd(b.depth, a.depth));
+    qa = _mm_cvtsd_f64(q);
+    qb = _mm_cvtsd_f64(_mm_unpackhi_pd(q, q));
+#else
+    qa = 1.0 / a.depth;
+    qb = 1.0 / b.depth;
+#endif
+}
+
+// The reciprocal depths of a half's corners. A triangle takes each once and
+// hands them to both its halves.
+struct HalfDepths {
+    double left;
+    double right;
+    double apex;
+};
+
+// The whole triangle: plan it and, when a half has rows in the window, build
+// the split vertex where needed and hand the halves that have to the fill,
+// fill(left, right, apex, rows, depths) with the rows inside the window.
+// makeSplit(top, middle, bottom, qTop, qBottom) returns the split vertex. A
+// half without rows would draw nothing, so it is not set up at all.
 template <typename Fill, typename MakeSplit>
-void drawPlannedTriangle(const Vertex& a, const Vertex& b, const Vertex& c, MakeSplit&& makeSplit,
-                         Fill&& fill) {
+void drawPlannedTriangle(const Vertex& a, const Vertex& b, const Vertex& c, const RowWindow& window,
+                         MakeSplit&& makeSplit, Fill&& fill) {
     const TrianglePlan plan = planTriangle(a, b, c);
+    double q[2];
     if (!plan.split) {
-        fill(*plan.left, *plan.right, *plan.apex, plan.apexFirst);
+        const RowRange rows = halfRowsIn(*plan.left, *plan.apex, plan.apexFirst, window);
+        if (rows.first >= rows.end) return;
+        reciprocalDepths(*plan.left, *plan.right, q[0], q[1]);
+        fill(*plan.left, *plan.right, *plan.apex, rows, HalfDepths{q[0], q[1], 1.0 / plan.apex->depth});
         return;
     }
-    const Vertex s = makeSplit(*plan.top, *plan.middle, *plan.bottom);
-    if (s.x > plan.middle->x) {
-        fill(*plan.middle, s, *plan.top, true);
-        fill(*plan.middle, s, *plan.bottom, false);
-    } else {
-        fill(s, *plan.middle, *plan.top, true);
-        fill(s, *plan.middle, *plan.bottom, false);
-    }
+    const RowRange upper = halfRowsIn(*plan.middle, *plan.top, true, window);
+    const RowRange lower = halfRowsIn(*plan.middle, *plan.bottom, false, window);
+    if (upper.first >= upper.end && lower.first >= lower.end) return;
+    reciprocalDepths(*plan.top, *plan.bottom, q[0], q[1]);
+    const double qTop = q[0], qBottom = q[1];
+    const Vertex s = makeSplit(*plan.top, *plan.middle, *plan.bottom, qTop, qBottom);
+    reciprocalDepths(*plan.middle, s, q[0], q[1]);
+    const double qMiddle = q[0], qSplit = q[1];
+    const bool splitRight = s.x > plan.middle->x;
+    const Vertex& left = splitRight ? *plan.middle : s;
+    const Vertex& right = splitRight ? s : *plan.middle;
+    const double qLeft = splitRight ? qMiddle : qSplit, qRight = splitRight ? qSplit : qMiddle;
+    if (upper.first < upper.end) fill(left, right, *plan.top, upper, HalfDepths{qLeft, qRight, qTop});
+    if (lower.first < lower.end) fill(left, right, *plan.bottom, lower, HalfDepths{qLeft, qRight, qBottom});
 }
 
 // (middle.y - top.y) / (bottom.y - top.y) as the split applies it: the
@@ -219,15 +277,24 @@ inline SplitRatio splitRatio(const Vertex& top, const Vertex& middle, const Vert
 }
 
 // The fourth vertex's place on the long edge at the middle row, and its depth
-// from the reciprocal depth on the straight line between the ends; the fills
-// add what they interpolate (z is 0, w 1, everything else 0 until then).
-inline Vertex splitOnLongEdge(const Vertex& top, const Vertex& middle, const Vertex& bottom, const SplitRatio& ratio) {
+// from the reciprocal depth (qTop and qBottom at the ends) on the straight line
+// between the ends; the fills add what they interpolate (z is 0, w 1,
+// everything else 0 until then).
+inline Vertex splitOnLongEdge(const Vertex& top, const Vertex& middle, const Vertex& bottom, const SplitRatio& ratio,
+                              double qTop, double qBottom) {
     Vertex s;
-    s.x = static_cast<float>(top.x + ratio.of(static_cast<double>(bottom.x) - top.x));
     s.y = middle.y;
-    const double qTop = 1.0 / top.depth;
-    const double qBottom = 1.0 / bottom.depth;
+#if defined(__SSE2__)
+    // ratio.of for the column and the reciprocal depth together.
+    const __m128d along = _mm_div_pd(
+        _mm_mul_pd(_mm_set_pd(qBottom - qTop, static_cast<double>(bottom.x) - top.x), _mm_set1_pd(ratio.rise)),
+        _mm_set1_pd(ratio.total));
+    s.x = static_cast<float>(top.x + _mm_cvtsd_f64(along));
+    s.depth = 1.0 / (qTop + _mm_cvtsd_f64(_mm_unpackhi_pd(along, along)));
+#else
+    s.x = static_cast<float>(top.x + ratio.of(static_cast<double>(bottom.x) - top.x));
     s.depth = 1.0 / (qTop + ratio.of(qBottom - qTop));
+#endif
     return s;
 }
 

@@ -8,6 +8,7 @@
 #include <random>
 #include <string_view>
 
+#include "core/vertex_stage.h"
 #include "core/workers.h"
 #include "raster/row_setup.h"
 #include "scene/procedural.h"
@@ -138,18 +139,22 @@ TEST(ParallelFrames, AnyWorkerCountGivesTheSingleWorkerBytes) {
     constexpr uint32_t kScenes = 200;
     auto r = std::make_unique<Renderer>();
     std::vector<Outcome> reference;
-    // The reference also sets rows up one at a time, the others four at a
-    // time where the processor can.
+    // The reference also sets rows up and transforms vertices one at a time,
+    // the others side by side where the processor can, four and eight
+    // vertices at a time in turn.
     setWorkerCount(1);
     raster::setWideRowSetup(false);
+    setVertexLanes(1);
     for (uint32_t seed = 1; seed <= kScenes; ++seed) reference.push_back(render(*r, seed));
     raster::setWideRowSetup(true);
-    for (int32_t workers : {1, 2, 3, 8}) {
+    for (const auto& [workers, lanes] : {std::pair(1, 4), std::pair(2, 8), std::pair(3, 4), std::pair(8, 8)}) {
         setWorkerCount(workers);
+        setVertexLanes(lanes);
         for (uint32_t seed = 1; seed <= kScenes; ++seed)
             ASSERT_EQ(render(*r, seed).digests, reference[seed - 1].digests)
-                << "scene " << seed << " with " << workers << " workers";
+                << "scene " << seed << " with " << workers << " workers, " << lanes << " vertices at a time";
     }
+    setVertexLanes(8);
     setWorkerCount(1);
 }
 
