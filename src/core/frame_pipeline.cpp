@@ -100,11 +100,11 @@ struct RowReuse {
     bool replay = false;
 };
 
-RowReuse rowReuse(FrameWork& work, int32_t bandCount, const FrameTarget& target) {
+RowReuse rowReuse(FrameWork& work, int32_t bandCount, const FrameTarget& target, bool onlyShaded) {
     RowReuse reuse;
     const bool again = work.drawnAssembly == work.assemblies;
     work.drawnAssembly = work.assemblies;
-    if (!again) return reuse;
+    if (!again || !onlyShaded) return reuse;
     reuse.replay = work.recordedAssembly == work.assemblies && work.recordedBands == bandCount &&
                    work.recordedWidth == target.frameWidth && work.recordedHeight == target.frameHeight;
     reuse.record = !reuse.replay;
@@ -130,7 +130,12 @@ void drawBands(const SceneState& scene, const RenderSettings& settings, FrameTar
     const int32_t workers = workerCount();
     const int32_t bandCount = workers == 1 ? 1 : std::min(kMaxBands, workers * 4);
     const BandDrawing drawing{scene, work, renderMode, sceneTexels(scene), settings.fixTextureSeam != 0};
-    const RowReuse reuse = draw ? rowReuse(work, bandCount, target) : RowReuse{};
+    // Rows are kept only where every face is drawn by the Gouraud fill.
+    const auto chunks = work.chunks.begin();
+    const bool onlyShaded = renderMode == Gouraud || (renderMode == Mapping &&
+                                                      std::none_of(chunks, chunks + static_cast<ptrdiff_t>(chunkCount),
+                                                                   [](const FaceChunk& c) { return c.textured; }));
+    const RowReuse reuse = draw ? rowReuse(work, bandCount, target, onlyShaded) : RowReuse{};
     std::atomic<int64_t> budget{kMaxRecordedRows};
 
     auto task = [&](int32_t i) {
