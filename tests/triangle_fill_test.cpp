@@ -121,13 +121,14 @@ TEST(GouraudFill, ColourBytesKeepTheLowByteAndSaturateOnlyAtTwoToThe31) {
     }
 }
 
-TEST(GouraudFill, QueuedShortRowsDrawWhatOneTriangleAtATimeDraws) {
+TEST(TriangleFills, QueuedShortRowsDrawWhatOneTriangleAtATimeDraws) {
     // Overlapping triangles of one to six rows, at the left and right picture
     // edges and across a band edge, flat and split, spans of width 0, mostly
-    // at one depth, so that the order of drawing decides pixels.
+    // at one depth, so that the order of drawing decides pixels; textured
+    // ones with coordinates a little outside the texture.
     std::mt19937 rng(3);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    auto colour = [&] { return std::uniform_real_distribution<float>(-0.2f, 1.2f)(rng); };
+    auto real = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
     // Each triangle near the one before, so that neighbours overlap.
     std::vector<std::array<Vertex, 3>> triangles(4000);
     int x = 0, y = 300;
@@ -136,29 +137,35 @@ TEST(GouraudFill, QueuedShortRowsDrawWhatOneTriangleAtATimeDraws) {
         y = pick(0, 99) == 0 ? pick(-1, 601) : std::clamp(y + pick(-2, 2), -1, 601);
         for (Vertex& v : t)
             v = vtx(static_cast<float>(x + pick(-3, 3)), static_cast<float>(y + pick(-3, 3)),
-                    pick(0, 3) == 0 ? pick(300, 900) : 500.0, colour(), colour(), colour());
+                    pick(0, 3) == 0 ? pick(300, 900) : 500.0, real(-0.2f, 1.2f), real(-0.2f, 1.2f),
+                    real(-0.2f, 1.2f), real(-0.1f, 1.1f), real(-0.1f, 1.1f));
     }
-    auto draw = [&](bool wide, int32_t rowBegin, int32_t rowEnd) {
+    auto draw = [&](bool textured, bool wide, int32_t rowBegin, int32_t rowEnd) {
         raster::setWideRowSetup(wide);
-        test::Canvas canvas;
-        raster::FrameBand band = canvas.band();
+        Drawing d;
+        raster::FrameBand band = d.canvas.band();
         band.rowBegin = rowBegin, band.rowEnd = rowEnd;
-        raster::GouraudTriangles queue(band);
+        raster::GouraudTriangles shaded(band);
+        raster::TexturedTriangles mapped(band, d.texels(), false);
         for (const auto& t : triangles) {
-            if (wide) {
-                queue.draw(t[0], t[1], t[2]);
+            if (!wide) {
+                textured ? raster::drawTextured(band, d.texels(), false, t[0], t[1], t[2])
+                         : raster::drawGouraud(band, t[0], t[1], t[2]);
             } else {
-                raster::drawGouraud(band, t[0], t[1], t[2]);
+                textured ? mapped.draw(t[0], t[1], t[2]) : shaded.draw(t[0], t[1], t[2]);
             }
         }
-        queue.flush();
+        shaded.flush();
+        mapped.flush();
         raster::setWideRowSetup(true);
-        return std::pair(canvas.colour, canvas.depth);
+        return std::pair(d.canvas.colour, d.canvas.depth);
     };
-    for (const auto& [begin, end] : {std::pair(0, 600), std::pair(0, 301), std::pair(301, 600)}) {
-        const auto one = draw(false, begin, end), queued = draw(true, begin, end);
-        EXPECT_TRUE(one.first == queued.first && one.second == queued.second) << begin << ".." << end;
-    }
+    for (bool textured : {false, true})
+        for (const auto& [begin, end] : {std::pair(0, 600), std::pair(0, 301), std::pair(301, 600)}) {
+            const auto one = draw(textured, false, begin, end), queued = draw(textured, true, begin, end);
+            EXPECT_TRUE(one.first == queued.first && one.second == queued.second)
+                << (textured ? "textured " : "Gouraud ") << begin << ".." << end;
+        }
 }
 
 TEST(GouraudFill, KeptRowsNeverTakeMoreBlocksThanTheBudgetPaysFor) {

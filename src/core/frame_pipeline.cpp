@@ -43,10 +43,17 @@ void drawLines(raster::FrameBand& band, const Vertex& a, const Vertex& b, const 
 constexpr int32_t kPrefetchAhead = 8;
 
 // The faces of one piece that reach the band, in face order.
+// What one band draws with: shaded and textured triangles each keep their
+// short rows waiting, so that one kind is flushed before the other draws.
 // Only Gouraud rows are kept for drawing again: a band that draws anything
 // else gives its record up.
-void drawChunk(raster::FrameBand& band, const BandDrawing& d, const FaceChunk& chunk,
-               raster::GouraudTriangles& shaded, raster::RowRecord* record) {
+struct BandFills {
+    raster::GouraudTriangles shaded;
+    raster::TexturedTriangles textured;
+    raster::RowRecord* record;
+};
+
+void drawChunk(raster::FrameBand& band, const BandDrawing& d, const FaceChunk& chunk, BandFills& fills) {
     const Mesh& mesh = d.scene.meshes[chunk.mesh];
     const Vertex* const vertices = mesh.transformed.data();
     const AssembledFace* const faces = d.work.assembledFaces.data() + chunk.slot;
@@ -64,22 +71,23 @@ void drawChunk(raster::FrameBand& band, const BandDrawing& d, const FaceChunk& c
         const Vertex& b = vertices[face.corner[1]];
         const Vertex& c = vertices[face.corner[2]];
         if (d.renderMode == Wire) {
-            if (record != nullptr) record->giveUp();
+            if (fills.record != nullptr) fills.record->giveUp();
             drawLines(band, a, b, c);
             continue;
         }
         const int32_t* t = faceNumbers != nullptr ? textureCorners(mesh, faceNumbers[k]) : nullptr;
         if (t == nullptr) {
-            shaded.draw(a, b, c);
+            fills.textured.flush();
+            fills.shaded.draw(a, b, c);
             continue;
         }
-        shaded.flush();
-        if (record != nullptr) record->giveUp();
+        fills.shaded.flush();
+        if (fills.record != nullptr) fills.record->giveUp();
         Vertex ta = a, tb = b, tc = c;
         const TexCoord* const texVertices = mesh.texVertices.data();
         ta.u = texVertices[t[0]].u, tb.u = texVertices[t[1]].u, tc.u = texVertices[t[2]].u;
         ta.v = texVertices[t[0]].v, tb.v = texVertices[t[1]].v, tc.v = texVertices[t[2]].v;
-        raster::drawTextured(band, d.texels, d.seam, ta, tb, tc);
+        fills.textured.draw(ta, tb, tc);
     }
 }
 
@@ -92,11 +100,11 @@ struct RowReuse {
     bool replay = false;
 };
 
-RowReuse rowReuse(FrameWork& work, int32_t bandCount, const FrameTarget& target) {
+RowReuse rowReuse(FrameWork& work, int32_t bandCount, const FrameTarget& target, bool onlyShaded) {
     RowReuse reuse;
     const bool again = work.drawnAssembly == work.assemblies;
     work.drawnAssembly = work.assemblies;
-    if (!again) return reuse;
+    if (!again || !onlyShaded) return reuse;
     reuse.replay = work.recordedAssembly == work.assemblies && work.recordedBands == bandCount &&
                    work.recordedWidth == target.frameWidth && work.recordedHeight == target.frameHeight;
     reuse.record = !reuse.replay;
@@ -122,7 +130,12 @@ void drawBands(const SceneState& scene, const RenderSettings& settings, FrameTar
     const int32_t workers = workerCount();
     const int32_t bandCount = workers == 1 ? 1 : std::min(kMaxBands, workers * 4);
     const BandDrawing drawing{scene, work, renderMode, sceneTexels(scene), settings.fixTextureSeam != 0};
-    const RowReuse reuse = draw ? rowReuse(work, bandCount, target) : RowReuse{};
+    // Rows are kept only where every face is drawn by the Gouraud fill.
+    const auto chunks = work.chunks.begin();
+    const bool onlyShaded = renderMode == Gouraud || (renderMode == Mapping &&
+                                                      std::none_of(chunks, chunks + static_cast<ptrdiff_t>(chunkCount),
+                                                                   [](const FaceChunk& c) { return c.textured; }));
+    const RowReuse reuse = draw ? rowReuse(work, bandCount, target, onlyShaded) : RowReuse{};
     std::atomic<int64_t> budget{kMaxRecordedRows};
 
     auto task = [&](int32_t i) {
@@ -143,13 +156,15 @@ void drawBands(const SceneState& scene, const RenderSettings& settings, FrameTar
         std::optional<raster::RowRecord> record;
         if (reuse.record) record.emplace(work.bandRows[i], budget);
         raster::RowRecord* const kept = record ? &*record : nullptr;
-        raster::GouraudTriangles shaded(band, kept);
+        BandFills fills{raster::GouraudTriangles(band, kept),
+                        raster::TexturedTriangles(band, drawing.texels, drawing.seam), kept};
         for (size_t n = 0; n < chunkCount; ++n) {
             const FaceChunk& chunk = work.chunks[n];
             if (chunk.rowHigh < band.rowBegin || chunk.rowLow >= band.rowEnd) continue;
-            drawChunk(band, drawing, chunk, shaded, kept);
+            drawChunk(band, drawing, chunk, fills);
         }
-        shaded.flush();
+        fills.shaded.flush();
+        fills.textured.flush();
         if (reuse.record) work.rowsComplete[i] = record->complete();
     };
     runTasks(bandCount, task);

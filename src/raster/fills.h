@@ -95,12 +95,38 @@ private:
     FrameBand& band_;
     RowRecord* record_;
     bool queueing_;
-    QueuedRows queue_;
+    QueuedRows<3> queue_;
 };
 // Perspective-correct: u, v and the colours are interpolated divided by
 // depth. With fixSeam, texture coordinates that wrap around a seam are
 // unwrapped first.
 void drawTextured(FrameBand& band, const TexelSource& texels, bool fixSeam, Vertex a, Vertex b, Vertex c);
+
+// Textured triangles drawn one after another into one band, exactly as
+// drawTextured draws each, their short rows queued as GouraudTriangles
+// queues them.
+class TexturedTriangles {
+public:
+    TexturedTriangles(FrameBand& band, const TexelSource& texels, bool fixSeam);
+    ~TexturedTriangles() { flush(); }
+    TexturedTriangles(const TexturedTriangles&) = delete;
+    TexturedTriangles& operator=(const TexturedTriangles&) = delete;
+
+    void draw(Vertex a, Vertex b, Vertex c);
+    // Draws every row still waiting; call it before anything else draws
+    // into the band.
+    void flush();
+
+private:
+    void fillHalf(const Vertex& left, const Vertex& right, const Vertex& apex, const RowRange& rows,
+                  const HalfDepths& q);
+
+    FrameBand& band_;
+    TexelSource texels_;
+    bool fixSeam_;
+    bool queueing_;
+    QueuedRows<5> queue_;
+};
 
 // The midpoint line from (x0, y0) to (x1, y1) in one colour, clipped exactly
 // to columns 1 .. width - 1 and the band's rows within 1 .. height - 1.

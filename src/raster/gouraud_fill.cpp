@@ -148,7 +148,7 @@ void GouraudTriangles::fillHalf(const Vertex& left, const Vertex& right, const V
         fillGouraudHalf(band_, left, right, apex, rows, q, record_);
         return;
     }
-    using C = QueuedRows::Corner;
+    using C = QueuedRows<3>::Corner;
     const Vertex* corners[3] = {&left, &right, &apex};
     const double depths[3] = {q.left, q.right, q.apex};
     for (int32_t y = rows.first; y < rows.end; ++y) {
@@ -157,9 +157,9 @@ void GouraudTriangles::fillHalf(const Vertex& left, const Vertex& right, const V
             queue_.x[c][i] = corners[c]->x;
             queue_.y[c][i] = corners[c]->y;
             queue_.q[c][i] = depths[c];
-            queue_.colour[c][0][i] = corners[c]->r;
-            queue_.colour[c][1][i] = corners[c]->g;
-            queue_.colour[c][2][i] = corners[c]->b;
+            queue_.attr[c][0][i] = corners[c]->r;
+            queue_.attr[c][1][i] = corners[c]->g;
+            queue_.attr[c][2][i] = corners[c]->b;
         }
         queue_.row[i] = y;
         if (queue_.count == kQueuedRows) flush();
@@ -169,7 +169,7 @@ void GouraudTriangles::fillHalf(const Vertex& left, const Vertex& right, const V
 void GouraudTriangles::flush() {
     if (queue_.count == 0) return;
     RowStart<4> rows[kQueuedRows];
-    const int32_t count = setUpQueuedRows(queue_, band_.width - 1, rows);
+    const int32_t count = setUpQueuedRows<3, false>(queue_, band_.width - 1, rows);
     for (int32_t i = 0; i < count; ++i) drawRow(band_, rows[i], record_);
     queue_.count = 0;
 }

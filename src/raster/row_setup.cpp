@@ -72,8 +72,9 @@ struct LaneEdges {
     __m256d base[N], riseL[N], riseR[N];
 };
 
-// The live rows' values, as setUpRow gives them, into out in lane order.
-template <int N>
+// The live rows' values, as setUpRow<N, FloatDepth> gives them, into out in
+// lane order.
+template <int N, bool FloatDepth = false>
 __attribute__((target("avx2"))) int32_t finishRows(const LaneEdges<N>& e, const LaneColumns& c, const int32_t* rowY,
                                                    RowStart<N>* out) {
     const __m256d width = _mm256_load_pd(c.width), skip = _mm256_load_pd(c.skip), zero = _mm256_setzero_pd();
@@ -86,8 +87,9 @@ __attribute__((target("avx2"))) int32_t finishRows(const LaneEdges<N>& e, const 
         const __m256d toRight = _mm256_div_pd(_mm256_mul_pd(e.f, e.riseR[k]), e.heightR);
         __m256d endL = _mm256_add_pd(e.base[k], toLeft);
         __m256d endR = _mm256_add_pd(e.base[k], toRight);
-        // The attributes are stored as floats at the row ends, the depth stays.
-        if (k < N - 1) {
+        // The attributes are stored as floats at the row ends, the depth too
+        // where FloatDepth.
+        if (k < N - 1 || FloatDepth) {
             endL = _mm256_cvtps_pd(_mm256_cvtpd_ps(endL));
             endR = _mm256_cvtps_pd(_mm256_cvtpd_ps(endR));
         }
@@ -153,16 +155,17 @@ __attribute__((target("avx2"))) inline __m256d lanesFrom(const double* values, i
     return _mm256_load_pd(values + first);
 }
 
-// Four queued rows from `first`, each lane through fillGouraudHalf's values,
-// HalfEdges and setUpRow<4> in their order.
-__attribute__((target("avx2"))) int32_t setUpFourQueued(const QueuedRows& rows, int32_t first, int32_t lastColumn,
-                                                        RowStart<4>* out) {
-    using C = QueuedRows::Corner;
+// Four queued rows from `first`, each lane through its fill's half values,
+// HalfEdges and setUpRow in their order.
+template <int Attrs, bool Perspective>
+__attribute__((target("avx2"))) int32_t setUpFourQueued(const QueuedRows<Attrs>& rows, int32_t first,
+                                                        int32_t lastColumn, RowStart<Attrs + 1>* out) {
+    using C = typename QueuedRows<Attrs>::Corner;
     auto corner = [&](const double (&values)[3][kQueuedRows], C c) { return values[c] + first; };
     const __m256d apexX = _mm256_load_pd(corner(rows.x, C::Apex)), apexY = _mm256_load_pd(corner(rows.y, C::Apex));
     const __m256d leftDx = _mm256_sub_pd(_mm256_load_pd(corner(rows.x, C::Left)), apexX);
     const __m256d rightDx = _mm256_sub_pd(_mm256_load_pd(corner(rows.x, C::Right)), apexX);
-    LaneEdges<4> e;
+    LaneEdges<Attrs + 1> e;
     e.heightL = _mm256_cvtps_pd(_mm256_cvtpd_ps(_mm256_sub_pd(_mm256_load_pd(corner(rows.y, C::Left)), apexY)));
     e.heightR = _mm256_cvtps_pd(_mm256_cvtpd_ps(_mm256_sub_pd(_mm256_load_pd(corner(rows.y, C::Right)), apexY)));
     e.f = _mm256_sub_pd(_mm256_cvtepi32_pd(_mm_load_si128(reinterpret_cast<const __m128i*>(rows.row + first))),
@@ -170,17 +173,22 @@ __attribute__((target("avx2"))) int32_t setUpFourQueued(const QueuedRows& rows, 
     const LaneColumns c = laneColumns(xAlong(apexX, e.f, leftDx, e.heightL), xAlong(apexX, e.f, rightDx, e.heightR),
                                       lastColumn, rows.count - first);
     if (c.live == 0) return 0;
-    // The colours, then the reciprocal depth: the apex value and the rises
-    // fillGouraudHalf forms, stored as floats.
-    for (int k = 0; k < 4; ++k) {
-        const double* const at[3] = {k < 3 ? rows.colour[C::Left][k] : rows.q[C::Left],
-                                     k < 3 ? rows.colour[C::Right][k] : rows.q[C::Right],
-                                     k < 3 ? rows.colour[C::Apex][k] : rows.q[C::Apex]};
-        e.base[k] = _mm256_load_pd(at[C::Apex] + first);
-        e.riseL[k] = _mm256_cvtps_pd(_mm256_cvtpd_ps(_mm256_sub_pd(_mm256_load_pd(at[C::Left] + first), e.base[k])));
-        e.riseR[k] = _mm256_cvtps_pd(_mm256_cvtpd_ps(_mm256_sub_pd(_mm256_load_pd(at[C::Right] + first), e.base[k])));
+    // The attributes (times the reciprocal depth in perspective), then the
+    // reciprocal depth: the apex value and the rises the fills form, stored
+    // as floats.
+    const __m256d q[3] = {_mm256_load_pd(corner(rows.q, C::Left)), _mm256_load_pd(corner(rows.q, C::Right)),
+                          _mm256_load_pd(corner(rows.q, C::Apex))};
+    for (int k = 0; k <= Attrs; ++k) {
+        __m256d at[3];
+        for (int v = C::Left; v <= C::Apex; ++v) {
+            at[v] = k < Attrs ? _mm256_load_pd(rows.attr[v][k] + first) : q[v];
+            if (Perspective && k < Attrs) at[v] = _mm256_mul_pd(at[v], q[v]);
+        }
+        e.base[k] = at[C::Apex];
+        e.riseL[k] = _mm256_cvtps_pd(_mm256_cvtpd_ps(_mm256_sub_pd(at[C::Left], e.base[k])));
+        e.riseR[k] = _mm256_cvtps_pd(_mm256_cvtpd_ps(_mm256_sub_pd(at[C::Right], e.base[k])));
     }
-    return finishRows(e, c, rows.row + first, out);
+    return finishRows<Attrs + 1, Perspective>(e, c, rows.row + first, out);
 }
 
 #endif
@@ -204,7 +212,8 @@ int32_t setUpRowsAtOnce(const Vertex& left, const Vertex& right, const Vertex& a
 template int32_t setUpRowsAtOnce<4>(const Vertex&, const Vertex&, const Vertex&, const RowRange&, int32_t,
                                     const HalfValues<4>&, RowStart<4>*);
 
-int32_t setUpQueuedRows(QueuedRows& rows, int32_t lastColumn, RowStart<4>* out) {
+template <int Attrs, bool Perspective>
+int32_t setUpQueuedRows(QueuedRows<Attrs>& rows, int32_t lastColumn, RowStart<Attrs + 1>* out) {
 #if TRIVANE_WIDE_ROWS
     if (!useWide.load(std::memory_order_relaxed)) return -1;
     // Lanes past the last row repeat it, so that they compute ordinary values.
@@ -212,19 +221,22 @@ int32_t setUpQueuedRows(QueuedRows& rows, int32_t lastColumn, RowStart<4>* out) 
         const int32_t last = rows.count - 1;
         for (int c = 0; c < 3; ++c) {
             rows.x[c][i] = rows.x[c][last], rows.y[c][i] = rows.y[c][last], rows.q[c][i] = rows.q[c][last];
-            for (int k = 0; k < 3; ++k) rows.colour[c][k][i] = rows.colour[c][k][last];
+            for (int k = 0; k < Attrs; ++k) rows.attr[c][k][i] = rows.attr[c][k][last];
         }
         rows.row[i] = rows.row[last];
     }
     int32_t count = 0;
     for (int32_t first = 0; first < rows.count; first += 4)
-        count += setUpFourQueued(rows, first, lastColumn, out + count);
+        count += setUpFourQueued<Attrs, Perspective>(rows, first, lastColumn, out + count);
     return count;
 #else
     (void)rows, (void)lastColumn, (void)out;
     return -1;
 #endif
 }
+
+template int32_t setUpQueuedRows<3, false>(QueuedRows<3>&, int32_t, RowStart<4>*);
+template int32_t setUpQueuedRows<5, true>(QueuedRows<5>&, int32_t, RowStart<6>*);
 
 bool wideRowSetup() {
 #if TRIVANE_WIDE_ROWS

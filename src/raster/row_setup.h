@@ -89,24 +89,31 @@ template <int N>
 int32_t setUpRowsAtOnce(const Vertex& left, const Vertex& right, const Vertex& apex, const RowRange& rows,
                         int32_t lastColumn, const HalfValues<N>& values, RowStart<N>* out);
 
-// Rows of short Gouraud halves (one or two rows each), waiting to be set up
+// Rows of short halves (one or two rows each), waiting to be set up
 // together: per row, its half's corners (left, right, apex) with their
-// colours on the 0..255 scale and reciprocal depths, one row per lane.
+// attributes and reciprocal depths, one row per lane. The Gouraud fill queues
+// its three colours on the 0..255 scale, the textured fill u, v and the
+// colours.
 constexpr int32_t kQueuedRows = 8;
+template <int Attrs>
 struct QueuedRows {
     enum Corner { Left, Right, Apex };
     alignas(32) double x[3][kQueuedRows];
     alignas(32) double y[3][kQueuedRows];
-    alignas(32) double colour[3][3][kQueuedRows];  // corner, channel, row
+    alignas(32) double attr[3][Attrs][kQueuedRows];  // corner, attribute, row
     alignas(32) double q[3][kQueuedRows];
     alignas(32) int32_t row[kQueuedRows];
     int32_t count = 0;
 };
 
 // The queued rows with a non-empty span, in queue order, into out; each row
-// gets what fillGouraudHalf's values and setUpRow<4> give it. -1 (nothing
-// done) on a processor without 256-bit vectors.
-int32_t setUpQueuedRows(QueuedRows& rows, int32_t lastColumn, RowStart<4>* out);
+// gets what its fill's half values and setUpRow give it: for Gouraud rows the
+// attributes themselves and the depth kept double at the row ends, for
+// textured ones (Perspective) the attributes times the reciprocal depth and
+// every value stored as a float at the row ends. -1 (nothing done) on a
+// processor without 256-bit vectors.
+template <int Attrs, bool Perspective>
+int32_t setUpQueuedRows(QueuedRows<Attrs>& rows, int32_t lastColumn, RowStart<Attrs + 1>* out);
 
 // The wide set-up is on by default where the processor has it; off, every
 // row goes through setUpRow. Only for comparing the two.

@@ -119,6 +119,15 @@ void drawTexturedRow(FrameBand& band, const RowStart<kLanes>& row, const TexelSo
 
 bool sameBits(float a, float b) { return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b); }
 
+void drawRow(FrameBand& band, const RowStart<kLanes>& row, const TexelSource& texels) {
+    const bool grey = sameBits(row.value[R], row.value[G]) && sameBits(row.value[G], row.value[B]) &&
+                      sameBits(row.step[R], row.step[G]) && sameBits(row.step[G], row.step[B]);
+    if (grey)
+        drawTexturedRow<true>(band, row, texels);
+    else
+        drawTexturedRow<false>(band, row, texels);
+}
+
 // Attributes divided by depth and the reciprocal depth, interpolated linearly
 // in screen space and divided back per pixel.
 void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& left, const Vertex& right,
@@ -143,13 +152,7 @@ void fillTexturedHalf(FrameBand& band, const TexelSource& texels, const Vertex& 
     forEachHalfRow(left, right, apex, rows, band.width - 1,
         [&](int32_t y, double f, const SpanColumns& span, const HalfEdges& edges) {
             // The reciprocal depth is stored as a float at the row ends too.
-            const RowStart<kLanes> row = setUpRow<kLanes, true>(y, f, span, edges, values);
-            const bool grey = sameBits(row.value[R], row.value[G]) && sameBits(row.value[G], row.value[B]) &&
-                              sameBits(row.step[R], row.step[G]) && sameBits(row.step[G], row.step[B]);
-            if (grey)
-                drawTexturedRow<true>(band, row, texels);
-            else
-                drawTexturedRow<false>(band, row, texels);
+            drawRow(band, setUpRow<kLanes, true>(y, f, span, edges, values), texels);
         });
 }
 
@@ -170,14 +173,56 @@ TexelSource texelSource(const std::vector<uint8_t>& file, const uint8_t* pixels,
     return t;
 }
 
-void drawTextured(FrameBand& band, const TexelSource& texels, bool fixSeamFirst, Vertex a, Vertex b, Vertex c) {
+TexturedTriangles::TexturedTriangles(FrameBand& band, const TexelSource& texels, bool fixSeam)
+    : band_(band), texels_(texels), fixSeam_(fixSeam), queueing_(wideRowSetup()) {}
+
+void TexturedTriangles::draw(Vertex a, Vertex b, Vertex c) {
     // Without texels no pixel can be drawn.
-    if (band.colour == nullptr || texels.pixels == nullptr) return;
-    if (fixSeamFirst) fixSeam(a, b, c);
-    drawPlannedTriangle(a, b, c, band.window(), texturedSplit,
-        [&](const Vertex& left, const Vertex& right, const Vertex& apex, const RowRange& rows, const HalfDepths& q) {
-            fillTexturedHalf(band, texels, left, right, apex, rows, q);
-        });
+    if (band_.colour == nullptr || texels_.pixels == nullptr) return;
+    if (fixSeam_) fixSeam(a, b, c);
+    drawPlannedTriangle(a, b, c, band_.window(), texturedSplit,
+        [this](const Vertex& left, const Vertex& right, const Vertex& apex, const RowRange& rows,
+               const HalfDepths& q) { fillHalf(left, right, apex, rows, q); });
+}
+
+// A half of one or two rows waits in the queue; a longer one is drawn at
+// once, after the rows queued before it.
+void TexturedTriangles::fillHalf(const Vertex& left, const Vertex& right, const Vertex& apex, const RowRange& rows,
+                                 const HalfDepths& q) {
+    if (!queueing_ || rows.end - rows.first > 2) {
+        flush();
+        fillTexturedHalf(band_, texels_, left, right, apex, rows, q);
+        return;
+    }
+    using C = QueuedRows<kAttrs>::Corner;
+    const Vertex* corners[3] = {&left, &right, &apex};
+    const double depths[3] = {q.left, q.right, q.apex};
+    for (int32_t y = rows.first; y < rows.end; ++y) {
+        const int32_t i = queue_.count++;
+        for (int c = C::Left; c <= C::Apex; ++c) {
+            float values[kAttrs];
+            attributes(*corners[c], values);
+            queue_.x[c][i] = corners[c]->x;
+            queue_.y[c][i] = corners[c]->y;
+            queue_.q[c][i] = depths[c];
+            for (int k = 0; k < kAttrs; ++k) queue_.attr[c][k][i] = values[k];
+        }
+        queue_.row[i] = y;
+        if (queue_.count == kQueuedRows) flush();
+    }
+}
+
+void TexturedTriangles::flush() {
+    if (queue_.count == 0) return;
+    RowStart<kLanes> rows[kQueuedRows];
+    const int32_t count = setUpQueuedRows<kAttrs, true>(queue_, band_.width - 1, rows);
+    for (int32_t i = 0; i < count; ++i) drawRow(band_, rows[i], texels_);
+    queue_.count = 0;
+}
+
+void drawTextured(FrameBand& band, const TexelSource& texels, bool fixSeamFirst, Vertex a, Vertex b, Vertex c) {
+    TexturedTriangles triangles(band, texels, fixSeamFirst);
+    triangles.draw(a, b, c);
 }
 
 }  // namespace trivane::raster
