@@ -42,7 +42,6 @@ void drawLines(raster::FrameBand& band, const Vertex& a, const Vertex& b, const 
 
 constexpr int32_t kPrefetchAhead = 8;
 
-// The faces of one piece that reach the band, in face order.
 // What one band draws with: shaded and textured triangles each keep their
 // short rows waiting, so that one kind is flushed before the other draws.
 // Only Gouraud rows are kept for drawing again: a band that draws anything
@@ -53,6 +52,7 @@ struct BandFills {
     raster::RowRecord* record;
 };
 
+// The faces of one piece that reach the band, in face order.
 void drawChunk(raster::FrameBand& band, const BandDrawing& d, const FaceChunk& chunk, BandFills& fills) {
     const Mesh& mesh = d.scene.meshes[chunk.mesh];
     const Vertex* const vertices = mesh.transformed.data();
