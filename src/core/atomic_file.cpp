@@ -43,6 +43,9 @@ bool AtomicFile::open(const std::string& path) {
             stream_ = std::fopen(path.c_str(), "wb");
             return stream_ != nullptr || fail(std::strerror(errno));
         }
+        // A file the user may not write stays as it is, as it would for a
+        // write in place; the rename alone would not ask.
+        if (::access(path.c_str(), W_OK) != 0) return fail(std::strerror(errno));
         mode = info.st_mode & 07777;
         // A link keeps pointing at the file it names, which is the one
         // replaced.
