@@ -19,8 +19,12 @@ namespace trivane {
 
 #if TRIVANE_WIDE_VERTICES
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 namespace lanes4 {
 
@@ -90,10 +94,18 @@ inline void storeQuad(const Quad& q, Vertex* v) {
 
 }  // namespace lanes4
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx512f")
+#endif
 
 namespace lanes8 {
 
@@ -172,7 +184,11 @@ inline void storeQuad(const Quad& q, Vertex* v) {
 
 }  // namespace lanes8
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 namespace {
 
