@@ -95,10 +95,10 @@ void rememberInputs(const SceneState& scene, int32_t meshesInUse, int32_t render
 }  // namespace
 
 size_t assembleFaces(const SceneState& scene, const RenderSettings& settings, int32_t height, FrameWork& work) {
-    const int32_t meshesInUse = std::clamp(scene.meshCount, 0, kMaxMeshes);
+    const int32_t meshesInUse = trivane::meshesInUse(scene);
     const int32_t renderMode = settings.renderMode;
     if (stillAssembled(scene, meshesInUse, renderMode, height, work)) return work.assembledChunks;
-    const Mesh* const meshes = scene.meshes;
+    const Mesh* const meshes = scene.meshes.data();
     // Every visible mesh in pieces of at most kFacesPerChunk faces, each with
     // slots for all its faces, so that pieces are assembled independently
     // and their accepted faces still come out in face order.

@@ -22,6 +22,16 @@ raster::TexelSource sceneTexels(const SceneState& scene) {
                                scene.textureStride);
 }
 
+// The texels a mesh's textured faces show: its material's image, or the
+// scene's texture. A mesh naming an image the model lacks shows none.
+raster::TexelSource meshTexels(const SceneState& scene, const raster::TexelSource& sceneTexture, const Mesh& mesh) {
+    if (mesh.texture < 0) return sceneTexture;
+    if (static_cast<size_t>(mesh.texture) >= scene.modelTextures.size()) return {};
+    const MaterialTexture& image = scene.modelTextures[static_cast<size_t>(mesh.texture)];
+    if (image.texels.empty()) return {};
+    return raster::texelSource(image.texels, image.texels.data(), image.width, image.height - 1, image.stride);
+}
+
 // What every band draws with.
 struct BandDrawing {
     const SceneState& scene;
@@ -58,6 +68,7 @@ void drawChunk(raster::FrameBand& band, const BandDrawing& d, const FaceChunk& c
     const Vertex* const vertices = mesh.transformed.data();
     const AssembledFace* const faces = d.work.assembledFaces.data() + chunk.slot;
     const int32_t* const faceNumbers = chunk.textured ? d.work.faceNumbers.data() + chunk.slot : nullptr;
+    if (chunk.textured) fills.textured.useTexels(meshTexels(d.scene, d.texels, mesh));
     for (int32_t k = 0; k < chunk.count; ++k) {
         // The corners of a big model are far apart in memory: ask for those
         // of a face a few ahead while this one is drawn.

@@ -76,7 +76,7 @@ struct FrameWork {
     // Per slot of a textured piece: the face it holds.
     std::vector<int32_t> faceNumbers;
     raster::FrameBand bands[kMaxBands];
-    int64_t vertexStarts[kMaxMeshes + 1] = {};
+    std::vector<int64_t> vertexStarts;
 
     // The Gouraud rows each band drew in the last frame that drew the faces
     // of one assembly a second time: frames after it that draw the same

@@ -74,9 +74,11 @@ MaterialChoice materialFor(const SceneState& scene, const LightState& lighting, 
 }
 
 void transformVertices(SceneState& scene, const CameraState& camera, LightState& lighting, FrameWork& work) {
-    const int32_t meshesInUse = std::clamp(scene.meshCount, 0, kMaxMeshes);
-    Mesh* const meshes = scene.meshes;
-    int64_t* const vertexStarts = work.vertexStarts;
+    const int32_t meshesInUse = trivane::meshesInUse(scene);
+    Mesh* const meshes = scene.meshes.data();
+    // Grows with the model only.
+    if (work.vertexStarts.size() < static_cast<size_t>(meshesInUse) + 1) work.vertexStarts.resize(meshesInUse + 1);
+    int64_t* const vertexStarts = work.vertexStarts.data();
     const Mesh& model = meshes[0];
     const StageMatrices mx{modelView(model.scale, model.rotation, model.position, camera),
                            projectionMatrix(camera.nearPlane, camera.farPlane, camera.viewportWidth,

@@ -116,6 +116,8 @@ public:
     // Draws every row still waiting; call it before anything else draws
     // into the band.
     void flush();
+    // Triangles from here on show these texels; rows waiting keep theirs.
+    void useTexels(const TexelSource& texels);
 
 private:
     void fillHalf(const Vertex& left, const Vertex& right, const Vertex& apex, const RowRange& rows,

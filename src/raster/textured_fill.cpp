@@ -220,6 +220,14 @@ void TexturedTriangles::flush() {
     queue_.count = 0;
 }
 
+void TexturedTriangles::useTexels(const TexelSource& texels) {
+    if (texels.pixels == texels_.pixels && texels.available == texels_.available && texels.width == texels_.width &&
+        texels.maxY == texels_.maxY && texels.stride == texels_.stride)
+        return;
+    flush();
+    texels_ = texels;
+}
+
 void drawTextured(FrameBand& band, const TexelSource& texels, bool fixSeamFirst, Vertex a, Vertex b, Vertex c) {
     TexturedTriangles triangles(band, texels, fixSeamFirst);
     triangles.draw(a, b, c);

@@ -27,6 +27,8 @@ struct LoadedModel {
     std::vector<LightingTerms> materials;
     std::vector<float> materialShine;
     int32_t materialCount = 0;
+    // The images of an imported model's materials (Mesh::texture).
+    std::vector<MaterialTexture> textures;
     // For the person who chose the file.
     int32_t ignoredLines = 0;
     std::string firstIgnored;  // "line 12: face names vertex 9000 of 800"

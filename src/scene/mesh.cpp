@@ -28,11 +28,13 @@ void releaseMeshArrays(Mesh& mesh) {
 }
 
 void releaseModel(SceneState& scene) {
-    const int32_t inUse = scene.meshCount < 0 ? 0 : (scene.meshCount > kMaxMeshes ? kMaxMeshes : scene.meshCount);
+    const int32_t inUse = meshesInUse(scene);
     for (int32_t i = 0; i < inUse; ++i) {
         releaseMeshArrays(scene.meshes[i]);
         scene.meshes[i].materialIndex = 0;
+        scene.meshes[i].texture = -1;
     }
+    freeArray(scene.modelTextures);
     freeArray(scene.materials);
     freeArray(scene.materialShine);
     scene.materialCount = 0;

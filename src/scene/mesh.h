@@ -37,6 +37,9 @@ struct Mesh {
     std::vector<int32_t> indices;
     int32_t materialIndex = 0;
     std::vector<int32_t> faceMaterialIds;
+    // Which of the scene's model textures the textured faces show; -1: the
+    // scene's own texture.
+    int32_t texture = -1;
 };
 
 // Frees every array of the mesh (capacity too) and zeroes the counts that

@@ -90,7 +90,9 @@ LoadedModel readModel(const ReadFile& file, const SceneState& current, const Rea
 
 void installModel(SceneState& scene, LoadedModel&& model) {
     releaseModel(scene);
+    if (scene.meshes.size() < model.meshes.size()) scene.meshes.resize(model.meshes.size());
     for (size_t i = 0; i < model.meshes.size(); ++i) scene.meshes[i] = std::move(model.meshes[i]);
+    scene.modelTextures = std::move(model.textures);
     scene.meshCount = model.meshCount;
     scene.materials = std::move(model.materials);
     scene.materialShine = std::move(model.materialShine);
@@ -119,7 +121,8 @@ LoadReport loadModelBytes(SceneState& scene, const uint8_t* data, size_t size) {
 
 std::unique_ptr<SceneState> modelSeeds(const SceneState& scene) {
     auto seeds = std::make_unique<SceneState>();
-    for (int32_t i = 0; i < kMaxMeshes; ++i) {
+    seeds->meshes.resize(scene.meshes.size());
+    for (size_t i = 0; i < scene.meshes.size(); ++i) {
         const Mesh& from = scene.meshes[i];
         Mesh& to = seeds->meshes[i];
         to.position = from.position;
@@ -128,6 +131,7 @@ std::unique_ptr<SceneState> modelSeeds(const SceneState& scene) {
         to.visible = from.visible;
         to.nodeTransform = from.nodeTransform;
         to.materialIndex = from.materialIndex;
+        to.texture = from.texture;
     }
     seeds->meshCount = scene.meshCount;
     return seeds;

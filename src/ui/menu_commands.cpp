@@ -37,7 +37,7 @@ constexpr double kFittedRadius = 650.0;
 // (bones) do not count.
 template <typename Use>
 void forEachShownVertex(const SceneState& scene, Use&& use) {
-    const int32_t inUse = std::clamp(scene.meshCount, 0, kMaxMeshes);
+    const int32_t inUse = meshesInUse(scene);
     for (int32_t m = 0; m < inUse; ++m) {
         const Mesh& mesh = scene.meshes[m];
         if (!mesh.visible) continue;
