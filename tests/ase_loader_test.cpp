@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "scene/loaded_files.h"
+#include "scene/model_formats.h"
 #include "scene/text_scanner.h"
 #include "scene_files.h"
 
@@ -386,6 +387,27 @@ TEST(AseLoader, AReadAgainstTheSeedsInstallsAsOneAgainstTheScene) {
         return all;
     };
     EXPECT_EQ(fields(viaSeeds->scene), fields(viaScene->scene));
+}
+
+// Which reader a file goes to, by the end of its name: our own text reader
+// keeps every name it read before.
+TEST(ModelFormats, OnlyKnownEndingsGoToTheImporter) {
+    const struct {
+        const char* path;
+        bool imported;
+        bool model;
+    } cases[] = {
+        {"data/bou.ASE", false, true},   {"a.ase", false, true},          {"scene", false, false},
+        {"notes.txt", false, false},     {"a.obj", true, true},           {"dir.obj/Part.OBJ", true, true},
+        {"m.glb", true, true},           {"m.GLTF", true, true},          {"ogre.mesh.xml", true, true},
+        {"layout.xml", false, false},    {"frame.raw", false, false},     {"dir/.obj", false, false},
+        {"a.obj.ase", false, true},      {"a.ase.obj", true, true},       {"x.stl", true, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(readByImporter(c.path), c.imported) << c.path;
+        EXPECT_EQ(looksLikeModel(c.path), c.model) << c.path;
+    }
+    EXPECT_EQ(allModelPatterns().rfind("*.ase *.obj ", 0), 0u);
 }
 
 TEST(TextScanner, FloatsMatchTheCLibraryInTheCLocale) {

@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include "platform/background_loader.h"
+#include "scene/model_formats.h"
 #include "platform/main_window.h"
 #include "platform/model_file_chooser.h"
 #include "scene/files.h"
@@ -68,8 +69,7 @@ namespace {
 std::optional<QString> droppedModel(const QMimeData* data) {
     if (data == nullptr || !data->hasUrls()) return std::nullopt;
     for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile() && url.toLocalFile().endsWith(QStringLiteral(".ase"), Qt::CaseInsensitive))
-            return url.toLocalFile();
+        if (url.isLocalFile() && looksLikeModel(url.toLocalFile().toStdString())) return url.toLocalFile();
     }
     return std::nullopt;
 }

@@ -4,9 +4,25 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 
+#include "scene/model_formats.h"
+
 namespace trivane {
 
-const char* const kModelFileFilters[2] = {"Bitmap File(*.ase)", "All Files(*.*)"};
+namespace {
+
+const char* const kEveryFile = "All Files(*.*)";
+
+}  // namespace
+
+QStringList modelFileFilters() {
+    QStringList filters{QString::fromStdString("All model files(" + allModelPatterns() + ")"),
+                        QStringLiteral("Bitmap File(*.ase)")};
+    for (const ModelFormat& format : importedFormats())
+        filters << QString::fromUtf8(format.name) + QLatin1Char('(') + QString::fromUtf8(format.patterns) +
+                       QLatin1Char(')');
+    filters << QString::fromUtf8(kEveryFile);
+    return filters;
+}
 
 void configureModelFileDialog(QFileDialog& dialog) {
     dialog.setWindowTitle(QString::fromUtf8("열기"));
@@ -17,15 +33,16 @@ void configureModelFileDialog(QFileDialog& dialog) {
     // The Qt chooser behaves the same on every desktop, and its filters can be
     // made to match the way the classic chooser read them.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setNameFilters({QString::fromUtf8(kModelFileFilters[0]), QString::fromUtf8(kModelFileFilters[1])});
-    dialog.selectNameFilter(QString::fromUtf8(kModelFileFilters[0]));
+    const QStringList filters = modelFileFilters();
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.front());
 
     // "*.*" means every file to the people who wrote these filters, also one
     // without a dot in its name, and "*.ase" matches "bou.ASE". The list model
     // applies the patterns; widen "*.*" to "*" whenever that filter is in use.
     if (auto* model = dialog.findChild<QFileSystemModel*>()) {
         QObject::connect(&dialog, &QFileDialog::filterSelected, model, [model](const QString& filter) {
-            if (filter == QString::fromUtf8(kModelFileFilters[1])) model->setNameFilters({QStringLiteral("*")});
+            if (filter == QString::fromUtf8(kEveryFile)) model->setNameFilters({QStringLiteral("*")});
         });
     }
 }

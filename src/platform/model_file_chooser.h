@@ -3,15 +3,18 @@
 #include <optional>
 #include <string>
 
+#include <QStringList>
+
 class QFileDialog;
 class QWidget;
 
 namespace trivane {
 
-// The two filters of the model file chooser, the first one selected.
-extern const char* const kModelFileFilters[2];
+// The filters of the model file chooser: every model file first (selected),
+// our own text format, each imported format, then every file.
+QStringList modelFileFilters();
 
-// Sets up a chooser for a model file: title "열기", the two filters, only an
+// Sets up a chooser for a model file: title "열기", the filters, only an
 // existing file accepted, no initial directory.
 void configureModelFileDialog(QFileDialog& dialog);
 

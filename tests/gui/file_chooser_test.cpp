@@ -43,23 +43,32 @@ private slots:
     void filtersShowTheRightFiles() {
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
-        for (const char* name : {"bou.ASE", "cube.ase", "notes.txt", "README"}) touch(folder.filePath(name));
+        for (const char* name : {"bou.ASE", "cube.ase", "notes.txt", "README", "part.OBJ", "scan.ply", "print.stl"})
+            touch(folder.filePath(name));
 
         QFileDialog dialog;
         configureModelFileDialog(dialog);
         dialog.setDirectory(folder.path());
         dialog.show();
-        QTRY_COMPARE(shownNames(dialog, folder.path()), QStringList({"bou.ASE", "cube.ase"}));
+        QTRY_COMPARE(shownNames(dialog, folder.path()),
+                     QStringList({"bou.ASE", "cube.ase", "part.OBJ", "print.stl", "scan.ply"}));
 
-        // Choosing "All Files(*.*)" in the list of filters shows every file,
-        // also one without a dot.
+        // Choosing a filter in the list shows its files; "All Files(*.*)",
+        // the last, shows every file, also one without a dot.
         auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         QVERIFY(combo != nullptr);
-        combo->setCurrentIndex(1);
-        emit combo->activated(1);
-        emit combo->textActivated(combo->itemText(1));
+        const auto choose = [&](int index) {
+            combo->setCurrentIndex(index);
+            emit combo->activated(index);
+            emit combo->textActivated(combo->itemText(index));
+        };
+        choose(1);
+        QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("Bitmap File(*.ase)"));
+        QTRY_COMPARE(shownNames(dialog, folder.path()), QStringList({"bou.ASE", "cube.ase"}));
+        choose(combo->count() - 1);
         QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("All Files(*.*)"));
-        QTRY_COMPARE(shownNames(dialog, folder.path()), QStringList({"README", "bou.ASE", "cube.ase", "notes.txt"}));
+        QTRY_COMPARE(shownNames(dialog, folder.path()),
+                     QStringList({"README", "bou.ASE", "cube.ase", "notes.txt", "part.OBJ", "print.stl", "scan.ply"}));
     }
 
     void onlyAnExistingFileIsAccepted() {
