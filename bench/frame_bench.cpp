@@ -24,6 +24,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -46,6 +47,11 @@ const char* const kSceneNames[] = {"default",        "globe",       "geo_sphere"
                                    "100k_triangles", "fan_to_1e30", "model"};
 
 const char* benchModel() { return std::getenv("TRIVANE_BENCH_MODEL"); }
+
+// The case's scene as labels name it: the model file by its stem ("grid").
+std::string sceneName(int scene) {
+    return scene == kModelFile ? std::filesystem::path(benchModel()).stem().string() : kSceneNames[scene];
+}
 const char* const kModeNames[] = {"", "wire", "mapping", "gouraud"};
 
 void allocate(Mesh& m, int vertices, int indices) {
@@ -200,7 +206,7 @@ void frames(benchmark::State& state) {
     state.counters["ns_per_px"] = covered > 0 ? steadyFrame * 1e9 / covered : 0.0;
     state.counters["us_per_vertex"] = (retransformFrame - firstSteadyFrame) * 1e6 /
                                       static_cast<double>(vertexCount(session->state().scene));
-    state.SetLabel(std::string(kSceneNames[scene]) + "/" + kModeNames[mode] + "/" + std::to_string(workers) +
+    state.SetLabel(sceneName(scene) + "/" + kModeNames[mode] + "/" + std::to_string(workers) +
                    (workers == 1 ? " worker" : " workers"));
 }
 
@@ -253,7 +259,7 @@ void stages(benchmark::State& state) {
     state.counters["ms_vertex"] = seconds(vertex) * 1e3 / n;
     state.counters["ms_assembly"] = seconds(assembly) * 1e3 / n;
     state.counters["ms_bands"] = seconds(bands) * 1e3 / n;
-    state.SetLabel(std::string("model stages/") + kModeNames[mode] + "/" + std::to_string(workers) +
+    state.SetLabel(sceneName(kModelFile) + " stages/" + kModeNames[mode] + "/" + std::to_string(workers) +
                    (workers == 1 ? " worker" : " workers"));
 }
 
