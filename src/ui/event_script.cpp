@@ -203,7 +203,7 @@ bool parseEventScript(std::string_view script, std::vector<ScriptEvent>& events,
                 ok = hasArgument && !e.path.empty();
             } else if (name == "dialog") {
                 e.kind = K::Dialog;
-                expected = "CTRL,CODE,THUMB: a row name or integer, a scroll name or integer, THUMB in 0..65535";
+                expected = "ROW,CODE,THUMB: a row name or id, a scroll name or code, THUMB in 0..65535";
                 const std::span<const ScriptName> names[3] = {dialogRowNames(), scrollCodeNames(), {}};
                 ok = hasArgument && parseInts(argument, 3, values, anyMin, anyMax, names);
                 e.a = values[0];
