@@ -1,11 +1,13 @@
 # Quick start: `make run` starts the viewer, `make test` runs every test.
 # Both install the Debian packages the project needs when they are missing.
+# `make run` builds only the program it starts; the tests, benchmarks and
+# fuzz targets are built by `make test`, `make bench` and `make fuzz`.
 
 PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             qt6-base-dev libgl-dev fonts-nanum locales python3 libtbb-dev \
             clang-14 libclang-rt-14-dev libpng-dev dpkg-dev
 
-.PHONY: run test soak fuzz package deps clean
+.PHONY: run test bench soak fuzz package deps clean
 
 deps:
 	@missing=""; \
@@ -43,13 +45,22 @@ SOAK_SEED ?= 1
 soak: build-release
 	./build/release/tests/trivane_soak --frames 1000000 --seed $(SOAK_SEED)
 
-# Without a display the viewer cannot open its window: say so, and render the
-# default scene headless instead.
-run: build-release
+# The frame benchmarks of the release build (see docs/benchmarks.md).
+bench: deps
+	cmake --preset release
+	cmake --build --preset release --target trivane_bench
+	./build/release/bench/trivane_bench
+
+# Builds the viewer alone. Without a display the viewer cannot open its
+# window: say so, and build and render the default scene headless instead.
+run: deps
+	cmake --preset release
 	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
+	  cmake --build --preset release --target trivane && \
 	  ./build/release/apps/trivane/trivane; \
 	else \
 	  echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): rendering the default scene headless instead."; \
+	  cmake --build --preset release --target trivane-render && \
 	  ./build/release/apps/trivane-render/trivane-render -o build/default.png && \
 	  echo "$(CURDIR)/build/default.png"; \
 	fi

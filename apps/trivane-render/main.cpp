@@ -27,6 +27,7 @@
 #include "scene/files.h"
 #include "ui/event_script.h"
 #include "ui/menu_ids.h"
+#include "ui/script_names.h"
 #include "ui/session.h"
 #include "ui/text_lines.h"
 
@@ -52,29 +53,21 @@ Options:
   --events SCRIPT   input events separated by ';' (blanks around an event are
                     ignored, an empty event is skipped):
                       frame             render one frame
-                      key:CODE          press and release a key (virtual-key
-                                        code: W 87, S 83, A 65, D 68, Q 81,
-                                        E 69, J 74, L 76, I 73, K 75, U 85,
-                                        O 79, space 32, arrows 37..40,
-                                        Page Up 33, Page Down 34)
-                      down:CODE         press only (the key stays held)
-                      up:CODE           release only
-                      menu:ID           a menu command, then the scene is
-                                        marked dirty: 40001 exit (ends the
-                                        event list), 40002 Lookat, 40003 Euler,
-                                        40010 globe, 40011 geo sphere,
-                                        40014 icosahedron sphere, 40017 cube,
-                                        40012 Mapping, 40013 Wire,
-                                        40015 Gouraud, 40021 Fit Model,
-                                        40022 frame the model as when it
-                                        opens, 40018 the light and
-                                        material dialog (opened and closed
-                                        unchanged), 40019 Load ASE with no
-                                        file chosen (nothing), 40020 automatic
-                                        rotation on/off; 40030 Save Picture
-                                        with no file chosen, 40031 Controls
-                                        and 40032 About (nothing: there is
-                                        no window to show them in)
+                      key:KEY           press and release a key, by name or
+                                        virtual-key code (see Names below)
+                      down:KEY          press only (the key stays held)
+                      up:KEY            release only
+                      menu:COMMAND      a menu command by name or id (see
+                                        Names), then the scene is marked
+                                        dirty. exit ends the event list;
+                                        lighting opens and closes the light
+                                        and material dialog unchanged; load
+                                        and save choose no file (nothing);
+                                        fit is Camera > Fit Model;
+                                        openframing frames the model as
+                                        when it opens; controls, about,
+                                        fitwindow, fullscreen and continuous
+                                        do nothing (there is no window)
                       load:PATH         Load ASE with PATH chosen (a path of
                                         more than 255 bytes is refused like a
                                         cancel). A PATH that holds ';' or
@@ -84,17 +77,20 @@ Options:
                       lbdown:X,Y  lbup  left button (turns the model)
                       rbdown:X,Y  rbup  right button (scales the model)
                       move:X,Y          pointer move, client coordinates
-                      wheel:RAW         wheel message parameter, e.g.
-                                        7864320 is one notch forward
-                      dialog:CTRL,CODE,THUMB
+                      wheel:N notches   the wheel turned N notches forward
+                                        (-N back), N up to 273: "1 notch",
+                                        "-2 notches"
+                      wheel:RAW         the raw wheel message parameter: a
+                                        plain number, signed or not, is
+                                        always RAW (1 notch is 7864320)
+                      dialog:ROW,CODE,THUMB
                                         one scroll event of the light and
-                                        material dialog: scroll bar 1060 or
-                                        1042..1058, code 0 line left,
-                                        1 line right, 2 page left, 3 page
-                                        right, 4 thumb position, 5 thumb
-                                        track (to THUMB, 0..65535), 8 end
-                                        scroll. Consecutive dialog events are
-                                        one opening of the dialog.
+                                        material dialog: ROW a row name or
+                                        scroll bar id (1060, 1042..1058),
+                                        CODE a scroll name or code
+                                        (thumbtrack moves the thumb to
+                                        THUMB, 0..65535). Consecutive dialog
+                                        events are one opening of the dialog.
   --events-file FILE
                     the same events read from FILE, for long scripts such as
                     those trivane --record writes (line breaks are blanks)
@@ -102,7 +98,7 @@ Options:
   --no-text         leave out the text lines drawn into the picture
   --fit             after the events, frame the model as the viewer does when
                     it opens one: turned to show the most of itself and
-                    filling three quarters of the picture (menu:40022)
+                    filling three quarters of the picture (menu:openframing)
   --thumbnail SIZE  a SIZE x SIZE picture of MODEL framed, without text
                     lines (what the file manager's thumbnailer runs)
   --size WxH        the picture's width and height, 16 to 8192 each
@@ -128,18 +124,22 @@ and, after the outputs are written, exits with status 1.
 Examples:
   trivane-render -o default.png
       the default scene with its text lines
-  trivane-render --events "menu:40013" -o wire.png
+  trivane-render --events "menu:wire" -o wire.png
       the default model as a red wire frame
-  trivane-render --events "down:39;frame;frame;frame;up:39" --no-text -o moved.png
+  trivane-render --events "down:Right;frame;frame;frame;up:Right" --no-text -o moved.png
       the right arrow held for three frames moves the model 30 units
-  trivane-render --events "menu:40017;lbdown:400,300;move:420,320;move:440,340;lbup" -o cube.png
+  trivane-render --events "menu:cube;lbdown:400,300;move:420,320;move:440,340;lbup" -o cube.png
       the cube, turned by a left drag
-  trivane-render --events "menu:40015;frame;dialog:1053,5,30;dialog:1047,5,0" -o dim.png
+  trivane-render --events "menu:gouraud;frame;dialog:material.diffuse.red,thumbtrack,30;
+                           dialog:light.specular.red,thumbtrack,0" -o dim.png
       Gouraud shading; after a first frame has lit the model, the dialog
       sets the diffuse red of the material lit last to 0.30 and the light's
       specular red to 0 (before any frame the dialog edits a material that
       no mesh uses)
   trivane-render -C /path/to/assets --events "load:models/ship.ase" --raw ship.raw
+
+Names: matched in any case, each the same as the number beside it. trivane
+--record writes them.
 )";
 
 int usageError(const std::string& message) {
@@ -227,6 +227,7 @@ int parseArguments(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs(kHelp, stdout);
+            std::fputs(trivane::namesHelp().c_str(), stdout);
             return 0;
         }
     }

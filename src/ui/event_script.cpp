@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <optional>
+#include <span>
 
+#include "ui/script_names.h"
 
 namespace trivane {
 
@@ -27,13 +29,26 @@ bool parseInt(std::string_view text, int64_t minimum, int64_t maximum, int32_t& 
     return true;
 }
 
-// Exactly `count` comma-separated integers.
-bool parseInts(std::string_view text, int count, int32_t* out, const int64_t* minimum, const int64_t* maximum) {
+// An integer, or a name of the table.
+bool parseIntOrName(std::string_view text, std::span<const ScriptName> names, int32_t& out) {
+    if (parseInt(text, INT32_MIN, INT32_MAX, out)) return true;
+    const std::optional<int32_t> named = valueOfName(names, text);
+    if (named) out = *named;
+    return named.has_value();
+}
+
+// Exactly `count` comma-separated integers; where names[i] is given, field i
+// may be one of its names instead.
+bool parseInts(std::string_view text, int count, int32_t* out, const int64_t* minimum, const int64_t* maximum,
+               const std::span<const ScriptName>* names = nullptr) {
     for (int i = 0; i < count; ++i) {
         const size_t comma = text.find(',');
         const bool last = i == count - 1;
         if (last != (comma == std::string_view::npos)) return false;
-        if (!parseInt(text.substr(0, comma), minimum[i], maximum[i], out[i])) return false;
+        const std::string_view field = text.substr(0, comma);
+        if (names != nullptr && !names[i].empty() ? !parseIntOrName(field, names[i], out[i])
+                                                  : !parseInt(field, minimum[i], maximum[i], out[i]))
+            return false;
         if (!last) text.remove_prefix(comma + 1);
     }
     return true;
@@ -41,6 +56,7 @@ bool parseInts(std::string_view text, int count, int32_t* out, const int64_t* mi
 
 constexpr int64_t kIntMin = INT32_MIN;
 constexpr int64_t kIntMax = INT32_MAX;
+constexpr const char* kKeyExpected = "one integer or a key name";
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -148,10 +164,10 @@ bool parseEventScript(std::string_view script, std::vector<ScriptEvent>& events,
             int32_t values[3] = {0, 0, 0};
             bool ok = true;
             const char* expected = nullptr;  // what the argument should look like
-            auto one = [&](K kind) {
+            auto one = [&](K kind, std::span<const ScriptName> names, const char* what) {
                 e.kind = kind;
-                expected = "one integer";
-                ok = hasArgument && parseInt(argument, kIntMin, kIntMax, e.a);
+                expected = what;
+                ok = hasArgument && parseIntOrName(argument, names, e.a);
             };
             auto point = [&](K kind) {
                 e.kind = kind;
@@ -166,11 +182,15 @@ bool parseEventScript(std::string_view script, std::vector<ScriptEvent>& events,
                 ok = !hasArgument;
             };
             if (name == "frame") bare(K::Frame);
-            else if (name == "key") one(K::Key);
-            else if (name == "down") one(K::Down);
-            else if (name == "up") one(K::Up);
-            else if (name == "menu") one(K::Menu);
-            else if (name == "wheel") one(K::Wheel);
+            else if (name == "key") one(K::Key, keyNames(), kKeyExpected);
+            else if (name == "down") one(K::Down, keyNames(), kKeyExpected);
+            else if (name == "up") one(K::Up, keyNames(), kKeyExpected);
+            else if (name == "menu") one(K::Menu, menuNames(), "one integer or a menu name");
+            else if (name == "wheel") {
+                one(K::Wheel, {}, "one integer (the raw wheel word) or N notches");
+                const std::optional<int32_t> notches = hasArgument ? wheelOfNotches(argument) : std::nullopt;
+                if (!ok && notches) e.a = *notches, ok = true;
+            }
             else if (name == "lbdown") point(K::LeftDown);
             else if (name == "rbdown") point(K::RightDown);
             else if (name == "move") point(K::Move);
@@ -183,8 +203,9 @@ bool parseEventScript(std::string_view script, std::vector<ScriptEvent>& events,
                 ok = hasArgument && !e.path.empty();
             } else if (name == "dialog") {
                 e.kind = K::Dialog;
-                expected = "three integers CTRL,CODE,THUMB with THUMB in 0..65535";
-                ok = hasArgument && parseInts(argument, 3, values, anyMin, anyMax);
+                expected = "ROW,CODE,THUMB: a row name or id, a scroll name or code, THUMB in 0..65535";
+                const std::span<const ScriptName> names[3] = {dialogRowNames(), scrollCodeNames(), {}};
+                ok = hasArgument && parseInts(argument, 3, values, anyMin, anyMax, names);
                 e.a = values[0];
                 e.b = values[1];
                 e.c = values[2];
@@ -218,6 +239,12 @@ std::string scriptPath(const std::string& path) {
     return quoted + '"';
 }
 
+// A value by its name where the table has one.
+std::string named(std::span<const ScriptName> names, int32_t value) {
+    const char* name = nameOfValue(names, value);
+    return name != nullptr ? std::string(name) : std::to_string(value);
+}
+
 }  // namespace
 
 std::string formatEvent(const ScriptEvent& e) {
@@ -225,18 +252,23 @@ std::string formatEvent(const ScriptEvent& e) {
     const auto point = [&](const char* name) { return std::string(name) + std::to_string(e.a) + "," + std::to_string(e.b); };
     switch (e.kind) {
         case K::Frame: return "frame";
-        case K::Key: return "key:" + std::to_string(e.a);
-        case K::Down: return "down:" + std::to_string(e.a);
-        case K::Up: return "up:" + std::to_string(e.a);
-        case K::Menu: return "menu:" + std::to_string(e.a);
+        case K::Key: return "key:" + named(keyNames(), e.a);
+        case K::Down: return "down:" + named(keyNames(), e.a);
+        case K::Up: return "up:" + named(keyNames(), e.a);
+        case K::Menu: return "menu:" + named(menuNames(), e.a);
         case K::Load: return "load:" + scriptPath(e.path);
         case K::LeftDown: return point("lbdown:");
         case K::LeftUp: return "lbup";
         case K::RightDown: return point("rbdown:");
         case K::RightUp: return "rbup";
         case K::Move: return point("move:");
-        case K::Wheel: return "wheel:" + std::to_string(e.a);
-        case K::Dialog: return point("dialog:") + "," + std::to_string(e.c);
+        case K::Wheel: {
+            const std::string notches = notchesOfWheel(e.a);
+            return "wheel:" + (notches.empty() ? std::to_string(e.a) : notches);
+        }
+        case K::Dialog:
+            return "dialog:" + named(dialogRowNames(), e.a) + "," + named(scrollCodeNames(), e.b) + "," +
+                   std::to_string(e.c);
     }
     return {};
 }

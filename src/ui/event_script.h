@@ -17,7 +17,11 @@ namespace trivane {
 // "lbdown:X,Y", "lbup", "rbdown:X,Y", "rbup", "move:X,Y", "wheel:RAW" and
 // "dialog:CTRL,CODE,THUMB", separated by ';'. A load path that holds ';' is
 // written in double quotes, with \" for a quote and \\ for a backslash
-// inside them; an unquoted path runs to the next ';'.
+// inside them; an unquoted path runs to the next ';'. A key code, menu id,
+// dialog control or scroll code may be written by its name and the wheel in
+// notches ("key:Left", "menu:gouraud", "wheel:-2 notches",
+// "dialog:light.diffuse.red,thumbtrack,30"; see ui/script_names.h). Written
+// events use the names.
 struct ScriptEvent {
     enum class Kind { Frame, Key, Down, Up, Menu, Load, LeftDown, LeftUp, RightDown, RightUp, Move, Wheel, Dialog };
     Kind kind = Kind::Frame;

@@ -85,10 +85,20 @@ expect_usage_error() {
 case "$case_name" in
 help)
     "$tool" --help >"$work/help" 2>"$work/stderr" || fail "--help exited with $?"
-    for word in Usage -C --events --frames --no-text --raw -o Examples lbdown: dialog:CTRL,CODE,THUMB 1440000; do
+    for word in Usage -C --events --frames --no-text --raw -o Examples lbdown: dialog:ROW,CODE,THUMB 1440000; do
         grep -qF -- "$word" "$work/help" || fail "--help does not mention $word"
     done
     [ ! -s "$work/stderr" ] || fail "--help wrote to stderr"
+    # Every name a script may use, as --help lists them, with its number in
+    # the manual page and by name in the README.
+    names=$(sed -n '/^Names/,$p' "$work/help" | grep -oE '[A-Za-z.]+ [0-9]+')
+    [ "$(echo "$names" | wc -l)" -ge 67 ] || fail "--help lists $(echo "$names" | wc -l) names"
+    sed 's/\\%//g' "$root/packaging/trivane-render.1" >"$work/man"
+    while read -r name number; do
+        grep -qE "(^|[ (])$name $number([^0-9]|\$)" "$work/man" ||
+            fail "the manual page does not give $name as $number"
+        grep -qwF "$name" "$root/README.md" || fail "README.md does not name $name"
+    done <<<"$names"
     # --help wins over anything else and writes nothing.
     "$tool" --bogus -o "$work/x.png" -h >/dev/null || fail "-h with other arguments failed"
     [ ! -e "$work/x.png" ] || fail "-h wrote a picture"

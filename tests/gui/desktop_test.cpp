@@ -100,7 +100,7 @@ private slots:
         QVERIFY(viewer.waitForFinished(10000));
         QVERIFY(growing().isEmpty());
         const QByteArray recorded = contents(QStringLiteral("arg.txt"));
-        QVERIFY2(recorded.startsWith("load:" + QFile::encodeName(model) + ";menu:40022;frame;"), recorded.left(200).constData());
+        QVERIFY2(recorded.startsWith("load:" + QFile::encodeName(model) + ";menu:openframing;frame;"), recorded.left(200).constData());
 
         QProcess version;
         version.start(QStringLiteral(TRIVANE_VIEWER), {QStringLiteral("--version")});
