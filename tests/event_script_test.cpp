@@ -117,11 +117,11 @@ TEST(EventScriptTest, NamesStandForTheNumbersScriptsUsed) {
         {"dialog:material.specular.green,thumbtrack,7", K::Dialog, 1057, 5},
         {"dialog:material.specular.blue,thumbtrack,7", K::Dialog, 1058, 5},
         {"dialog:1041,thumbtrack,7", K::Dialog, 1041, 5},
-        {"wheel:1 notch", K::Wheel, 7864320, 0}, {"wheel:-1 notch", K::Wheel, -7864320, 0},
-        {"wheel:-2 notches", K::Wheel, -15728640, 0}, {"wheel:273 notches", K::Wheel, 273 * 7864320, 0},
-        {"wheel:-273 notches", K::Wheel, -273 * 7864320, 0}, {"wheel:7864328", K::Wheel, 7864328, 0},
-        // A signed number is the raw word, as it always was.
-        {"wheel:-2", K::Wheel, -2, 0}};
+        {"wheel:+1", K::Wheel, 7864320, 0}, {"wheel:-1", K::Wheel, -7864320, 0},
+        {"wheel:-2", K::Wheel, -15728640, 0}, {"wheel:+273", K::Wheel, 273 * 7864320, 0},
+        {"wheel:-273", K::Wheel, -273 * 7864320, 0}, {"wheel:7864328", K::Wheel, 7864328, 0},
+        // A number without a sign, or beyond the notches, is the raw word, as it always was.
+        {"wheel:2", K::Wheel, 2, 0}, {"wheel:-274", K::Wheel, -274, 0}, {"wheel:0", K::Wheel, 0, 0}};
     for (const auto& [script, kind, a, b] : table) {
         const std::vector<ScriptEvent> e = parsed(script);
         ASSERT_EQ(e.size(), 1u) << script;
@@ -131,10 +131,10 @@ TEST(EventScriptTest, NamesStandForTheNumbersScriptsUsed) {
     // Any case, blanks around, a sign on the notches.
     const std::vector<std::pair<std::string, std::string>> spellings = {
         {"key:w", "key:W"}, {"down: pagedown ", "down:PageDown"}, {"menu:GOURAUD", "menu:gouraud"},
-        {"wheel:+1notch", "wheel:1 notch"}, {"wheel: -2 NOTCHES ", "wheel:-2 notches"},
-        {"wheel:+3 notch", "wheel:3 notches"}, {"dialog: Light.Diffuse.Red , ThumbTrack ,30", "dialog:light.diffuse.red,thumbtrack,30"}};
+        {"wheel:+1notch", "wheel:+1"}, {"wheel: -2 NOTCHES ", "wheel:-2"}, {"wheel:3 notch", "wheel:+3"},
+        {"wheel:-7864320", "wheel:-1"}, {"dialog: Light.Diffuse.Red , ThumbTrack ,30", "dialog:light.diffuse.red,thumbtrack,30"}};
     for (const auto& [script, written] : spellings) EXPECT_EQ(formatEvent(parsed(script).at(0)), written) << script;
-    for (const std::string bad : {"key:Z", "key:Space2", "menu:fit2", "wheel:+1", "wheel:274 notches",
+    for (const std::string bad : {"key:Z", "key:Space2", "menu:fit2", "wheel:+274", "wheel:+0", "wheel:274 notches",
                                   "wheel:1 notchs", "wheel:+-1 notch", "wheel:notch", "dialog:light.red,5,0",
                                   "dialog:1060,thumb,0", "dialog:1060,5,light.diffuse.red", "up:Left,"}) {
         std::vector<ScriptEvent> events;

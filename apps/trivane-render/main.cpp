@@ -77,12 +77,13 @@ Options:
                       lbdown:X,Y  lbup  left button (turns the model)
                       rbdown:X,Y  rbup  right button (scales the model)
                       move:X,Y          pointer move, client coordinates
-                      wheel:N notches   the wheel turned N notches forward
-                                        (-N back), N up to 273: "1 notch",
-                                        "-2 notches"
+                      wheel:+N, wheel:-N
+                                        the wheel turned N notches forward
+                                        or back, N from 1 to 273 ("wheel:+1",
+                                        "wheel:-2"; "wheel:2 notches" too)
                       wheel:RAW         the raw wheel message parameter: a
-                                        plain number, signed or not, is
-                                        always RAW (1 notch is 7864320)
+                                        number without a sign, or beyond 273
+                                        notches, is RAW (1 notch is 7864320)
                       dialog:ROW,CODE,THUMB
                                         one scroll event of the light and
                                         material dialog: ROW a row name or

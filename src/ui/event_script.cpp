@@ -187,9 +187,9 @@ bool parseEventScript(std::string_view script, std::vector<ScriptEvent>& events,
             else if (name == "up") one(K::Up, keyNames(), kKeyExpected);
             else if (name == "menu") one(K::Menu, menuNames(), "one integer or a menu name");
             else if (name == "wheel") {
-                one(K::Wheel, {}, "one integer (the raw wheel word) or N notches");
+                one(K::Wheel, {}, "notches with their sign (+1, -2) or one integer (the raw wheel word)");
                 const std::optional<int32_t> notches = hasArgument ? wheelOfNotches(argument) : std::nullopt;
-                if (!ok && notches) e.a = *notches, ok = true;
+                if (notches) e.a = *notches, ok = true;
             }
             else if (name == "lbdown") point(K::LeftDown);
             else if (name == "rbdown") point(K::RightDown);

@@ -19,7 +19,7 @@ namespace trivane {
 // written in double quotes, with \" for a quote and \\ for a backslash
 // inside them; an unquoted path runs to the next ';'. A key code, menu id,
 // dialog control or scroll code may be written by its name and the wheel in
-// notches ("key:Left", "menu:gouraud", "wheel:-2 notches",
+// notches ("key:Left", "menu:gouraud", "wheel:-2",
 // "dialog:light.diffuse.red,thumbtrack,30"; see ui/script_names.h). Written
 // events use the names.
 struct ScriptEvent {

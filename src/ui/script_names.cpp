@@ -108,11 +108,15 @@ const char* nameOfValue(std::span<const ScriptName> table, int32_t value) {
 
 std::optional<int32_t> wheelOfNotches(std::string_view text) {
     text = trimmed(text);
-    size_t unit = text.find_first_not_of("+-0123456789");
-    if (unit == std::string_view::npos) return std::nullopt;
-    const std::string_view word = trimmed(text.substr(unit));
-    if (!sameIgnoringCase(word, "notch") && !sameIgnoringCase(word, "notches")) return std::nullopt;
+    const size_t unit = text.find_first_not_of("+-0123456789");
     std::string_view number = trimmed(text.substr(0, unit));
+    if (unit == std::string_view::npos) {
+        // Without the word, only a signed count: a bare number is the raw word.
+        if (number.size() < 2 || (number[0] != '+' && number[0] != '-') || number[1] == '0') return std::nullopt;
+    } else {
+        const std::string_view word = trimmed(text.substr(unit));
+        if (!sameIgnoringCase(word, "notch") && !sameIgnoringCase(word, "notches")) return std::nullopt;
+    }
     if (number.size() > 1 && number[0] == '+' && number[1] != '-') number.remove_prefix(1);
     int32_t notches = 0;
     const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), notches);
@@ -125,7 +129,9 @@ std::optional<int32_t> wheelOfNotches(std::string_view text) {
 std::string notchesOfWheel(int32_t raw) {
     if (raw == 0 || raw % kWheelNotch != 0) return {};
     const int32_t notches = raw / kWheelNotch;
-    return std::to_string(notches) + (notches == 1 || notches == -1 ? " notch" : " notches");
+    std::string text = std::to_string(notches);
+    if (notches > 0) text.insert(text.begin(), '+');
+    return text;
 }
 
 std::string namesHelp() {

@@ -39,11 +39,14 @@ constexpr int32_t kWheelNotch = 120 * 65536;
 // The most notches whose delta still fits the word's 16 bits.
 constexpr int32_t kMaxWheelNotches = 32767 / 120;
 
-// "N notch" or "N notches" (blanks and case free, N signed or not, |N| at
-// most kMaxWheelNotches) as its raw wheel word.
+// A count of notches written with its sign ("+1", "-2"), or "N notch" and
+// "N notches" (blanks and case free, N signed or not), |N| from 1 to
+// kMaxWheelNotches, as its raw wheel word. Signed counts within that range
+// were raw words that meant no notch at all (a delta of -1 or 0 under flag
+// bits no wheel sets); every other number stays the raw word.
 std::optional<int32_t> wheelOfNotches(std::string_view text);
-// A raw wheel word that is a whole number of notches, written as above
-// ("1 notch", "-2 notches"); empty for any other word.
+// A raw wheel word that is a whole number of notches, written with its sign
+// ("+1", "-2"); empty for any other word.
 std::string notchesOfWheel(int32_t raw);
 
 // Every name with its number, as --help lists them, lines of at most 78
