@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -60,6 +61,11 @@ void closeFd(int& fd) {
 [[noreturn]] void becomeImporter(const char* program, char* const argv[], int input, const Pipe& out,
                                  const Pipe& err, const ImportLimits& limits) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // The thread that forked may block signals; the importer starts with
+    // none blocked, so that a fault ends it as it would end any program.
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::pthread_sigmask(SIG_SETMASK, &none, nullptr);
     const rlimit memory{static_cast<rlim_t>(limits.memoryBytes), static_cast<rlim_t>(limits.memoryBytes)};
     const rlimit noCore{0, 0};
     ::setrlimit(RLIMIT_AS, &memory);
