@@ -10,9 +10,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -94,6 +96,8 @@ public:
         }
     }
 
+    // What the child said on stderr (its end), for warnings.
+    const std::string& errors() const { return errors_; }
     // The reply, or the failure in why.
     bool run(const std::string& program, const char* path, std::vector<uint8_t>& reply, std::string& why);
 
@@ -267,9 +271,18 @@ LoadedModel importModel(const char* path, int64_t fileSize, const SceneState& cu
     }
     std::vector<uint8_t> reply;
     std::string why;
-    if (!ChildRun(limits, progress).run(program, path, reply, why)) {
+    ChildRun child(limits, progress);
+    if (!child.run(program, path, reply, why)) {
         model.failure = why;
         return model;
+    }
+    // A texture that could not be used leaves its material plain; the
+    // importer's warnings say which.
+    std::string_view said = child.errors();
+    while (!said.empty()) {
+        const size_t end = std::min(said.find('\n'), said.size());
+        std::fprintf(stderr, "%s: %.*s\n", path, static_cast<int>(end), said.data());
+        said.remove_prefix(std::min(end + 1, said.size()));
     }
     if (progress && !progress(static_cast<size_t>(fileSize))) {
         model.failure = kCancelled;
