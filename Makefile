@@ -5,7 +5,7 @@
 
 PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             qt6-base-dev libgl-dev fonts-nanum locales python3 libtbb-dev \
-            clang-14 libclang-rt-14-dev libpng-dev dpkg-dev
+            clang-14 libclang-rt-14-dev libpng-dev dpkg-dev libassimp-dev libjpeg-dev
 
 .PHONY: run test bench soak fuzz package deps clean
 

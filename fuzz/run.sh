@@ -8,7 +8,7 @@ set -euo pipefail
 seconds=$1
 shift
 root=$(cd "$(dirname "$0")/.." && pwd)
-targets=${*:-ase_loader texture event_script render}
+targets=${*:-ase_loader texture event_script render import_reply}
 testdata=$root/../shared/testdata/ase
 mkdir -p "$root/build/fuzz/findings"
 # An input of 4 KiB may allocate at most 64 times its size plus 16 MB.

@@ -9,6 +9,7 @@
 #include "core/renderer.h"
 #include "core/workers.h"
 #include "raster/fills.h"
+#include "scene/import_reply.h"
 #include "scene/loaded_files.h"
 #include "ui/event_script.h"
 #include "ui/menu_ids.h"
@@ -87,6 +88,33 @@ int eventScript(const uint8_t* data, size_t size) {
         require(events.size() <= static_cast<size_t>(std::count(script.begin(), script.end(), ';')) + 1);
     } else {
         require(!error.empty());
+    }
+    return 0;
+}
+
+int importReply(const uint8_t* data, size_t size) {
+    static const auto empty = std::make_unique<SceneState>();
+    const LoadedModel model = readImportReply(data, size, *empty);
+    require((model.meshCount == 0) == !model.failure.empty());
+    require(model.meshCount == 0 || static_cast<size_t>(model.meshCount) == model.meshes.size());
+    require(sized(model.materials, model.materialCount) && sized(model.materialShine, model.materialCount));
+    for (const MaterialTexture& t : model.textures)
+        require(t.width > 0 && t.stride >= 3 * t.width && t.texels.size() == size_t(t.stride) * size_t(t.height));
+    // What a reply gives is whole and checked: every index names what exists.
+    for (int32_t i = 0; i < model.meshCount; ++i) {
+        const Mesh& m = model.meshes[static_cast<size_t>(i)];
+        require(static_cast<size_t>(m.vertexCount) == m.vertices.size() && sized(m.transformed, m.vertexCount) &&
+                sized(m.normals, m.vertexCount) && sized(m.clipFlags, m.vertexCount));
+        require(sized(m.indices, m.indexCount) && sized(m.faceMaterialIds, m.indexCount) && m.indexCount % 3 == 0);
+        require(m.materialIndex >= 0 && m.materialIndex < model.materialCount);
+        require(m.texture >= -1 && m.texture < static_cast<int32_t>(model.textures.size()));
+        require(m.texVertexCount == 0 || (m.texture >= 0 && sized(m.texVertices, m.texVertexCount) &&
+                                          sized(m.texFaces, m.texFaceIndexCount)));
+        for (int32_t k = 0; k < m.indexCount; ++k) require(m.indices[k] >= 0 && m.indices[k] < m.vertexCount);
+        for (int32_t k = 0; k < m.texFaceIndexCount; ++k)
+            require(m.texFaces[k] >= 0 && m.texFaces[k] < m.texVertexCount);
+        for (int32_t k = 0; k < m.texVertexCount; ++k)
+            require(!(m.texVertices[k].u > 1.0f) && !(m.texVertices[k].v > 1.0f));
     }
     return 0;
 }

@@ -12,6 +12,8 @@ namespace trivane::fuzz {
 int modelFile(const uint8_t* data, size_t size);
 int textureFile(const uint8_t* data, size_t size);
 int eventScript(const uint8_t* data, size_t size);
+// Reads the bytes as the importer child's reply.
+int importReply(const uint8_t* data, size_t size);
 // Loads the bytes as a model and draws a frame in each of the three modes.
 int renderModel(const uint8_t* data, size_t size);
 

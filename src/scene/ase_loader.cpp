@@ -48,16 +48,19 @@ void sizeTable(std::vector<T>& array, size_t count) {
     array.swap(fresh);
 }
 
+}  // namespace
+
 float foldTextureCoordinate(float value) {
     value = std::fabs(value);
     if (value > 1.0f) value = value - std::trunc(value);
     return value;
 }
 
-// A fresh table slot as the scene's own slot would be after its model was
-// released: arrays and counts gone, the fields lines may set kept.
 Mesh seededMesh(const SceneState& current, int32_t slot) {
-    const Mesh& old = current.meshes[slot];
+    // Beyond the scene's table (an imported model may need more slots) a
+    // slot is a fresh one.
+    if (slot < 0 || static_cast<size_t>(slot) >= current.meshes.size()) return Mesh{};
+    const Mesh& old = current.meshes[static_cast<size_t>(slot)];
     Mesh mesh;
     mesh.position = old.position;
     mesh.rotation = old.rotation;
@@ -68,7 +71,11 @@ Mesh seededMesh(const SceneState& current, int32_t slot) {
     return mesh;
 }
 
-}  // namespace
+void placeFinishedMesh(Mesh& mesh) {
+    mesh.scale = Vector3{1.0f, 1.0f, 1.0f};
+    mesh.rotation = Vector3{0.0f, 0.0f, 0.0f};
+    mesh.position = Vector3{0.0f, 500.0f, 0.0f};
+}
 
 AseReader::AseReader(LineReader lines, int64_t size, const SceneState& current)
     : current_(current), lines_(std::move(lines)), fileSize_(size),
@@ -289,9 +296,7 @@ void AseReader::readObjectEnd(const Keywords& keywords) {
     Mesh* finished = keywords[kPropMotionblur] != nullptr ? objectInProgress() : nullptr;
     if (finished != nullptr) {
         computeVertexNormals(*finished);
-        finished->scale = Vector3{1.0f, 1.0f, 1.0f};
-        finished->rotation = Vector3{0.0f, 0.0f, 0.0f};
-        finished->position = Vector3{0.0f, 500.0f, 0.0f};
+        placeFinishedMesh(*finished);
         inFurtherMappingChannel_ = false;
         vertexCursor_ = faceCursor_ = texVertexCursor_ = texFaceCursor_ = 0;
         ++meshCount_;

@@ -57,6 +57,12 @@ LoadedModel readModel(const ReadFile& file, const SceneState& current, const Rea
 // while it is drawn (the automatic rotation, the handlers, Fit Model).
 std::unique_ptr<SceneState> modelSeeds(const SceneState& scene);
 
+// A fresh table slot as the scene's own slot would be after its model was
+// released: arrays and counts gone, the fields a model file may set kept.
+Mesh seededMesh(const SceneState& current, int32_t slot);
+// Where a finished object of a model file stands until the viewer moves it.
+void placeFinishedMesh(Mesh& mesh);
+
 // A bitmap file's bytes made ready for the textured fill: the file itself,
 // with a white texel appended in its place when it is not a usable
 // uncompressed 24-bit image, and rows turned bottom-up.

@@ -12,6 +12,10 @@ struct TexCoord {
     float v = 0.0f;
 };
 
+// Tiling coordinates are folded into 0..1: the sign is dropped and whole
+// turns above 1 are removed (1 itself stays).
+float foldTextureCoordinate(float value);
+
 // One scene object. The counts say how many entries are in use; every producer
 // keeps each array at least as long as its count (vertices, transformed,
 // normals and clipFlags >= vertexCount, indices and faceMaterialIds >=
