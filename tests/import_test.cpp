@@ -276,13 +276,13 @@ TEST(ImportChild, FailuresOfTheChildAreToldAndKeepTheModelOnScreen) {
     }
 }
 
-TEST(ImportChild, OnlyFilesWithAnotherExtensionThanAseGoToTheImporter) {
+TEST(ImportChild, OnlyFilesNamedAsImportedFormatsGoToTheImporter) {
     const ObjFiles files;
     const std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
     const struct {
         const char* name;
         bool imported;
-    } cases[] = {{"tri.ASE", false}, {"tri.aSe", false}, {"tri", false}, {"tri.OBJ", true}};
+    } cases[] = {{"tri.ASE", false}, {"tri.aSe", false}, {"tri", false}, {"tri.txt", false}, {"tri.OBJ", true}};
     for (const auto& c : cases) {
         SceneState scene;
         const LoadReport report = loadModelFile(scene, files.dir.write(c.name, text).c_str());

@@ -1,9 +1,7 @@
 // Reading a model file into the scene: open (falling back to the default
 // model), read, and install only what gave a mesh.
 #include <algorithm>
-#include <cctype>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <span>
@@ -13,6 +11,7 @@
 #include "scene/ase_reader.h"
 #include "scene/files.h"
 #include "scene/import_child.h"
+#include "scene/model_formats.h"
 #include "scene/loaded_files.h"
 
 namespace trivane {
@@ -113,16 +112,6 @@ LoadReport reportOn(LoadedModel& model) {
     return report;
 }
 
-// Our own text: a .ase file in any case, and a file without an extension
-// (scripts and tests name model text so). Every other file is imported.
-bool readsAsText(const char* path) {
-    const std::string extension = std::filesystem::path(path).extension().string();
-    if (extension.empty()) return true;
-    std::string lower = extension;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    return lower == ".ase";
-}
-
 }  // namespace
 
 LoadReport loadModelBytes(SceneState& scene, const uint8_t* data, size_t size) {
@@ -165,8 +154,10 @@ ModelFileRead readModelFile(const char* path, const SceneState& current, const R
         read.report.failure = "cannot open it (" + openError + "), nor the default model " + kDefaultModelPath;
         return read;
     }
-    read.model = openError.empty() && !readsAsText(path) ? importModel(path, file.size(), current, progress)
-                                                         : readModel(file, current, progress);
+    // A file the importer knows by its name goes there; every other one is
+    // read as model text, as every file was before.
+    read.model = openError.empty() && readByImporter(path) ? importModel(path, file.size(), current, progress)
+                                                           : readModel(file, current, progress);
     read.report = reportOn(read.model);
     if (!openError.empty()) {
         LoadReport& report = read.report;
