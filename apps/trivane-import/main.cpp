@@ -11,8 +11,8 @@
 //             the material has no highlight (specular black), since an
 //             exponent of 0 would light even the faces turned away
 // The material assimp makes up for a file without any (named
-// AI_DEFAULT_MATERIAL_NAME: STL, OBJ without MTL) takes all of these
-// defaults: a light grey without a highlight. A material's first
+// AI_DEFAULT_MATERIAL_NAME: STL, OBJ without MTL; or without a name: PLY)
+// takes all of these defaults: a light grey without a highlight. A material's first
 // diffuse (or base colour) texture is a file beside the model or one
 // embedded in it; one that cannot be read or decoded leaves the material
 // untextured, with a warning on stderr.
@@ -150,8 +150,11 @@ void writeMaterial(ReplyWriter& out, const aiMaterial& material, int32_t texture
     aiColor3D ambient(0.2f, 0.2f, 0.2f), diffuse(0.8f, 0.8f, 0.8f), specular(0.0f, 0.0f, 0.0f);
     float shine = 0.0f;
     aiString name;
-    // The material assimp makes up for a file without one keeps ours.
-    const bool madeUp = material.Get(AI_MATKEY_NAME, name) == AI_SUCCESS && name == aiString(AI_DEFAULT_MATERIAL_NAME);
+    // The material assimp makes up for a file without one keeps ours: it is
+    // named so, or (PLY) not named at all, and white, which would wash the
+    // shading out.
+    const bool named = material.Get(AI_MATKEY_NAME, name) == AI_SUCCESS && name.length > 0;
+    const bool madeUp = !named || name == aiString(AI_DEFAULT_MATERIAL_NAME);
     if (!madeUp) {
         material.Get(AI_MATKEY_COLOR_AMBIENT, ambient);
         material.Get(AI_MATKEY_COLOR_DIFFUSE, diffuse);

@@ -96,7 +96,7 @@ void fitModel(SceneState& scene, CameraState& camera) {
 // Turns for a model just opened: from the front, from above and from the
 // side. The one whose box shows the largest area wins (the first on a tie),
 // so a flat model is never seen edge-on.
-constexpr Vector3 kOpeningTurns[] = {{0.0f, 0.0f, 0.0f}, {90.0f, 0.0f, 0.0f}, {0.0f, 90.0f, 0.0f}};
+constexpr Vector3 kOpeningTurns[] = {{0.0f, 0.0f, 0.0f}, {-90.0f, 0.0f, 0.0f}, {0.0f, 90.0f, 0.0f}};
 
 // Share of the picture's width or height the framed model reaches at most.
 constexpr double kFramedShare = 0.75;
