@@ -68,9 +68,9 @@ Options:
                                         when it opens; controls, about,
                                         fitwindow, fullscreen and continuous
                                         do nothing (there is no window)
-                      load:PATH         Load ASE with PATH chosen (a path of
-                                        more than 255 bytes is refused like a
-                                        cancel). A PATH that holds ';' or
+                      load:PATH         Load ASE with PATH chosen, a model of
+                                        any format (a path of more than 255
+                                        bytes is refused like a cancel). A PATH that holds ';' or
                                         starts with '"' is written in double
                                         quotes, \" standing for " and \\ for
                                         \ inside them: load:"a;b.ase"

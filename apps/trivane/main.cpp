@@ -48,12 +48,13 @@ struct CommandLine {
     CommandLine() {
         parser.setApplicationDescription(QStringLiteral(
             "Trivane: a 3D model viewer whose every pixel is drawn by its own renderer.\n"
-            "Opens FILE (an ASE model) over the default scene; a model can also be dropped on the window."));
+            "Opens FILE (a model: OBJ, glTF, STL, PLY, ASE, ...) over the default scene; a model can also be\n"
+            "dropped on the window."));
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOption(record);
         parser.addOption(continuous);
-        parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("An ASE model to open."),
+        parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A model file to open."),
                                      QStringLiteral("[FILE]"));
     }
 };
