@@ -90,10 +90,15 @@ void BackgroundLoader::showProgress() {
         bar_->setRange(0, kProgressSteps);
         bar_->setValue(static_cast<int>(std::min<int64_t>(read, total) * kProgressSteps / total));
     } else {
-        bar_->setRange(0, 0);  // moving, for a size not known
+        // A size not known (or an import, which tells nothing until done):
+        // an empty bar that still says what is loading and how to stop it,
+        // which a busy bar's style would not show.
+        bar_->setRange(0, 1);
+        bar_->setValue(0);
     }
     const QString name = QFileInfo(QString::fromLocal8Bit(load_->path().c_str())).fileName();
-    bar_->setFormat(QStringLiteral("Loading %1: %p% (Esc cancels)").arg(name));
+    bar_->setFormat(total > 0 ? QStringLiteral("Loading %1: %p% (Esc cancels)").arg(name)
+                              : QStringLiteral("Loading %1 (Esc cancels)").arg(name));
     const QRect picture = area_->pictureArea();
     const int width = std::min(360, picture.width() - 16);
     const int height = bar_->sizeHint().height();

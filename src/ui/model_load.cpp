@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <utility>
 
+#include "scene/model_formats.h"
+
 namespace trivane {
 
 ModelLoad::ModelLoad(const SceneState& scene, std::string path)
@@ -14,7 +16,8 @@ void ModelLoad::run(const std::function<void()>& eachStep) {
     if (cancelled()) return;
     std::error_code unknown;
     const uintmax_t size = std::filesystem::file_size(path_, unknown);
-    if (!unknown) bytesTotal_.store(static_cast<int64_t>(size), std::memory_order_relaxed);
+    // The importer tells nothing until it is done: its bar only moves.
+    if (!unknown && !readByImporter(path_)) bytesTotal_.store(static_cast<int64_t>(size), std::memory_order_relaxed);
     read_ = readModelFile(path_.c_str(), *seeds_, [this, &eachStep](size_t done) {
         bytesRead_.store(static_cast<int64_t>(done), std::memory_order_relaxed);
         if (eachStep) eachStep();
