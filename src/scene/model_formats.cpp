@@ -1,7 +1,8 @@
 #include "scene/model_formats.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "scene/text_scanner.h"
 
 namespace trivane {
 
@@ -34,12 +35,7 @@ constexpr ModelFormat kImported[] = {
 };
 
 bool endsWithIgnoringCase(std::string_view text, std::string_view end) {
-    if (end.size() > text.size()) return false;
-    return std::equal(end.begin(), end.end(), text.end() - static_cast<std::ptrdiff_t>(end.size()),
-                      [](char a, char b) {
-                          return std::tolower(static_cast<unsigned char>(a)) ==
-                                 std::tolower(static_cast<unsigned char>(b));
-                      });
+    return end.size() <= text.size() && sameIgnoringCase(text.substr(text.size() - end.size()), end);
 }
 
 // Whether the name ends as one of the blank-separated patterns ("*.obj").

@@ -22,11 +22,9 @@ bool isHexDigit(char c) {
     return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool startsWithNoCase(const char* p, const char* word) {
     for (; *word != '\0'; ++p, ++word) {
-        if (lower(*p) != *word) return false;
+        if (asciiLower(*p) != *word) return false;
     }
     return true;
 }
@@ -89,7 +87,7 @@ bool scanShortDecimal(const char*& cursor, float& out) {
     if (*p == '.') {
         for (++p; isDigit(*p); ++p, ++count, ++fraction) digits = digits * 10 + static_cast<uint64_t>(*p - '0');
     }
-    const char next = lower(*p);
+    const char next = asciiLower(*p);
     if (count == 0 || count > 19 || digits > (uint64_t{1} << 24) || fraction > 10 || next == 'e' || next == 'x')
         return false;
     out = static_cast<float>(digits) / kPowersOfTen[fraction];
@@ -119,7 +117,7 @@ bool scanFloat(const char*& cursor, float& out) {
         p += 3;
         if (*p == '(') {
             const char* q = p + 1;
-            while (isDigit(*q) || (lower(*q) >= 'a' && lower(*q) <= 'z') || *q == '_') ++q;
+            while (isDigit(*q) || (asciiLower(*q) >= 'a' && asciiLower(*q) <= 'z') || *q == '_') ++q;
             if (*q == ')') p = q + 1;
         }
         const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -148,7 +146,7 @@ bool scanFloat(const char*& cursor, float& out) {
     const char* mantissaEnd = p;
     int64_t exponent = 0;
     const char marker = hex ? 'p' : 'e';
-    if (lower(*p) == marker) {
+    if (asciiLower(*p) == marker) {
         const char* q = p + 1;
         if (*q == '+' || *q == '-') ++q;
         if (isDigit(*q)) {

@@ -11,16 +11,8 @@ namespace trivane {
 
 namespace {
 
-std::string_view trim(std::string_view s) {
-    const char* blanks = " \t\r\n";
-    const size_t first = s.find_first_not_of(blanks);
-    if (first == std::string_view::npos) return {};
-    const size_t last = s.find_last_not_of(blanks);
-    return s.substr(first, last - first + 1);
-}
-
 bool parseInt(std::string_view text, int64_t minimum, int64_t maximum, int32_t& out) {
-    text = trim(text);
+    text = trimBlanks(text);
     if (text.empty()) return false;
     int64_t value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -120,7 +112,7 @@ bool nextItem(std::string_view& script, std::string_view& item, std::optional<st
         }
     }
     const size_t separator = script.find(';');
-    item = trim(script.substr(0, separator));
+    item = trimBlanks(script.substr(0, separator));
     script = separator == std::string_view::npos ? std::string_view{} : script.substr(separator + 1);
     return true;
 }
@@ -199,7 +191,7 @@ bool parseEventScript(std::string_view script, std::vector<ScriptEvent>& events,
             else if (name == "load") {
                 e.kind = K::Load;
                 expected = "a path";
-                e.path = quoted ? *quoted : std::string(trim(argument));
+                e.path = quoted ? *quoted : std::string(trimBlanks(argument));
                 ok = hasArgument && !e.path.empty();
             } else if (name == "dialog") {
                 e.kind = K::Dialog;

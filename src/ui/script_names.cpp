@@ -4,6 +4,7 @@
 #include <charconv>
 #include <utility>
 
+#include "scene/text_scanner.h"
 #include "ui/key_codes.h"
 #include "ui/light_dialog.h"
 #include "ui/menu_ids.h"
@@ -60,24 +61,15 @@ constexpr ScriptName kScrollCodes[] = {
     {"top", Top},           {"bottom", Bottom},               {"endscroll", EndScroll},
 };
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' || s.front() == '\n'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
-        s.remove_suffix(1);
-    return s;
-}
-
 }  // namespace
+
+std::string_view trimBlanks(std::string_view s) {
+    const char* blanks = " \t\r\n";
+    const size_t first = s.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    const size_t last = s.find_last_not_of(blanks);
+    return s.substr(first, last - first + 1);
+}
 
 std::span<const ScriptName> keyNames() { return kKeys; }
 std::span<const ScriptName> menuNames() { return kMenus; }
@@ -94,7 +86,7 @@ std::span<const ScriptName> dialogRowNames() {
 }
 
 std::optional<int32_t> valueOfName(std::span<const ScriptName> table, std::string_view name) {
-    name = trimmed(name);
+    name = trimBlanks(name);
     for (const ScriptName& entry : table)
         if (sameIgnoringCase(entry.name, name)) return entry.value;
     return std::nullopt;
@@ -107,14 +99,14 @@ const char* nameOfValue(std::span<const ScriptName> table, int32_t value) {
 }
 
 std::optional<int32_t> wheelOfNotches(std::string_view text) {
-    text = trimmed(text);
+    text = trimBlanks(text);
     const size_t unit = text.find_first_not_of("+-0123456789");
-    std::string_view number = trimmed(text.substr(0, unit));
+    std::string_view number = trimBlanks(text.substr(0, unit));
     if (unit == std::string_view::npos) {
         // Without the word, only a signed count: a bare number is the raw word.
         if (number.size() < 2 || (number[0] != '+' && number[0] != '-') || number[1] == '0') return std::nullopt;
     } else {
-        const std::string_view word = trimmed(text.substr(unit));
+        const std::string_view word = trimBlanks(text.substr(unit));
         if (!sameIgnoringCase(word, "notch") && !sameIgnoringCase(word, "notches")) return std::nullopt;
     }
     if (number.size() > 1 && number[0] == '+' && number[1] != '-') number.remove_prefix(1);

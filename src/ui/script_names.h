@@ -28,6 +28,10 @@ std::span<const ScriptName> dialogRowNames();
 // The scroll codes the dialog's bars report: "lineleft" .. "endscroll".
 std::span<const ScriptName> scrollCodeNames();
 
+// Text without the blanks (space, tab, CR, LF) around it, as script events
+// and their arguments are read.
+std::string_view trimBlanks(std::string_view s);
+
 // The value a table gives a name, matched in any case.
 std::optional<int32_t> valueOfName(std::span<const ScriptName> table, std::string_view name);
 // The name a table gives a value, or nullptr.
